@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/Clock.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace fixtora::demo {
+
+/// The demo backend's endpoints, each with its own fault switch and counter.
+enum class Endpoint {
+    Schedule,    // GET /api/epl/schedule
+    Scoreboard,  // GET /api/epl/scoreboard?dates=YYYYMMDD-YYYYMMDD
+    Crest,       // GET /crests/<ABBR>.png
+    Ingest,      // POST /v2/ and /v2/namespace/<ns>/
+    UpdateFeed,  // GET /updates/feed.json
+};
+
+/// A fault to inject on one endpoint. The default value means "no fault".
+struct Fault {
+    int status = 0;             // answer with this status (and a short text body) when non-zero
+    double delaySeconds = 0;    // wait this long (real time) before answering
+    bool malformed = false;     // answer 200 with a body that is not valid JSON / not an image
+    bool dropConnection = false;  // close the connection without any answer
+};
+
+/// A synthetic Premier League season served over HTTP on loopback: 20 clubs,
+/// 38 rounds, 380 matches placed around the clock's "now" so that some are
+/// live, one is at half-time, some finished (with goals, a penalty and an own
+/// goal), some postponed and the rest scheduled; crests as PNG files; an
+/// analytics ingest endpoint that validates and records what it receives; and
+/// an update feed. Fault switches make failure tests real.
+class DemoBackend {
+public:
+    struct Options {
+        std::string host = "127.0.0.1";
+        int port = 0;               // 0: any free port
+        std::uint64_t seed = 1;     // same seed, same season
+        bool weekNumbers = true;    // schedule events carry their round number
+        std::string latestVersion = "0.1.0";  // what the update feed offers
+    };
+
+    /// `clock` gives the server's "now" (the system clock when null).
+    explicit DemoBackend(Options options, std::shared_ptr<const Clock> clock = nullptr);
+    ~DemoBackend();
+    DemoBackend(const DemoBackend&) = delete;
+    DemoBackend& operator=(const DemoBackend&) = delete;
+
+    /// Binds and starts serving on a thread of its own; returns the port.
+    /// Throws std::runtime_error when the address cannot be bound.
+    int start();
+    void stop();
+    int port() const;
+    /// "http://127.0.0.1:<port>"
+    std::string url() const;
+
+    void setFault(Endpoint endpoint, Fault fault);
+    void clearFaults();
+    void setWeekNumbers(bool on);
+
+    /// Requests answered (or faulted) so far on that endpoint.
+    std::size_t requestCount(Endpoint endpoint) const;
+
+    /// Every signal object the ingest endpoint accepted, in order of arrival
+    /// (also served as GET /v2/_received).
+    nlohmann::json receivedSignals() const;
+    /// Number of POST bodies accepted by the ingest endpoint.
+    std::size_t ingestPostCount() const;
+
+    /// The whole season as served by /api/epl/schedule (for tests and tools).
+    nlohmann::json scheduleDocument() const;
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace fixtora::demo
