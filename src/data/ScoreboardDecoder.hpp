@@ -15,7 +15,7 @@ inline constexpr const char* kDecodingErrorDomain = "JSON";
 /// Codes of `kDecodingErrorDomain` errors.
 enum DecodingErrorCode : int {
     kDecodingErrorSyntax = 1,        // not JSON at all, or truncated
-    kDecodingErrorMissingKey = 2,    // a required key is absent (or null)
+    kDecodingErrorMissingKey = 2,    // a required key is absent
     kDecodingErrorTypeMismatch = 3,  // a value of the wrong JSON type
 };
 
