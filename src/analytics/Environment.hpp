@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <memory>
+
+namespace fixtora {
+class Clock;
+class HttpClient;
+class Paths;
+class PreferencesStore;
+class Scheduler;
+}  // namespace fixtora
+
+namespace analytics {
+
+/// The platform collaborators of the analytics client. Any member left null
+/// is taken from the process-wide default environment
+/// (`Analytics::setDefaultEnvironment`), and failing that from the production
+/// adapters: the system clock, one worker thread per queue, libcurl, the XDG
+/// folders and preferences held in memory.
+struct Environment {
+    /// Every "now" of the client.
+    std::shared_ptr<const fixtora::Clock> clock;
+    /// The main queue: default parameters, the start-up session action,
+    /// session timers.
+    std::shared_ptr<fixtora::Scheduler> mainScheduler;
+    /// Background work: building signals, posting batches, immediate syncs.
+    std::shared_ptr<fixtora::Scheduler> utilityScheduler;
+    /// The serial queue the 10-second send timer fires on.
+    std::shared_ptr<fixtora::Scheduler> timerScheduler;
+    /// Every POST to the ingest endpoint.
+    std::shared_ptr<fixtora::HttpClient> httpClient;
+    /// The client's own preferences suite (`Analytics::customDefaults`).
+    std::shared_ptr<fixtora::PreferencesStore> preferencesStore;
+    /// The user's caches folder, for the file of unsent signals.
+    std::shared_ptr<const fixtora::Paths> paths;
+
+    /// This environment with every null member taken from `fallback`.
+    Environment filledFrom(const Environment& fallback) const;
+    /// The production adapters, created once per process on first use.
+    static const Environment& production();
+};
+
+}  // namespace analytics

@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "analytics/AnalyticsError.hpp"
+#include "analytics/Environment.hpp"
+#include "analytics/SignalCache.hpp"
+#include "analytics/SignalManageable.hpp"
+#include "analytics/SignalPostBody.hpp"
+#include "platform/HttpClient.hpp"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fixtora {
+class Timer;
+}
+
+namespace analytics {
+
+class AnalyticsConfiguration;
+
+/// Turns signals into `SignalPostBody` records, queues them in the signal
+/// cache and posts them in batches of at most 100: once when started, then
+/// every 10 seconds on the timer queue, and on request. A batch that fails
+/// goes back at the end of the queue. Live in a shared_ptr (`create`).
+class SignalManager final : public SignalManageable, public std::enable_shared_from_this<SignalManager> {
+public:
+    static constexpr double kSendInterval = 10.0;
+    static constexpr double kRequestTimeout = 60.0;
+
+    using SignalCacheType = SignalCache<SignalPostBody>;
+    /// (response, or the failure's description) of one POST.
+    using SendCompletion = std::function<void(std::optional<fixtora::HttpResponse>, std::optional<std::string> error)>;
+
+    /// Builds the manager, loads the signals saved in `cacheFile` (none:
+    /// memory only, the file is neither read nor written), posts a first
+    /// batch at once and starts the send timer. Every member of
+    /// `environment` must be set.
+    static std::shared_ptr<SignalManager> create(std::shared_ptr<AnalyticsConfiguration> configuration,
+                                                 Environment environment,
+                                                 std::optional<std::filesystem::path> cacheFile);
+    ~SignalManager() override;
+    SignalManager(const SignalManager&) = delete;
+    SignalManager& operator=(const SignalManager&) = delete;
+
+    /// The cache file under a caches folder: "Fixtora/analyticssignalcache".
+    static std::filesystem::path cacheFileIn(const std::filesystem::path& cachesDir);
+
+    /// The ingest endpoint: base + "/v2/", or base + "/v2/namespace/<ns>/"
+    /// when `ns` is present and not empty; none when that is not a URL.
+    static std::optional<std::string> getServiceUrl(const std::string& baseURL, const std::optional<std::string>& ns);
+
+    /// 2xx gives none; 401, 403, 413 and any other status their error.
+    static std::optional<AnalyticsError> checkStatus(int status);
+
+    void processSignal(const std::string& signalType, std::map<std::string, std::string> parameters,
+                       std::optional<double> floatValue, std::optional<std::string> customUserID,
+                       std::shared_ptr<AnalyticsConfiguration> configuration) override;
+    void attemptToSendNextBatchOfCachedSignals() override;
+    /// `configuration.defaultUser` when set; else the identifier kept under
+    /// "defaultUserIdentifier" in `Analytics::customDefaults()`, created
+    /// (a random UUID) and stored there on first use.
+    std::string defaultUserIdentifier() override;
+
+    /// Posts `batch` on the utility scheduler; `completion` runs on the HTTP
+    /// client's thread (on the main scheduler when there is no endpoint).
+    void send(std::vector<SignalPostBody> batch, SendCompletion completion);
+
+    /// Writes every unsent signal (queued or in a batch still in flight)
+    /// to the cache file, synchronously.
+    void appWillTerminate();
+
+    const std::shared_ptr<AnalyticsConfiguration>& configuration() const { return m_configuration; }
+    const std::shared_ptr<SignalCacheType>& signalCache() const { return m_signalCache; }
+    /// Batches posted whose answer has not arrived yet.
+    std::size_t batchesInFlight() const;
+
+private:
+    // Batches taken from the cache and not yet answered, so that termination
+    // can save them with the queue.
+    struct InFlight {
+        std::mutex mutex;
+        std::uint64_t nextID = 0;
+        std::map<std::uint64_t, std::vector<SignalPostBody>> batches;
+    };
+
+    SignalManager(std::shared_ptr<AnalyticsConfiguration> configuration, Environment environment,
+                  std::optional<std::filesystem::path> cacheFile);
+    void sendCachedSignalsRepeatedly();
+    static void finishBatch(const std::shared_ptr<AnalyticsConfiguration>& configuration,
+                            const std::shared_ptr<SignalCacheType>& cache, const std::shared_ptr<InFlight>& inFlight,
+                            std::uint64_t batchID, std::optional<fixtora::HttpResponse> response,
+                            std::optional<std::string> error);
+
+    std::shared_ptr<SignalCacheType> m_signalCache;
+    const std::shared_ptr<AnalyticsConfiguration> m_configuration;
+    const Environment m_environment;
+    std::shared_ptr<InFlight> m_inFlight;
+    std::mutex m_timerMutex;
+    std::shared_ptr<fixtora::Timer> m_sendTimerSource;
+    std::mutex m_defaultUserMutex;
+};
+
+}  // namespace analytics
