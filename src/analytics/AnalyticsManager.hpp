@@ -37,6 +37,14 @@ public:
     /// `Analytics::defaultEnvironment()`.
     static std::shared_ptr<AnalyticsManager> create(std::shared_ptr<AnalyticsConfiguration> configuration,
                                                     Kind kind = Kind::stored);
+private:
+    struct Passkey {
+        explicit Passkey() = default;
+    };
+
+public:
+    /// Use `create`.
+    AnalyticsManager(Passkey, std::shared_ptr<AnalyticsConfiguration> configuration, Environment environment, Kind kind);
     ~AnalyticsManager();
     AnalyticsManager(const AnalyticsManager&) = delete;
     AnalyticsManager& operator=(const AnalyticsManager&) = delete;
@@ -72,8 +80,6 @@ public:
     std::string hashedDefaultUser() const;
 
 private:
-    AnalyticsManager(std::shared_ptr<AnalyticsConfiguration> configuration, Environment environment, Kind kind);
-
     const Kind m_kind;
     const Environment m_environment;
     std::shared_ptr<SignalManager> m_signalManager;

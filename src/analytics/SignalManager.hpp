@@ -46,6 +46,15 @@ public:
     static std::shared_ptr<SignalManager> create(std::shared_ptr<AnalyticsConfiguration> configuration,
                                                  Environment environment,
                                                  std::optional<std::filesystem::path> cacheFile);
+private:
+    struct Passkey {
+        explicit Passkey() = default;
+    };
+
+public:
+    /// Use `create`.
+    SignalManager(Passkey, std::shared_ptr<AnalyticsConfiguration> configuration, Environment environment,
+                  std::optional<std::filesystem::path> cacheFile);
     ~SignalManager() override;
     SignalManager(const SignalManager&) = delete;
     SignalManager& operator=(const SignalManager&) = delete;
@@ -91,8 +100,6 @@ private:
         std::map<std::uint64_t, std::vector<SignalPostBody>> batches;
     };
 
-    SignalManager(std::shared_ptr<AnalyticsConfiguration> configuration, Environment environment,
-                  std::optional<std::filesystem::path> cacheFile);
     void sendCachedSignalsRepeatedly();
     static void finishBatch(const std::shared_ptr<AnalyticsConfiguration>& configuration,
                             const std::shared_ptr<SignalCacheType>& cache, const std::shared_ptr<InFlight>& inFlight,
@@ -106,6 +113,7 @@ private:
     std::mutex m_timerMutex;
     std::shared_ptr<fixtora::Timer> m_sendTimerSource;
     std::mutex m_defaultUserMutex;
+    std::optional<std::string> m_generatedUserIdentifier;  // when there is no suite to keep it in
 };
 
 }  // namespace analytics
