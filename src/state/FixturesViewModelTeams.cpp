@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: MIT
+// The favourite team and its stored form, the known teams, and the grouping
+// of the displayed matches by day.
+#include "state/FixturesViewModel.hpp"
+
+#include "platform/Preferences.hpp"
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+namespace fixtora {
+
+void FixturesViewModel::restoreFavourite() {
+    // All three required values, or no favourite (and nothing is touched).
+    auto id = m_preferences->string(kFavouriteIdKey);
+    if (!id) return;
+    auto abbreviation = m_preferences->string(kFavouriteAbbreviationKey);
+    if (!abbreviation) return;
+    auto name = m_preferences->string(kFavouriteNameKey);
+    if (!name) return;
+    setFavouriteTeam(ESPNTeam{std::move(*id), std::move(*abbreviation), std::move(*name),
+                              m_preferences->string(kFavouriteLogoKey)});
+}
+
+void FixturesViewModel::setFavouriteTeam(std::optional<ESPNTeam> team) {
+    Batch batch(*this);
+    m_favouriteTeam = std::move(team);
+    markChanged();
+    storeFavourite();
+    updateStatusBar();
+    startCyclingIfNeeded();
+}
+
+void FixturesViewModel::toggleFavourite(const ESPNTeam& team) {
+    if (m_favouriteTeam && m_favouriteTeam->id == team.id) {
+        setFavouriteTeam(std::nullopt);
+    } else {
+        setFavouriteTeam(team);
+    }
+}
+
+void FixturesViewModel::storeFavourite() {
+    auto& prefs = *m_preferences;
+    if (!m_favouriteTeam) {
+        for (const char* key : {kFavouriteIdKey, kFavouriteAbbreviationKey, kFavouriteNameKey, kFavouriteLogoKey})
+            prefs.remove(key);
+        return;
+    }
+    prefs.setString(kFavouriteIdKey, m_favouriteTeam->id);
+    prefs.setString(kFavouriteAbbreviationKey, m_favouriteTeam->abbreviation);
+    prefs.setString(kFavouriteNameKey, m_favouriteTeam->shortDisplayName);
+    if (m_favouriteTeam->logo) {
+        prefs.setString(kFavouriteLogoKey, *m_favouriteTeam->logo);
+    } else {
+        prefs.remove(kFavouriteLogoKey);
+    }
+}
+
+std::vector<ESPNTeam> FixturesViewModel::collectKnownTeams(const MatchCache& cache) {
+    std::vector<ESPNTeam> teams;
+    std::set<std::string> seen;
+    auto add = [&](const std::optional<ESPNCompetitor>& side) {
+        if (side && seen.insert(side->team.id).second) teams.push_back(side->team);
+    };
+    for (const auto& [gw, list] : cache) {
+        for (const auto& event : list) {
+            add(event.home());
+            add(event.away());
+        }
+    }
+    // Plain byte order, no locale rules; equal names keep their order.
+    std::stable_sort(teams.begin(), teams.end(), [](const ESPNTeam& a, const ESPNTeam& b) {
+        return a.shortDisplayName < b.shortDisplayName;
+    });
+    return teams;
+}
+
+void FixturesViewModel::updateKnownTeams() {
+    auto teams = collectKnownTeams(m_matchCache);
+    const bool same = std::equal(teams.begin(), teams.end(), m_knownTeams.begin(), m_knownTeams.end(),
+                                 [](const ESPNTeam& a, const ESPNTeam& b) {
+                                     return a.id == b.id && a.abbreviation == b.abbreviation &&
+                                            a.shortDisplayName == b.shortDisplayName && a.logo == b.logo;
+                                 });
+    if (same) return;
+    m_knownTeams = std::move(teams);
+    markChanged();
+}
+
+std::vector<FixturesViewModel::DayGroup> FixturesViewModel::groupByDay(const std::vector<ESPNEvent>& events,
+                                                                       const DateContext& dates) {
+    std::vector<DayGroup> groups;
+    for (const auto& event : events) {
+        const auto kickOff = event.localDate();
+        if (!kickOff) continue;  // not shown without a kick-off
+        auto label = formatDate(*kickOff, "EEEE,  d MMM", dates);
+        auto it = std::find_if(groups.begin(), groups.end(), [&](const DayGroup& g) { return g.label == label; });
+        if (it != groups.end()) {
+            it->events.push_back(event);
+        } else {
+            groups.push_back(DayGroup{label, label, {event}});
+        }
+    }
+    return groups;
+}
+
+std::vector<FixturesViewModel::DayGroup> FixturesViewModel::groupedEvents() const {
+    return groupByDay(m_events, m_dates);
+}
+
+}  // namespace fixtora
