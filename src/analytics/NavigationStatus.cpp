@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: MIT
+#include "analytics/NavigationStatus.hpp"
+
+namespace analytics {
+namespace {
+
+std::mutex& sharedMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<NavigationStatus>& sharedInstance() {
+    static std::shared_ptr<NavigationStatus> instance;
+    return instance;
+}
+
+}  // namespace
+
+NavigationStatus::NavigationStatus(ClientServices services) : m_services(std::move(services)) {}
+
+std::shared_ptr<NavigationStatus> NavigationStatus::shared() {
+    std::lock_guard lock(sharedMutex());
+    auto& instance = sharedInstance();
+    if (!instance) instance = std::make_shared<NavigationStatus>(ClientServices::production());
+    return instance;
+}
+
+void NavigationStatus::setShared(std::shared_ptr<NavigationStatus> status) {
+    std::lock_guard lock(sharedMutex());
+    sharedInstance() = std::move(status);
+}
+
+std::optional<std::string> NavigationStatus::previousNavigationPath() const {
+    std::lock_guard lock(m_mutex);
+    return m_previousNavigationPath;
+}
+
+void NavigationStatus::navigationPathChanged(const std::string& from, const std::string& to,
+                                             const std::optional<std::string>& customUserID) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_previousNavigationPath = to;
+    }
+    m_services.send("Analytics.Navigation.pathChanged",
+                    {
+                        {"Analytics.Navigation.schemaVersion", "1"},
+                        {"Analytics.Navigation.identifier", from + " -> " + to},
+                        {"Analytics.Navigation.sourcePath", from},
+                        {"Analytics.Navigation.destinationPath", to},
+                    },
+                    std::nullopt, customUserID);
+}
+
+void NavigationStatus::navigationPathChanged(const std::string& to, const std::optional<std::string>& customUserID) {
+    navigationPathChanged(previousNavigationPath().value_or(""), to, customUserID);
+}
+
+}  // namespace analytics
+
+namespace analytics::Analytics {
+
+void navigationPathChanged(const std::string& from, const std::string& to,
+                           const std::optional<std::string>& customUserID) {
+    NavigationStatus::shared()->navigationPathChanged(from, to, customUserID);
+}
+
+void navigationPathChanged(const std::string& to, const std::optional<std::string>& customUserID) {
+    NavigationStatus::shared()->navigationPathChanged(to, customUserID);
+}
+
+void navigate(const std::string& from, const std::string& to, const std::optional<std::string>& customUserID) {
+    navigationPathChanged(from, to, customUserID);
+}
+
+void navigate(const std::string& to, const std::optional<std::string>& customUserID) {
+    navigationPathChanged(to, customUserID);
+}
+
+}  // namespace analytics::Analytics
