@@ -1,0 +1,9 @@
+// SPDX-License-Identifier: MIT
+#include "platform/qt/NativeStatusItem.hpp"
+
+namespace fixtora {
+
+// No panel protocol of our own here: the tray icon or the strip serve.
+std::unique_ptr<StatusItem> createNativeStatusItem(MenuSource) { return nullptr; }
+
+}  // namespace fixtora

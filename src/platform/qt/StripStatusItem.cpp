@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+#include "platform/qt/StripStatusItem.hpp"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QScreen>
+
+namespace fixtora {
+namespace {
+
+constexpr int kMargin = 4;  // from the screen's edges
+
+}  // namespace
+
+StripStatusItem::StripStatusItem(QObject* parent)
+    : StatusItem(parent),
+      m_window(std::make_unique<QWidget>(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                                      Qt::WindowDoesNotAcceptFocus)) {
+    m_window->setObjectName(QStringLiteral("statusStrip"));
+    m_window->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_window->setWindowTitle(QStringLiteral("Fixtora"));
+    m_window->setAutoFillBackground(true);
+    m_window->setCursor(Qt::PointingHandCursor);
+    auto* layout = new QHBoxLayout(m_window.get());  // NOLINT: Qt parent ownership
+    layout->setContentsMargins(10, 3, 10, 3);
+    m_label = new QLabel(m_window.get());  // NOLINT: Qt parent ownership
+    layout->addWidget(m_label);
+    m_window->installEventFilter(this);
+    m_label->installEventFilter(this);
+    setTitle(QString());
+    m_window->show();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        connect(screen, &QScreen::availableGeometryChanged, this, &StripStatusItem::placeOnScreen);
+}
+
+StripStatusItem::~StripStatusItem() = default;
+
+void StripStatusItem::setTitle(const QString& title) {
+    m_label->setText(title);
+    m_window->adjustSize();
+    placeOnScreen();
+}
+
+QString StripStatusItem::title() const { return m_label->text(); }
+
+QRect StripStatusItem::anchorRect() const { return m_window->frameGeometry(); }
+
+bool StripStatusItem::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == m_window.get() || watched == m_label) && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint pos = mouse->globalPosition().toPoint();
+        if (mouse->button() == Qt::LeftButton) emit primaryClicked(pos);
+        if (mouse->button() == Qt::RightButton) emit secondaryClicked(pos);
+        return true;
+    }
+    return StatusItem::eventFilter(watched, event);
+}
+
+void StripStatusItem::placeOnScreen() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = m_window->sizeHint().expandedTo(m_window->minimumSizeHint());
+    m_window->resize(size);
+    m_window->move(area.right() + 1 - kMargin - size.width(), area.top() + kMargin);
+}
+
+}  // namespace fixtora
