@@ -14,7 +14,7 @@ ClientServices ClientServices::production() {
     ClientServices services;
     services.clock = environment.clock;
     services.mainScheduler = environment.mainScheduler;
-    services.systemInfo = environment.systemInfo;
+    services.systemInfo = environment.systemInfo ? environment.systemInfo : Environment::production().systemInfo;
     services.customDefaults = [] { return Analytics::customDefaults(); };
     services.internalSignal = [](const std::string& signalType, const Parameters& parameters,
                                  std::optional<double> floatValue, const std::optional<std::string>& customUserID) {

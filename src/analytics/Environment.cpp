@@ -6,8 +6,17 @@
 #include "platform/Paths.hpp"
 #include "platform/Preferences.hpp"
 #include "platform/WorkerScheduler.hpp"
+#include "platform/linux/LinuxSystemInfo.hpp"
 
 namespace analytics {
+namespace {
+
+std::shared_ptr<const fixtora::SystemInfo> productionSystemInfo() {
+    // The desktop shell passes its own, which also knows the screen.
+    return std::make_shared<fixtora::LinuxSystemInfo>();
+}
+
+}  // namespace
 
 Environment Environment::filledFrom(const Environment& fallback) const {
     Environment e = *this;
@@ -18,6 +27,7 @@ Environment Environment::filledFrom(const Environment& fallback) const {
     if (!e.httpClient) e.httpClient = fallback.httpClient;
     if (!e.preferencesStore) e.preferencesStore = fallback.preferencesStore;
     if (!e.paths) e.paths = fallback.paths;
+    if (!e.systemInfo) e.systemInfo = fallback.systemInfo;
     return e;
 }
 
@@ -32,6 +42,7 @@ const Environment& Environment::production() {
         std::make_shared<fixtora::CurlHttpClient>(),
         std::make_shared<fixtora::InMemoryPreferencesStore>(),
         std::make_shared<fixtora::XdgPaths>(),
+        productionSystemInfo(),
     };
     return environment;
 }

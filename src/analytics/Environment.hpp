@@ -9,6 +9,7 @@ class HttpClient;
 class Paths;
 class PreferencesStore;
 class Scheduler;
+class SystemInfo;
 }  // namespace fixtora
 
 namespace analytics {
@@ -34,6 +35,8 @@ struct Environment {
     std::shared_ptr<fixtora::PreferencesStore> preferencesStore;
     /// The user's caches folder, for the file of unsent signals.
     std::shared_ptr<const fixtora::Paths> paths;
+    /// Device, system and user-preference readings of the default parameters.
+    std::shared_ptr<const fixtora::SystemInfo> systemInfo;
 
     /// This environment with every null member taken from `fallback`.
     Environment filledFrom(const Environment& fallback) const;
