@@ -36,7 +36,8 @@ struct Environment {
     /// The user's caches folder, for the file of unsent signals.
     std::shared_ptr<const fixtora::Paths> paths;
     /// Device, system and user-preference readings of the default parameters.
-    std::shared_ptr<const fixtora::SystemInfo> systemInfo;
+    /// (Null: taken from the fallback environment.)
+    std::shared_ptr<const fixtora::SystemInfo> systemInfo{};
 
     /// This environment with every null member taken from `fallback`.
     Environment filledFrom(const Environment& fallback) const;
