@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#include "app/AppServices.hpp"
+
+#include "platform/Clock.hpp"
+#include "platform/CurlHttpClient.hpp"
+#include "platform/Paths.hpp"
+#include "platform/qt/QtImageDecoder.hpp"
+#include "platform/qt/QtMainScheduler.hpp"
+#include "platform/qt/QtPreferencesStore.hpp"
+
+namespace fixtora {
+
+AppServices AppServices::production() {
+    AppServices s;
+    s.main = std::make_shared<QtMainScheduler>();
+    s.http = std::make_shared<CurlHttpClient>();
+    s.preferences = std::make_shared<QtPreferencesStore>(std::string("Fixtora"), std::string("Fixtora"));
+    s.paths = std::make_shared<XdgPaths>();
+    s.images = std::make_shared<QtImageDecoder>();
+    s.clock = std::make_shared<SystemClock>();
+    return s;
+}
+
+}  // namespace fixtora

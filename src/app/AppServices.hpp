@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <memory>
+
+namespace fixtora {
+
+class Clock;
+class HttpClient;
+class ImageDecoder;
+class Paths;
+class PreferencesStore;
+class Scheduler;
+
+/// The production adapters of the ports, made once by the composition root
+/// and handed to everything that needs them. Tests fill it with doubles.
+struct AppServices {
+    std::shared_ptr<Scheduler> main;
+    std::shared_ptr<HttpClient> http;
+    std::shared_ptr<PreferencesStore> preferences;
+    std::shared_ptr<Paths> paths;
+    std::shared_ptr<ImageDecoder> images;
+    std::shared_ptr<const Clock> clock;
+
+    /// Qt main scheduler, curl, QSettings, XDG folders, QImage, system
+    /// clock. Needs the QApplication.
+    static AppServices production();
+};
+
+}  // namespace fixtora

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: MIT
+#include "app/MenuBarController.hpp"
+
+#include "app/ContextMenu.hpp"
+#include "app/PopupPlacement.hpp"
+#include "app/PopupWindow.hpp"
+#include "app/StatusItemFactory.hpp"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+#include <stdexcept>
+
+namespace fixtora {
+
+MenuBarController::MenuBarController(const PopupFactory& popupContent, Options options, QObject* parent)
+    : QObject(parent), m_options(std::move(options)) {
+    if (!m_options.openUrl) m_options.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    if (!m_options.quit) m_options.quit = [] { QCoreApplication::quit(); };
+    if (!m_options.makeStatusItem) m_options.makeStatusItem = &StatusItemFactory::create;
+
+    auto content = popupContent ? popupContent() : nullptr;
+    if (!content) throw std::invalid_argument("MenuBarController: the popup factory gave no content widget");
+    m_popup = std::make_unique<PopupWindow>(std::move(content));
+    connect(m_popup.get(), &PopupWindow::hidden, this, [this] {
+        if (!m_hidingOnPurpose) m_closedByOutsideClick.start();
+        m_hidingOnPurpose = false;
+    });
+
+    m_item = m_options.makeStatusItem([this] { return menuEntries(); });
+    if (!m_item) throw std::invalid_argument("MenuBarController: no status item was made");
+    m_item->setTitle(QString::fromUtf8(kInitialTitle));
+    connect(m_item.get(), &StatusItem::primaryClicked, this, [this](QPoint pos) { togglePopup(pos); });
+    connect(m_item.get(), &StatusItem::secondaryClicked, this, [this](QPoint pos) { showContextMenu(pos); });
+}
+
+MenuBarController::~MenuBarController() = default;
+
+void MenuBarController::bindTitle(const TitleSubscriber& subscribe) {
+    // The previous source (if any) stops first.
+    m_titleSubscription.reset();
+    m_titleSubscription = subscribe([this](const std::string& title) { setTitle(QString::fromStdString(title)); });
+}
+
+void MenuBarController::setTitle(const QString& title) { m_item->setTitle(title); }
+
+bool MenuBarController::isPopupShown() const { return m_popup->isVisible(); }
+
+void MenuBarController::togglePopup(QPoint clickPos) {
+    if (isPopupShown()) {
+        hidePopup();
+        return;
+    }
+    if (m_closedByOutsideClick.isValid() && m_closedByOutsideClick.elapsed() < kReopenGuardMs) {
+        m_closedByOutsideClick.invalidate();
+        return;
+    }
+    showPopup(clickPos);
+}
+
+void MenuBarController::showPopup(QPoint clickPos) {
+    const QRect anchor = anchorFor(clickPos);
+    QScreen* screen = anchor.isEmpty() ? nullptr : QGuiApplication::screenAt(anchor.center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect frame = PopupPlacement::place(m_popup->size(), anchor, screen->availableGeometry());
+        m_popup->move(frame.topLeft());
+    }
+    m_popup->show();
+    m_popup->raise();
+    m_popup->activateWindow();
+}
+
+void MenuBarController::hidePopup() {
+    if (!isPopupShown()) return;
+    m_hidingOnPurpose = true;
+    m_popup->hide();
+}
+
+QRect MenuBarController::anchorFor(QPoint clickPos) const {
+    const QRect anchor = m_item->anchorRect();
+    if (!anchor.isEmpty() || clickPos.isNull()) return anchor;
+    return QRect(clickPos - QPoint(12, 12), QSize(24, 24));
+}
+
+MenuEntries MenuBarController::menuEntries() const {
+    ContextMenu::Commands commands;
+    commands.checkForUpdates = m_options.checkForUpdates;
+    commands.openFeedback = [this] { openFeedback(); };
+    commands.openDonate = [this] { openDonate(); };
+    commands.quit = m_options.quit;
+    return ContextMenu::entries(m_options.version, commands);
+}
+
+void MenuBarController::showContextMenu(QPoint pos) {
+    if (m_menu) m_menu->close();
+    m_menu = ContextMenu::build(menuEntries());
+    if (pos.isNull()) {
+        const QRect anchor = m_item->anchorRect();
+        pos = anchor.isEmpty() ? QCursor::pos() : anchor.bottomLeft() + QPoint(0, 1);
+    }
+    m_menu->popup(pos);
+}
+
+void MenuBarController::openFeedback() const {
+    // An address that does not form a URL opens nothing.
+    if (const QUrl url = ContextMenu::feedbackUrl(m_options.websiteUrl); url.isValid()) m_options.openUrl(url);
+}
+
+void MenuBarController::openDonate() const {
+    if (const QUrl url = ContextMenu::donateUrl(m_options.websiteUrl); url.isValid()) m_options.openUrl(url);
+}
+
+}  // namespace fixtora

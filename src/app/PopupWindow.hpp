@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFrame>
+
+#include <memory>
+
+namespace fixtora {
+
+/// The transient window that holds the popup's content: no frame, no
+/// taskbar entry, closed by a click anywhere outside it or by Escape.
+class PopupWindow final : public QFrame {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 380;
+    static constexpr int kHeight = 520;
+
+    /// Takes ownership of `content`, which fills the window.
+    explicit PopupWindow(std::unique_ptr<QWidget> content);
+
+    QWidget* content() const { return m_content; }
+
+    /// Milliseconds since the window was last hidden; -1 if it never was.
+    qint64 msecsSinceHidden() const { return m_hidden.isValid() ? m_hidden.elapsed() : -1; }
+
+signals:
+    void shown();
+    void hidden();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QWidget* m_content = nullptr;  // owned through the layout's parent
+    QElapsedTimer m_hidden;
+};
+
+}  // namespace fixtora
