@@ -44,4 +44,11 @@ std::string localeFromEnvironment() {
     return {};
 }
 
+void useEnvironmentLocale() {
+    const auto id = localeFromEnvironment();
+    if (id.empty()) return;
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale::createCanonical(id.c_str()), status);
+}
+
 }  // namespace fixtora

@@ -25,4 +25,8 @@ std::string formatDate(Instant instant, std::string_view pattern, const DateCont
 /// gives "de_DE"); "C", "POSIX" or nothing give "". For command-line tools.
 std::string localeFromEnvironment();
 
+/// Makes `localeFromEnvironment()` ICU's default locale (when it names one).
+/// ICU takes the default time zone from TZ by itself. For command-line tools.
+void useEnvironmentLocale();
+
 }  // namespace fixtora
