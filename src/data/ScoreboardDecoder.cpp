@@ -45,11 +45,17 @@ struct DecodeFailure {
 
 constexpr const char* kPrefix = "Cannot decode the scoreboard: ";
 
+std::string describeType(const Json& j) {
+    if (j.is_null()) return "null";
+    const std::string name = j.type_name();
+    return (name.front() == 'a' || name.front() == 'o' ? "an " : "a ") + name;
+}
+
 [[noreturn]] void typeMismatch(const Json& j, const char* expected, const Path& path) {
     const std::string where = render(&path);
     throw DecodeFailure{{kDecodingErrorDomain, kDecodingErrorTypeMismatch,
                          std::string(kPrefix) + (where.empty() ? "the document" : where) + " should be " + expected +
-                             " but is " + (j.is_null() ? "null" : std::string("a ") + j.type_name())}};
+                             " but is " + describeType(j)}};
 }
 
 [[noreturn]] void missingKey(const char* key, const Path& path) {
