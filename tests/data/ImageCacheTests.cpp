@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: MIT
+#include "data/ImageCache.hpp"
+#include "platform/CurlHttpClient.hpp"
+#include "platform/ManualScheduler.hpp"
+#include "platform/WorkerScheduler.hpp"
+#include "support/FakeImageDecoder.hpp"
+#include "support/LoopbackServer.hpp"
+#include "support/TempDir.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <mutex>
+
+namespace fixtora {
+namespace {
+
+using test::FakeImageDecoder;
+
+class ImageCacheTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // /crests/<name>: a PNG; /html/<name>: a web page; anything else 404.
+        m_server.server().Get(R"(/(crests|html)/(.*))", [this](const httplib::Request& req, httplib::Response& res) {
+            {
+                std::lock_guard lock(m_mutex);
+                ++m_hits[req.path];
+            }
+            if (req.matches[1] == "crests") {
+                res.set_content(FakeImageDecoder::png(req.path), "image/png");
+            } else {
+                res.set_content("<html>not a crest</html>", "text/html");
+            }
+        });
+        m_server.start();
+        m_cache = std::make_shared<ImageCache>(m_http, m_paths, m_decoder, m_main, m_io);
+    }
+
+    int hits(const std::string& path) {
+        std::lock_guard lock(m_mutex);
+        return m_hits[path];
+    }
+
+    void prefetchAndWait(const std::vector<std::string>& urls) {
+        bool done = false;
+        m_cache->prefetch(urls, [&] { done = true; });
+        ASSERT_TRUE(m_main->runUntil([&] { return done; }));
+    }
+
+    // Declared first so that it stops last, after the client has closed its
+    // kept-alive connections.
+    test::LoopbackServer m_server;
+    test::TempDir m_dir;
+    std::shared_ptr<const Paths> m_paths = std::make_shared<FixedPaths>(m_dir.path());
+    std::shared_ptr<ManualScheduler> m_main = std::make_shared<ManualScheduler>();
+    std::shared_ptr<WorkerScheduler> m_io = std::make_shared<WorkerScheduler>("crests");
+    std::shared_ptr<HttpClient> m_http = std::make_shared<CurlHttpClient>();
+    std::shared_ptr<FakeImageDecoder> m_decoder = std::make_shared<FakeImageDecoder>();
+    std::mutex m_mutex;
+    std::map<std::string, int> m_hits;
+    std::shared_ptr<ImageCache> m_cache;
+};
+
+TEST_F(ImageCacheTest, DownloadsOnceAndKeepsTheBytes) {
+    const auto url = m_server.url("/crests/ars.png");
+    // Asked for twice before it lands, and once more in another call.
+    prefetchAndWait({url, url, m_server.url("/crests/ars.png?size=2")});
+    EXPECT_EQ(hits("/crests/ars.png"), 1);
+    ASSERT_TRUE(m_cache->image(url));
+    EXPECT_EQ(test::readFile(m_cache->cacheDir() / "ars.png"), FakeImageDecoder::png("/crests/ars.png"));
+
+    // In memory: answered before prefetch returns, without any work.
+    bool done = false;
+    const int decodes = m_decoder->calls();
+    m_cache->prefetch({url}, [&] { done = true; });
+    EXPECT_TRUE(done);
+    EXPECT_EQ(m_decoder->calls(), decodes);
+}
+
+TEST_F(ImageCacheTest, CrestOnDiskIsNeverDownloaded) {
+    test::writeFile(m_cache->cacheDir() / "che.png", FakeImageDecoder::png("from disk"));
+    std::shared_ptr<const Image> got;
+    bool called = false;
+    m_cache->load(m_server.url("/crests/che.png"), [&](std::shared_ptr<const Image> image) {
+        called = true;
+        got = std::move(image);
+    });
+    ASSERT_TRUE(m_main->runUntil([&] { return called; }));
+    ASSERT_TRUE(got);
+    EXPECT_EQ(static_cast<const FakeImageDecoder::FakeImage&>(*got).bytes(), FakeImageDecoder::png("from disk"));
+    EXPECT_EQ(hits("/crests/che.png"), 0);
+}
+
+TEST_F(ImageCacheTest, UndecodableFileOnDiskIsReplaced) {
+    test::writeFile(m_cache->cacheDir() / "liv.png", "truncated");
+    prefetchAndWait({m_server.url("/crests/liv.png")});
+    EXPECT_EQ(hits("/crests/liv.png"), 1);
+    EXPECT_EQ(test::readFile(m_cache->cacheDir() / "liv.png"), FakeImageDecoder::png("/crests/liv.png"));
+}
+
+// Failed crests leave no file and no entry, and are tried again next time.
+TEST_F(ImageCacheTest, FailuresLeaveNothingBehind) {
+    const std::vector<std::string> urls{m_server.url("/html/mun.png"), m_server.url("/missing/mci.png"),
+                                        "http://127.0.0.1:" + std::to_string(test::unusedLoopbackPort()) + "/tot.png"};
+    prefetchAndWait(urls);
+    for (const auto& url : urls) EXPECT_FALSE(m_cache->image(url)) << url;
+    EXPECT_TRUE(m_cache->mem().empty());
+    EXPECT_TRUE(std::filesystem::is_empty(m_cache->cacheDir()));
+    prefetchAndWait({urls[0]});
+    EXPECT_EQ(hits("/html/mun.png"), 2);
+}
+
+struct KeyCase {
+    const char* url;
+    std::optional<std::string> key;
+};
+
+class ImageCacheKey : public testing::TestWithParam<KeyCase> {};
+
+// Keys come from the network: none may name a file outside the crest folder.
+TEST_P(ImageCacheKey, IsTheLastPathComponent) { EXPECT_EQ(ImageCache::key(GetParam().url), GetParam().key); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Urls, ImageCacheKey,
+    testing::Values(KeyCase{"https://a.example/i/teams/500/359.png", "359.png"},
+                    KeyCase{"HTTP://a.example/x/359.png?w=40#top", "359.png"},
+                    KeyCase{"https://a.example/x/dir/", "dir"}, KeyCase{"https://a.example/a%20b.png", "a b.png"},
+                    KeyCase{"https://a.example/", std::nullopt}, KeyCase{"https://a.example", std::nullopt},
+                    KeyCase{"https://a.example/x/..", std::nullopt}, KeyCase{"https://a.example/x/%2e%2E", std::nullopt},
+                    KeyCase{"https://a.example/x/.", std::nullopt},
+                    KeyCase{"https://a.example/x/..%2Fetc%2Fpasswd", std::nullopt},
+                    KeyCase{"https://a.example/x/a%00.png", std::nullopt},
+                    KeyCase{"https://a.example/x/bad%zz.png", std::nullopt},
+                    KeyCase{"file:///etc/passwd", std::nullopt}, KeyCase{"ftp://a.example/x.png", std::nullopt},
+                    KeyCase{"https:///x.png", std::nullopt}, KeyCase{"https://a.example/a b.png", std::nullopt},
+                    KeyCase{"", std::nullopt}));
+
+TEST_F(ImageCacheTest, UnusableUrlsCompleteAtOnceWithoutRequests) {
+    bool done = false;
+    m_cache->prefetch({"file:///etc/passwd", m_server.url("/crests/%2e%2e"), ""}, [&] { done = true; });
+    EXPECT_TRUE(done);
+    done = false;
+    m_cache->prefetch({}, [&] { done = true; });
+    EXPECT_TRUE(done);
+    EXPECT_EQ(hits("/crests/%2e%2e"), 0);
+}
+
+TEST_F(ImageCacheTest, CompletionRunsWhenTheCacheIsGone) {
+    bool done = false;
+    m_cache->prefetch({m_server.url("/crests/new.png")}, [&] { done = true; });
+    m_cache.reset();
+    EXPECT_TRUE(m_main->runUntil([&] { return done; }));
+}
+
+}  // namespace
+}  // namespace fixtora
