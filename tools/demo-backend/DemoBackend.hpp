@@ -43,6 +43,7 @@ public:
         std::uint64_t seed = 1;     // same seed, same season
         bool weekNumbers = true;    // schedule events carry their round number
         std::string latestVersion = "0.1.0";  // what the update feed offers
+        bool logRequests = false;   // one line per request on stderr
     };
 
     /// `clock` gives the server's "now" (the system clock when null).
@@ -67,9 +68,11 @@ public:
     std::size_t requestCount(Endpoint endpoint) const;
 
     /// Every signal object the ingest endpoint accepted, in order of arrival
-    /// (also served as GET /v2/_received).
+    /// (also served as GET /v2/_received). Signals posted to
+    /// /v2/namespace/<ns>/ carry one more member, "_namespace": "<ns>".
     nlohmann::json receivedSignals() const;
-    /// Number of POST bodies accepted by the ingest endpoint.
+    /// Number of POST bodies accepted by the ingest endpoint (DELETE
+    /// /v2/_received clears both).
     std::size_t ingestPostCount() const;
 
     /// The whole season as served by /api/epl/schedule (for tests and tools).

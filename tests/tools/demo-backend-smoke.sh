@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Starts fixtora-demo-backend on a free port with a fault switched on, reads
+# the address it prints, checks a few answers and stops it with SIGTERM.
+set -euo pipefail
+exe="$1"
+out=$(mktemp)
+trap 'kill "$pid" 2>/dev/null || true; rm -f "$out"' EXIT
+
+"$exe" --port 0 --seed 7 --no-week-numbers --fault scoreboard:status=503 >"$out" &
+pid=$!
+for _ in $(seq 1 100); do
+  grep -q "listening on" "$out" && break
+  sleep 0.05
+done
+url=$(sed -n 's/^Fixtora demo backend listening on \(http:\/\/127\.0\.0\.1:[0-9]*\)$/\1/p' "$out")
+[ -n "$url" ] || { echo "no address printed: $(cat "$out")"; exit 1; }
+
+events=$(curl -fsS "$url/api/epl/schedule" | grep -o '"uid":"s:600~l:700~e:[0-9]*"' | wc -l)
+[ "$events" -eq 380 ] || { echo "schedule has $events events"; exit 1; }
+if curl -fsS "$url/api/epl/schedule" | grep -q '"week"'; then echo "week numbers despite --no-week-numbers"; exit 1; fi
+status=$(curl -s -o /dev/null -w '%{http_code}' "$url/api/epl/scoreboard?dates=20261206-20261206")
+[ "$status" = 503 ] || { echo "scoreboard answered $status, not the injected 503"; exit 1; }
+curl -fsS "$url/crests/BRA.png" | head -c 4 | grep -q PNG || { echo "crest is not a PNG"; exit 1; }
+
+"$exe" --fault nowhere:drop >/dev/null 2>&1 && { echo "a bad --fault was accepted"; exit 1; }
+
+kill -TERM "$pid"
+wait "$pid" || { echo "exit status $? after SIGTERM"; exit 1; }
+echo "demo backend smoke test passed"

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/Clock.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fixtora::demo {
+
+/// The synthetic season as it stands at one instant: a double round robin of
+/// the 20 demo clubs (38 rounds of 10 matches, every club 19 times at home and
+/// 19 times away). The round that contains "now" is built around it: two
+/// matches finished today (one with a penalty, one with an own goal), one in
+/// the second half, one at half-time, one in the first half, one postponed and
+/// four still to come (two of them tomorrow). Earlier rounds lie on earlier
+/// weekends (a few midweek, with international breaks) and are all finished;
+/// later rounds are all scheduled. The same seed and instant always give the
+/// same season; the seed decides scores and scorers.
+class DemoSeason {
+public:
+    struct Settings {
+        std::uint64_t seed = 1;
+        Instant now = 0;
+        bool weekNumbers = true;
+        std::string baseUrl;  // crest URLs are baseUrl + "/crests/<ABBR>.png"
+    };
+
+    static constexpr int kRounds = 38;
+    static constexpr int kMatchesPerRound = 10;
+
+    explicit DemoSeason(Settings settings);
+
+    /// {"leagues": [...], "events": [...]} with every match, in round order.
+    nlohmann::json document() const;
+    /// The same document with only the matches whose kick-off falls on a
+    /// calendar day of the process's time zone from `firstDay` to `lastDay`
+    /// (numbers written yyyymmdd, both inclusive).
+    nlohmann::json document(int firstDay, int lastDay) const;
+
+    /// The local calendar day (yyyymmdd) of an instant in the process's time zone.
+    static int localDay(std::int64_t unixSeconds);
+
+private:
+    enum class Phase { Finished, FirstHalf, HalfTime, SecondHalf, Postponed, Scheduled };
+    enum class GoalKind { Plain, Header, Penalty, OwnGoal };
+
+    struct Match {
+        int round = 0;
+        int slot = 0;
+        std::size_t home = 0;
+        std::size_t away = 0;
+        std::int64_t kickoff = 0;  // seconds since 1970, whole minutes
+        Phase phase = Phase::Scheduled;
+        int liveMinute = 0;  // the clock of a match in play
+    };
+
+    struct Incident {
+        int minute = 0;
+        int stoppage = 0;  // the "+2" of "90'+2'"
+        bool home = true;  // the side credited (for an own goal: the side that benefits)
+        bool goal = true;  // false: a yellow card
+        GoalKind kind = GoalKind::Plain;
+        std::size_t player = 0;
+        int second = 0;
+    };
+
+    void placeRounds(Instant now);
+    std::vector<Incident> incidentsOf(const Match& match) const;
+    nlohmann::json eventJson(const Match& match) const;
+    nlohmann::json teamJson(std::size_t club) const;
+    nlohmann::json leaguesJson() const;
+    nlohmann::json wrap(nlohmann::json events) const;
+
+    Settings m_settings;
+    std::vector<Match> m_matches;  // round order, then kick-off
+    int m_seasonYear = 0;
+    int m_currentRound = 0;
+};
+
+}  // namespace fixtora::demo
