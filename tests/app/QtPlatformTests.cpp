@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: MIT
+#include "platform/qt/QtDisplayInfo.hpp"
+#include "platform/qt/QtImage.hpp"
+#include "platform/qt/QtImageDecoder.hpp"
+#include "platform/qt/QtMainScheduler.hpp"
+#include "platform/qt/QtPreferencesStore.hpp"
+#include "support/TempDir.hpp"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QPalette>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+using namespace fixtora;
+
+namespace {
+
+// --- main scheduler: these use real (very short) Qt timers by necessity ---
+
+TEST(QtMainScheduler, PostFromAnyThreadRunsOnTheMainThreadInOrder) {
+    QtMainScheduler main;
+    std::vector<int> order;
+    std::atomic<bool> offMain{false};
+    std::thread worker([&] {
+        offMain = !main.isCurrent();
+        for (int i = 0; i < 3; ++i) main.post([&order, i, &main] {
+            EXPECT_TRUE(main.isCurrent());
+            order.push_back(i);
+        });
+    });
+    worker.join();
+    EXPECT_TRUE(offMain);
+    EXPECT_TRUE(main.isCurrent());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return order.size() == 3; }, 5000));
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+}
+
+TEST(QtMainScheduler, TimersFireAndStopWhenInvalidated) {
+    QtMainScheduler main;
+    int once = 0, repeat = 0, cancelled = 0;
+    auto oneShot = main.scheduleOnce(0.001, [&] { ++once; });
+    auto cancelledTimer = main.scheduleOnce(0.001, [&] { ++cancelled; });
+    cancelledTimer->invalidate();
+    std::shared_ptr<Timer> repeating;
+    repeating = main.scheduleRepeating(0.001, [&] {
+        if (++repeat == 3) repeating->invalidate();  // from inside its own task
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return once == 1 && repeat == 3; }, 5000));
+    EXPECT_FALSE(oneShot->isValid());
+    EXPECT_FALSE(repeating->isValid());
+    QTest::qWait(20);
+    EXPECT_EQ(repeat, 3);
+    EXPECT_EQ(cancelled, 0);
+}
+
+TEST(QtMainScheduler, TimerScheduledFromAnotherThreadKeepsRunningWithoutItsHandle) {
+    QtMainScheduler main;
+    std::atomic<int> ticks{0};
+    std::shared_ptr<Timer> handle;
+    std::thread([&] { main.scheduleRepeating(0.001, [&] { ++ticks; }); }).join();  // handle dropped
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 2; }, 5000));
+}
+
+// --- preferences -------------------------------------------------------------
+
+TEST(QtPreferencesStore, ValuesKeepTheirTypeAcrossStoresAndSuitesAreSeparateFiles) {
+    test::TempDir dir;
+    const std::vector<std::uint8_t> bytes{0, 1, 254, 255};
+    {
+        QtPreferencesStore store(dir.path(), "Fixtora");
+        auto prefs = store.standard();
+        prefs->setString("fav_name", "Brighton & Hove Albion \u00e9");
+        prefs->setInteger("fav_id", -9007199254740993LL);
+        prefs->setReal("ratio", 0.1 + 0.2);
+        prefs->setBoolean("flag", true);
+        prefs->setData("blob", bytes);
+        prefs->setStringList("list", {"a", "", "c,d", "\"q\""});
+        prefs->setString("looks_like_int", "42");
+        store.suite("com.fixtora.analytics")->setInteger("sessions", 3);
+    }
+    QtPreferencesStore store(dir.path(), "Fixtora");
+    auto prefs = store.standard();
+    EXPECT_EQ(prefs->string("fav_name"), "Brighton & Hove Albion \u00e9");
+    EXPECT_EQ(prefs->integer("fav_id"), -9007199254740993LL);
+    EXPECT_EQ(prefs->real("ratio"), 0.1 + 0.2);
+    EXPECT_EQ(prefs->boolean("flag"), true);
+    EXPECT_EQ(prefs->data("blob"), bytes);
+    EXPECT_EQ(prefs->stringList("list"), (Preferences::StringList{"a", "", "c,d", "\"q\""}));
+    // Read as another type than written: nothing.
+    EXPECT_FALSE(prefs->integer("looks_like_int"));
+    EXPECT_FALSE(prefs->string("fav_id"));
+    EXPECT_FALSE(prefs->boolean("missing"));
+    // Suites do not see each other's keys.
+    EXPECT_FALSE(prefs->integer("sessions"));
+    EXPECT_EQ(store.suite("com.fixtora.analytics")->integer("sessions"), 3);
+    EXPECT_TRUE(std::filesystem::exists(dir / "com.fixtora.analytics.conf"));
+    prefs->remove("fav_id");
+    EXPECT_FALSE(prefs->integer("fav_id"));
+}
+
+TEST(QtPreferencesStore, SuiteNamesThatAreNotFileNamesAreRefused) {
+    test::TempDir dir;
+    QtPreferencesStore store(dir.path(), "Fixtora");
+    for (const char* bad : {"", "../escape", "a/b", "a\\b", ".hidden"})
+        EXPECT_THROW(store.suite(bad), std::invalid_argument) << bad;
+}
+
+TEST(QtPreferencesStore, SafeFromSeveralThreads) {
+    test::TempDir dir;
+    QtPreferencesStore store(dir.path(), "Fixtora");
+    auto prefs = store.standard();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 10; ++i) {
+                prefs->setInteger("k" + std::to_string(t), i);
+                EXPECT_TRUE(prefs->integer("k" + std::to_string(t)));
+            }
+        });
+    for (auto& th : threads) th.join();
+    for (int t = 0; t < 4; ++t) EXPECT_EQ(prefs->integer("k" + std::to_string(t)), 9);
+}
+
+// --- images --------------------------------------------------------------------
+
+std::string encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes.toStdString();
+}
+
+TEST(QtImageDecoder, DecodesPicturesAndRefusesTheRest) {
+    QImage red(7, 5, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    QtImageDecoder decoder;
+    auto image = decoder.decode(encoded(red, "PNG"));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->width(), 7);
+    EXPECT_EQ(image->height(), 5);
+    auto qt = std::dynamic_pointer_cast<const QtImage>(image);
+    ASSERT_NE(qt, nullptr);
+    EXPECT_EQ(qt->image().pixelColor(3, 2), QColor(Qt::red));
+
+    EXPECT_EQ(decoder.decode(""), nullptr);
+    EXPECT_EQ(decoder.decode("<html>not found</html>"), nullptr);
+    const std::string png = encoded(red, "PNG");
+    EXPECT_EQ(decoder.decode(png.substr(0, png.size() / 2)), nullptr);
+}
+
+// --- display --------------------------------------------------------------------
+
+TEST(QtDisplayInfo, AppearanceFollowsThePaletteAndTheScreenIsRead) {
+    QPalette light;
+    light.setColor(QPalette::Window, QColor(0xf0, 0xf0, 0xf0));
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    EXPECT_EQ(QtDisplayInfo::appearanceOf(light), Appearance::Light);
+    EXPECT_EQ(QtDisplayInfo::appearanceOf(dark), Appearance::Dark);
+
+    std::vector<QtDisplayInfo::Readings> seen;
+    QtDisplayInfo info([&](const QtDisplayInfo::Readings& r) { seen.push_back(r); });
+    ASSERT_EQ(seen.size(), 1u);
+    ASSERT_TRUE(seen[0].mainScreen);
+    EXPECT_GT(seen[0].mainScreen->width, 0);
+    EXPECT_GT(seen[0].mainScreen->scale, 0);
+    EXPECT_EQ(seen[0].layoutDirection, LayoutDirection::LeftToRight);
+
+    QGuiApplication::setLayoutDirection(Qt::RightToLeft);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].layoutDirection, LayoutDirection::RightToLeft);
+    QGuiApplication::setLayoutDirection(Qt::LeftToRight);
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: MIT
+// The strip status item, termination signals and the one-instance lock.
+#include "app/SingleInstance.hpp"
+#include "platform/qt/StripStatusItem.hpp"
+#include "platform/qt/TerminationSignals.hpp"
+#include "support/TempDir.hpp"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QSysInfo>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <future>
+
+using namespace fixtora;
+
+namespace {
+
+TEST(StripStatusItem, ShowsTheTitleAtTheTopRightAndForwardsClicks) {
+    StripStatusItem strip;
+    QSignalSpy primary(&strip, &StatusItem::primaryClicked);
+    QSignalSpy secondary(&strip, &StatusItem::secondaryClicked);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+
+    for (const char* title : {"\u26BD", "ARS 2\u20131 CHE  67'", "Kick-off in 2h 5m"}) {
+        strip.setTitle(QString::fromUtf8(title));
+        EXPECT_EQ(strip.title(), QString::fromUtf8(title));
+        const QRect frame = strip.anchorRect();
+        EXPECT_TRUE(area.contains(frame)) << title;
+        // Right-aligned: a longer title grows to the left.
+        EXPECT_LE(area.right() - frame.right(), 8) << title;
+        EXPECT_LE(frame.top() - area.top(), 8) << title;
+    }
+    EXPECT_TRUE(strip.window()->isVisible());
+    EXPECT_TRUE(strip.window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    QTest::mouseClick(strip.window(), Qt::LeftButton);
+    QTest::mouseClick(strip.window(), Qt::RightButton);
+    EXPECT_EQ(primary.count(), 1);
+    EXPECT_EQ(secondary.count(), 1);
+}
+
+TEST(TerminationSignals, EachSignalBecomesAQuitRequestOnTheEventLoop) {
+    TerminationSignals termination;
+    ASSERT_TRUE(termination.isActive());
+    EXPECT_THROW(TerminationSignals second, std::logic_error);
+    QSignalSpy spy(&termination, &TerminationSignals::terminationRequested);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::raise(sig);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return spy.count() == 3; }, 5000));
+    ASSERT_EQ(spy.count(), 3);
+    EXPECT_EQ(spy[0][0].toInt(), SIGTERM);
+    EXPECT_EQ(spy[2][0].toInt(), SIGHUP);
+}
+
+TEST(SingleInstance, SecondStartAsksTheFirstToShowItselfAndTheLockIsReleasedAtExit) {
+    test::TempDir dir;
+    const auto runtime = dir / "run";
+    {
+        SingleInstance first(runtime);
+        ASSERT_TRUE(first.acquire());
+        QSignalSpy activated(&first, &SingleInstance::activationRequested);
+
+        SingleInstance second(runtime);
+        EXPECT_FALSE(second.acquire());
+        // The asking side blocks, so it runs where a second process would:
+        // not on this event loop.
+        auto answered = std::async(std::launch::async, [&] {
+            return SingleInstance::askRunningInstanceToActivate(runtime, 5000);
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return activated.count() == 1; }, 5000));
+        EXPECT_TRUE(answered.get());
+    }
+    // Nobody runs now: nobody answers, and the next start gets the lock.
+    EXPECT_FALSE(SingleInstance::askRunningInstanceToActivate(runtime, 300));
+    SingleInstance third(runtime);
+    EXPECT_TRUE(third.acquire());
+}
+
+TEST(SingleInstance, LockOfAProcessThatDiedIsTakenOver) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir / "run");
+    // A lock file naming a process that cannot exist, and its socket file.
+    test::writeFile(dir / "run" / SingleInstance::kLockName,
+                    "2147483646\nfixtora\n" + QSysInfo::machineHostName().toStdString() + "\n");
+    test::writeFile(dir / "run" / SingleInstance::kSocketName, "");
+    SingleInstance instance(dir / "run");
+    EXPECT_TRUE(instance.acquire());
+}
+
+}  // namespace
