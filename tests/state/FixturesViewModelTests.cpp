@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -172,15 +173,16 @@ TEST_F(FixturesViewModelTest, AFailedScheduleLoadLeavesTheDefaults) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        LoopbackServer server;
-        server.server().Get("/api/epl/schedule", [&](const httplib::Request&, httplib::Response& res) {
-            res.status = c.status;
-            res.set_content(c.body, "application/json");
-        });
+        std::optional<LoopbackServer> server;
         std::string url = "http://127.0.0.1:" + std::to_string(unusedLoopbackPort());
         if (c.body != nullptr) {
-            server.start();
-            url = server.url();
+            server.emplace();
+            server->server().Get("/api/epl/schedule", [&](const httplib::Request&, httplib::Response& res) {
+                res.status = c.status;
+                res.set_content(c.body, "application/json");
+            });
+            server->start();
+            url = server->url();
         }
         clock->set(middleOf(12));
         makeSchedule(url);
