@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+// The demo backend's season, end to end: fetched through the schedule and
+// printed by `fixtora-inspect --weeks`.
+#include "MatchWeekTestSupport.hpp"
+
+#include "DemoBackend.hpp"
+#include "data/MatchWeekSchedule.hpp"
+#include "platform/CurlHttpClient.hpp"
+#include "platform/ManualScheduler.hpp"
+#include "support/TempDir.hpp"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+
+namespace fixtora {
+namespace {
+
+const Instant kNow = test::at("2026-10-03T13:00:00Z");
+
+// Every match of the demo's own round r lies (by its UTC day) in week r.
+void expectOwnRounds(const nlohmann::json& season, const std::vector<MatchWeek>& weeks) {
+    ASSERT_EQ(weeks.size(), 38u);
+    for (const auto& event : season.at("events")) {
+        const auto round = event.at("week").at("number").get<std::int64_t>();
+        const Instant day = test::at(event.at("date").get<std::string>().substr(0, 10) + "T00:00:00Z");
+        const auto& w = weeks.at(static_cast<std::size_t>(round - 1));
+        EXPECT_EQ(w.number, round);
+        EXPECT_TRUE(w.startDate <= day && day <= w.endDate) << event.at("date") << " round " << round;
+    }
+}
+
+class DemoSchedule : public testing::TestWithParam<bool> {
+protected:
+    std::shared_ptr<SettableClock> m_clock = std::make_shared<SettableClock>(kNow);
+};
+
+TEST_P(DemoSchedule, FetchesThirtyEightWeeks) {
+    const bool weekNumbers = GetParam();
+    demo::DemoBackend backend({.weekNumbers = weekNumbers}, m_clock);
+    backend.start();
+    test::TempDir dir;
+    auto main = std::make_shared<ManualScheduler>();
+    {
+        auto schedule = std::make_shared<MatchWeekSchedule>(std::make_shared<CurlHttpClient>(), backend.url(),
+                                                            std::make_shared<FixedPaths>(dir.path()), m_clock, main);
+        std::optional<Result<std::vector<MatchWeek>>> got;
+        schedule->load([&](Result<std::vector<MatchWeek>> r) { got = std::move(r); });
+        ASSERT_TRUE(main->runUntil([&] { return got.has_value(); }));
+        ASSERT_TRUE(got->ok()) << got->error().description;
+        ASSERT_EQ(got->value().size(), 38u);
+        if (!weekNumbers) {
+            backend.setWeekNumbers(true);
+            expectOwnRounds(backend.scheduleDocument(), got->value());
+        }
+    }
+    EXPECT_EQ(backend.requestCount(demo::Endpoint::Schedule), 1u);
+}
+
+TEST_P(DemoSchedule, InspectPrintsTheTable) {
+    const bool weekNumbers = GetParam();
+    demo::DemoBackend backend({.weekNumbers = weekNumbers}, m_clock);
+    test::TempDir dir;
+    test::writeFile(dir / "schedule.json", backend.scheduleDocument().dump());
+    const std::string command =
+        "TZ=Asia/Tokyo '" FIXTORA_INSPECT "' --weeks - < '" + (dir / "schedule.json").string() + "'";
+    std::string out;
+    {
+        std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+        ASSERT_TRUE(pipe);
+        char buffer[4096];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) out.append(buffer, n);
+    }
+    const auto printed = nlohmann::json::parse(out);
+    EXPECT_EQ(printed.at("method"), weekNumbers ? "weekNumber" : "dateCluster");
+    std::vector<MatchWeek> weeks;
+    for (const auto& w : printed.at("weeks")) {
+        weeks.push_back({w.at("number").get<std::int64_t>(), test::at(w.at("startDate").get<std::string>()),
+                         test::at(w.at("endDate").get<std::string>())});
+    }
+    ASSERT_EQ(weeks.size(), 38u);
+    backend.setWeekNumbers(true);
+    if (!weekNumbers) expectOwnRounds(backend.scheduleDocument(), weeks);
+}
+
+INSTANTIATE_TEST_SUITE_P(WeekNumbers, DemoSchedule, testing::Bool(),
+                         [](const auto& param) { return param.param ? "WithWeekNumbers" : "WithoutWeekNumbers"; });
+
+}  // namespace
+}  // namespace fixtora
