@@ -56,8 +56,9 @@ void generateNewSession();
 /// manager is stored.
 std::shared_ptr<fixtora::Preferences> customDefaults();
 
-/// Writes the current manager's unsent signals to disk synchronously. The
-/// program calls it when it is about to quit.
+/// The application is about to quit: the current manager writes its unsent
+/// signals to disk before this returns. `AppNotificationCenter::
+/// defaultCenter()` calls it on will-terminate.
 void applicationWillTerminate();
 
 /// The 25 reserved parameter names, lower-cased.

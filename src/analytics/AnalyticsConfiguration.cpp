@@ -3,6 +3,7 @@
 
 #include "analytics/Analytics.hpp"
 #include "analytics/CryptoHashing.hpp"
+#include "analytics/SessionManager.hpp"
 
 #include <fixtora/BuildConfig.hpp>
 
@@ -72,6 +73,7 @@ void AnalyticsConfiguration::setSessionID(std::string value) {
         std::lock_guard lock(m_mutex);
         m_sessionID = std::move(value);
     }
+    if (sessionStatsEnabled()) SessionManager::shared()->startNewSession();
     if (sendNewSessionBeganSignal()) Analytics::internalSignal("Analytics.Session.started");
 }
 

@@ -83,7 +83,8 @@ public:
     void send(std::vector<SignalPostBody> batch, SendCompletion completion);
 
     /// Writes every unsent signal (queued or in a batch still in flight)
-    /// to the cache file, synchronously.
+    /// to the cache file, synchronously. `Analytics::applicationWillTerminate`
+    /// calls it on the current manager.
     void appWillTerminate();
 
     const std::shared_ptr<AnalyticsConfiguration>& configuration() const { return m_configuration; }
