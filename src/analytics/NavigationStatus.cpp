@@ -51,7 +51,7 @@ void NavigationStatus::navigationPathChanged(const std::string& from, const std:
                     std::nullopt, customUserID);
 }
 
-void NavigationStatus::navigationPathChanged(const std::string& to, const std::optional<std::string>& customUserID) {
+void NavigationStatus::navigationPathChangedTo(const std::string& to, const std::optional<std::string>& customUserID) {
     navigationPathChanged(previousNavigationPath().value_or(""), to, customUserID);
 }
 
@@ -64,16 +64,20 @@ void navigationPathChanged(const std::string& from, const std::string& to,
     NavigationStatus::shared()->navigationPathChanged(from, to, customUserID);
 }
 
-void navigationPathChanged(const std::string& to, const std::optional<std::string>& customUserID) {
-    NavigationStatus::shared()->navigationPathChanged(to, customUserID);
+void navigationPathChanged(const std::string& to) { NavigationStatus::shared()->navigationPathChanged(to); }
+
+void navigationPathChangedTo(const std::string& to, const std::optional<std::string>& customUserID) {
+    NavigationStatus::shared()->navigationPathChangedTo(to, customUserID);
 }
 
 void navigate(const std::string& from, const std::string& to, const std::optional<std::string>& customUserID) {
     navigationPathChanged(from, to, customUserID);
 }
 
-void navigate(const std::string& to, const std::optional<std::string>& customUserID) {
-    navigationPathChanged(to, customUserID);
+void navigate(const std::string& to) { navigationPathChanged(to); }
+
+void navigateTo(const std::string& to, const std::optional<std::string>& customUserID) {
+    navigationPathChangedTo(to, customUserID);
 }
 
 }  // namespace analytics::Analytics

@@ -30,7 +30,10 @@ public:
     void navigationPathChanged(const std::string& from, const std::string& to,
                                const std::optional<std::string>& customUserID = std::nullopt);
     /// The source is the last destination, or "" before the first report.
-    void navigationPathChanged(const std::string& to, const std::optional<std::string>& customUserID = std::nullopt);
+    void navigationPathChanged(const std::string& to) { navigationPathChangedTo(to, std::nullopt); }
+    /// As `navigationPathChanged(to)`, for a given user (a separate name, as
+    /// two texts already mean source and destination).
+    void navigationPathChangedTo(const std::string& to, const std::optional<std::string>& customUserID);
 
 private:
     const ClientServices m_services;
@@ -45,9 +48,11 @@ namespace analytics::Analytics {
 /// Navigation reports on `NavigationStatus::shared()`; `navigate` is the same.
 void navigationPathChanged(const std::string& from, const std::string& to,
                            const std::optional<std::string>& customUserID = std::nullopt);
-void navigationPathChanged(const std::string& to, const std::optional<std::string>& customUserID = std::nullopt);
+void navigationPathChanged(const std::string& to);
+void navigationPathChangedTo(const std::string& to, const std::optional<std::string>& customUserID);
 void navigate(const std::string& from, const std::string& to,
               const std::optional<std::string>& customUserID = std::nullopt);
-void navigate(const std::string& to, const std::optional<std::string>& customUserID = std::nullopt);
+void navigate(const std::string& to);
+void navigateTo(const std::string& to, const std::optional<std::string>& customUserID);
 
 }  // namespace analytics::Analytics

@@ -10,7 +10,7 @@ TrackNavigationModifier::TrackNavigationModifier(std::string path, std::shared_p
 
 void TrackNavigationModifier::onAppear() const {
     const auto status = m_status ? m_status : NavigationStatus::shared();
-    status->navigationPathChanged(m_path, std::nullopt);
+    status->navigationPathChanged(m_path);
 }
 
 }  // namespace analytics

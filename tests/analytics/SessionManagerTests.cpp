@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: MIT
+#include "RecordingServices.hpp"
+
+#include "analytics/SessionManager.hpp"
+#include "analytics/StoredSession.hpp"
+#include "platform/WorkerScheduler.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace analytics::test {
+namespace {
+
+constexpr double kDay = 86400;
+// 2026-03-01T09:00:00Z, a Sunday.
+constexpr fixtora::Instant kMarch1 = 1772355600;
+
+std::vector<std::int64_t> durations(const std::vector<StoredSession>& sessions) {
+    std::vector<std::int64_t> out;
+    for (const auto& s : sessions) out.push_back(s.durationInSeconds);
+    return out;
+}
+
+std::vector<StoredSession> storedSessions(const fixtora::InMemoryPreferences& suite) {
+    const auto data = suite.data("recentSessions");
+    if (!data) return {};
+    return StoredSession::decodeList(std::string(data->begin(), data->end())).value_or(std::vector<StoredSession>{});
+}
+
+void storeSessions(fixtora::InMemoryPreferences& suite, const std::vector<StoredSession>& sessions) {
+    const auto json = *StoredSession::encodeList(sessions);
+    suite.setData("recentSessions", fixtora::Preferences::Bytes(json.begin(), json.end()));
+}
+
+class SessionManagerTest : public ::testing::Test {
+protected:
+    RecordingServices r{kMarch1};
+
+    /// A process start: a new manager on the same suite, then a session.
+    std::shared_ptr<SessionManager> launch() {
+        auto manager = SessionManager::create(r.services(), r.scheduler);
+        manager->startNewSession();
+        r.scheduler->runUntilIdle();
+        return manager;
+    }
+};
+
+TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
+    // Day 1: first launch ever, a 10-second session.
+    auto manager = launch();
+    ASSERT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
+    EXPECT_EQ(r.signals()[0].parameters,
+              (std::map<std::string, std::string>{{"Analytics.Acquisition.firstSessionDate", "2026-03-01"}}));
+    EXPECT_EQ(r.suite->string("firstSessionDate"), "2026-03-01");
+    r.scheduler->advance(10);
+    manager.reset();
+
+    // Day 1 again, later: no second install signal, no new day of use.
+    r.scheduler->advance(3600);
+    manager = launch();
+    EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
+    r.scheduler->advance(0.5);  // too short to be remembered
+    manager.reset();
+
+    // Day 2: 20 seconds of use around 100 seconds of inactivity.
+    r.scheduler->advance(kDay);
+    manager = launch();
+    r.scheduler->advance(12);
+    r.notifications->applicationDidResignActive();
+    r.scheduler->advance(100);
+    r.scheduler->runUntilIdle();
+    EXPECT_EQ(storedSessions(*r.suite).back().durationInSeconds, 12);
+    r.notifications->applicationWillBecomeActive();
+    r.scheduler->advance(8);
+    manager.reset();
+
+    // Day 5: the current session lasts 5 seconds.
+    r.scheduler->advance(3 * kDay);
+    manager = launch();
+    r.scheduler->advance(5);
+
+    const auto sessions = manager->recentSessions();
+    ASSERT_EQ(sessions.size(), 3u);
+    EXPECT_EQ(sessions[0].durationInSeconds, 10);
+    EXPECT_EQ(sessions[1].durationInSeconds, 20);
+    EXPECT_EQ(sessions[2].durationInSeconds, 5);
+    EXPECT_EQ(manager->averageSessionSeconds(), 15);
+    EXPECT_EQ(manager->previousSessionSeconds(), 20);
+    // Stored start times are whole seconds.
+    EXPECT_EQ(durations(storedSessions(*r.suite)), durations(sessions));
+    EXPECT_EQ(storedSessions(*r.suite)[2].startedAt, std::trunc(sessions[2].startedAt));
+    EXPECT_EQ(r.suite->stringList("distinctDaysUsed"),
+              (std::vector<std::string>{"2026-03-01", "2026-03-02", "2026-03-05"}));
+    EXPECT_EQ(r.suite->integer("deletedSessionsCount"), 0);
+    EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
+}
+
+TEST_F(SessionManagerTest, SessionsOlderThanNinetyDaysArePrunedAndCounted) {
+    storeSessions(*r.suite, {{kMarch1 - 91 * kDay, 30}, {kMarch1 - 89 * kDay, 40}});
+    r.suite->setInteger("deletedSessionsCount", 2);
+    auto manager = launch();
+    ASSERT_EQ(manager->recentSessions().size(), 1u);
+    EXPECT_EQ(manager->recentSessions()[0].durationInSeconds, 40);
+    EXPECT_EQ(r.suite->integer("deletedSessionsCount"), 3);
+    EXPECT_TRUE(r.signalsNamed("Analytics.Acquisition.newInstallDetected").empty());
+}
+
+TEST_F(SessionManagerTest, AHistoryThatIsAllPrunedCountsAsANewInstallation) {
+    storeSessions(*r.suite, {{kMarch1 - 100 * kDay, 30}, {kMarch1 - 95 * kDay, 40}});
+    launch();
+    EXPECT_EQ(r.suite->integer("deletedSessionsCount"), 2);
+    EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
+}
+
+TEST_F(SessionManagerTest, UnreadableHistoryStartsEmptyAndIsOverwritten) {
+    r.suite->setData("recentSessions", {'n', 'o', 't'});
+    auto manager = launch();
+    EXPECT_EQ(manager->averageSessionSeconds(), -1);
+    EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
+    r.scheduler->advance(2);
+    EXPECT_EQ(storedSessions(*r.suite).size(), 1u);
+}
+
+TEST_F(SessionManagerTest, BecomingActiveBeforeAnySessionRecordsNothing) {
+    auto manager = SessionManager::create(r.services(), r.scheduler);
+    r.notifications->applicationWillBecomeActive();
+    r.scheduler->advance(30);
+    EXPECT_TRUE(manager->recentSessions().empty());
+    EXPECT_FALSE(r.suite->contains("recentSessions"));
+}
+
+TEST_F(SessionManagerTest, WithoutASuiteNothingIsStoredButTheSessionIsTimed) {
+    r.hasSuite = false;
+    auto manager = launch();
+    r.scheduler->advance(3);
+    EXPECT_EQ(manager->averageSessionSeconds(), 3);
+    EXPECT_FALSE(r.suite->contains("recentSessions"));
+    EXPECT_FALSE(r.suite->contains("distinctDaysUsed"));
+}
+
+TEST(StoredSessionCoding, StartTimesAreWholeSecondsAndUnencodableTimesWriteNothing) {
+    EXPECT_EQ(StoredSession::encodeList({{1772355600.9, 12}}), R"([{"dn":12,"st":1772355600}])");
+    EXPECT_EQ(StoredSession::decodeList(R"([{"st":1772355600,"dn":12}])"),
+              (std::vector<StoredSession>{{1772355600, 12}}));
+    EXPECT_FALSE(StoredSession::encodeList({{1e19, 1}}));
+    EXPECT_FALSE(StoredSession::encodeList({{std::numeric_limits<double>::infinity(), 1}}));
+    EXPECT_FALSE(StoredSession::decodeList(R"([{"st":"x","dn":1}])"));
+    EXPECT_FALSE(StoredSession::decodeList(R"({"st":1,"dn":1})"));
+}
+
+TEST(SessionPersistence, WritesOnTheWorkerLandInTheOrderTheyWereIssued) {
+    RecordingServices r(kMarch1);
+    auto worker = std::make_shared<fixtora::WorkerScheduler>("persistence");
+    auto manager = SessionManager::create(r.services(), worker);
+    manager->startNewSession();
+    for (int i = 0; i < 50; ++i) r.scheduler->advance(1);
+    worker->drain();
+    EXPECT_EQ(durations(storedSessions(*r.suite)), durations(manager->recentSessions()));
+    EXPECT_EQ(storedSessions(*r.suite).back().durationInSeconds, 50);
+}
+
+}  // namespace
+}  // namespace analytics::test
