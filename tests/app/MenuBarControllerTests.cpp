@@ -127,6 +127,18 @@ TEST_F(MenuBarControllerTest, MenuIsRebuiltOnEverySecondaryClickAndClicksStillTo
     EXPECT_TRUE(controller->isPopupShown());
 }
 
+TEST_F(MenuBarControllerTest, ClickThatClosedThePopupFromOutsideDoesNotReopenIt) {
+    item_->primary();
+    ASSERT_TRUE(controller->isPopupShown());
+    // A click outside (here: on the item) closes a popup window by itself
+    // before the item reports the click.
+    controller->popup().hide();
+    item_->primary();
+    EXPECT_FALSE(controller->isPopupShown());
+    item_->primary();
+    EXPECT_TRUE(controller->isPopupShown());
+}
+
 TEST_F(MenuBarControllerTest, CommandsReachTheirTargets) {
     item_->secondary();
     action(QStringLiteral("Feedback / Report a Bug"))->trigger();
