@@ -10,7 +10,10 @@
 namespace analytics {
 
 ClientServices ClientServices::production() {
-    const Environment environment = Analytics::defaultEnvironment();
+    // The stored manager's collaborators (the shell's main loop, its system
+    // readings); the defaults before there is one.
+    const auto manager = AnalyticsManagerStorage::shared().manager();
+    const Environment environment = manager ? manager->environment() : Analytics::defaultEnvironment();
     ClientServices services;
     services.clock = environment.clock;
     services.mainScheduler = environment.mainScheduler;

@@ -44,8 +44,9 @@ struct ClientServices {
     std::shared_ptr<AppNotificationCenter> notifications;
 
     /// Wired to `Analytics::internalSignal`, `Analytics::customDefaults`, the
-    /// current configuration's log handler, `Analytics::defaultEnvironment()`
-    /// and `AppNotificationCenter::defaultCenter()`.
+    /// current configuration's log handler, the stored manager's environment
+    /// (`Analytics::defaultEnvironment()` before there is one) and
+    /// `AppNotificationCenter::defaultCenter()`.
     static ClientServices production();
 
     /// The suite, or null when there is none (or no provider).
