@@ -25,8 +25,8 @@ ClientServices ClientServices::production() {
     };
     services.log = [](LogHandler::LogLevel level, const std::string& message) {
         // Only a stored manager has a configuration worth logging through.
-        if (const auto manager = AnalyticsManagerStorage::shared().manager())
-            manager->configuration()->log(level, message);
+        if (const auto stored = AnalyticsManagerStorage::shared().manager())
+            stored->configuration()->log(level, message);
     };
     services.notifications = AppNotificationCenter::defaultCenter();
     return services;
