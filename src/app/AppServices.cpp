@@ -4,6 +4,7 @@
 #include "platform/Clock.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "platform/Paths.hpp"
+#include "platform/qt/DesktopSystemInfo.hpp"
 #include "platform/qt/QtImageDecoder.hpp"
 #include "platform/qt/QtMainScheduler.hpp"
 #include "platform/qt/QtPreferencesStore.hpp"
@@ -18,6 +19,7 @@ AppServices AppServices::production() {
     s.paths = std::make_shared<XdgPaths>();
     s.images = std::make_shared<QtImageDecoder>();
     s.clock = std::make_shared<SystemClock>();
+    s.systemInfo = createDesktopSystemInfo();
     return s;
 }
 

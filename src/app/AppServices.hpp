@@ -11,6 +11,7 @@ class ImageDecoder;
 class Paths;
 class PreferencesStore;
 class Scheduler;
+class SystemInfo;
 
 /// The production adapters of the ports, made once by the composition root
 /// and handed to everything that needs them. Tests fill it with doubles.
@@ -21,9 +22,10 @@ struct AppServices {
     std::shared_ptr<Paths> paths;
     std::shared_ptr<ImageDecoder> images;
     std::shared_ptr<const Clock> clock;
+    std::shared_ptr<const SystemInfo> systemInfo;
 
     /// Qt main scheduler, curl, QSettings, XDG folders, QImage, system
-    /// clock. Needs the QApplication.
+    /// clock, the desktop's system information. Needs the QApplication.
     static AppServices production();
 };
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "platform/qt/DesktopSystemInfo.hpp"
 #include "platform/qt/QtDisplayInfo.hpp"
 #include "platform/qt/QtImage.hpp"
 #include "platform/qt/QtImageDecoder.hpp"
@@ -174,9 +175,15 @@ TEST(QtDisplayInfo, AppearanceFollowsThePaletteAndTheScreenIsRead) {
     EXPECT_GT(seen[0].mainScreen->scale, 0);
     EXPECT_EQ(seen[0].layoutDirection, LayoutDirection::LeftToRight);
 
+    // The desktop's SystemInfo follows the same readings.
+    auto system = createDesktopSystemInfo();
+    EXPECT_EQ(system->mainScreen(), seen[0].mainScreen);
+    EXPECT_FALSE(system->platformName().empty());
+
     QGuiApplication::setLayoutDirection(Qt::RightToLeft);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1].layoutDirection, LayoutDirection::RightToLeft);
+    EXPECT_EQ(system->layoutDirection(), LayoutDirection::RightToLeft);
     QGuiApplication::setLayoutDirection(Qt::LeftToRight);
 }
 
