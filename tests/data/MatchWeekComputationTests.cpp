@@ -144,13 +144,6 @@ INSTANTIATE_TEST_SUITE_P(Shares, MatchWeekMethodChoice,
                                          MethodCase{1, 1, MatchWeekMethod::WeekNumber},
                                          MethodCase{1, 0, MatchWeekMethod::DateCluster}));
 
-TEST(MatchWeekMethodChoice, NumberWithoutReadableKickOffDoesNotCount) {
-    std::vector<ESPNEvent> events{event("2024-08-17", 1), event("2024-08-17T15:00Z", std::nullopt),
-                                  event("2024-08-18T15:00Z", std::nullopt)};
-    events.push_back(ESPNEvent{"x", "2024-08-18T15:00Z", ESPNWeek{std::nullopt}, {}});
-    EXPECT_EQ(matchWeekMethod(events), MatchWeekMethod::DateCluster);
-}
-
 // Weekly rounds of 3 matches on `rounds` Saturdays; round `shortAfter` (if
 // any) is followed by a midweek round three days later.
 std::vector<ESPNEvent> weeklyRounds(int rounds, int shortAfter) {

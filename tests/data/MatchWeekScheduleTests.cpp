@@ -228,15 +228,6 @@ TEST_F(ScheduleTest, UnwritableCachesFolderStillDeliversTheTable) {
     EXPECT_FALSE(std::filesystem::exists(m_schedule->cacheFile()));
 }
 
-TEST_F(ScheduleTest, WritesNoTemporaryFilesBehind) {
-    ASSERT_TRUE(run(&MatchWeekSchedule::fetchAndBuild).ok());
-    ASSERT_TRUE(run(&MatchWeekSchedule::fetchAndBuild).ok());
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_schedule->cacheFile().parent_path()))
-        names.push_back(entry.path().filename().string());
-    EXPECT_EQ(names, std::vector<std::string>{"schedule_v2.json"});
-}
-
 struct LookupCase {
     const char* at;
     std::int64_t expected;
