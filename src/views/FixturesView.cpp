@@ -1,0 +1,265 @@
+// SPDX-License-Identifier: MIT
+#include "views/FixturesView.hpp"
+
+#include "state/FixturesViewModel.hpp"
+#include "views/CentreMessage.hpp"
+#include "views/Divider.hpp"
+#include "views/MatchList.hpp"
+#include "views/SymbolButton.hpp"
+#include "views/TeamPicker.hpp"
+#include "views/TextLabel.hpp"
+#include "views/Theme.hpp"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace fixtora {
+
+namespace {
+
+constexpr int kBarHorizontalPadding = 14;
+constexpr int kHeaderVerticalPadding = 10;
+constexpr int kNavigationVerticalPadding = 9;
+constexpr int kBarSpacing = 8;
+constexpr int kTitleSpacing = 1;
+constexpr double kRefreshSymbolSize = 12;
+constexpr double kFavouriteSymbolSize = 13;
+constexpr int kNavigationSpacing = 4;
+
+const QString kWarningPrefix = QStringLiteral("\u26A0\uFE0F  ");
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+FixturesView::FixturesView(std::shared_ptr<FixturesViewModel> model,
+                           std::shared_ptr<ImageCache> images, DateContext dates, QWidget* parent)
+    : QWidget(parent), m_model(std::move(model)), m_images(std::move(images)), m_dates(std::move(dates)) {
+    setFixedSize(kWidth, kHeight);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(makeHeader());
+    column->addWidget(new Divider(0, this));
+    auto* middle = new QWidget(this);
+    middle->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_middleLayout = new QVBoxLayout(middle);
+    m_middleLayout->setContentsMargins(0, 0, 0, 0);
+    m_middleLayout->setSpacing(0);
+    column->addWidget(middle, 1);
+    column->addWidget(new Divider(0, this));
+    column->addWidget(makeNavigationBar());
+
+    m_subscription = m_model->subscribe([this] { refreshFromModel(); });
+    refreshFromModel();
+}
+
+FixturesView::~FixturesView() = default;
+
+QWidget* FixturesView::makeHeader() {
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(kBarHorizontalPadding, kHeaderVerticalPadding, kBarHorizontalPadding,
+                            kHeaderVerticalPadding);
+    row->setSpacing(kBarSpacing);
+
+    auto* titles = new QVBoxLayout;
+    titles->setSpacing(kTitleSpacing);
+    m_title = new TextLabel(Theme::headline(), Theme::Colour::Primary, bar);
+    m_title->setDisplayText(QStringLiteral("\u26BD  Premier League"));
+    titles->addWidget(m_title);
+    m_weekRange = new TextLabel(Theme::caption(), Theme::Colour::Secondary, bar);
+    titles->addWidget(m_weekRange);
+    row->addLayout(titles);
+    row->addStretch(1);
+
+    m_matchweek = new TextLabel(Theme::subheadline(QFont::DemiBold), Theme::Colour::Primary, bar);
+    row->addWidget(m_matchweek);
+
+    m_refresh = new SymbolButton(bar);
+    m_refresh->setSymbol(Symbol::ArrowClockwise);
+    m_refresh->setSymbolSize(kRefreshSymbolSize);
+    m_refresh->setColourRole(Theme::Colour::Secondary);
+    m_refresh->setToolTip(QStringLiteral("Refresh"));
+    m_refresh->setAccessibleName(QStringLiteral("Refresh"));
+    connect(m_refresh, &QAbstractButton::clicked, this, [this] { m_model->refresh(); });
+    row->addWidget(m_refresh);
+
+    m_favourite = new SymbolButton(bar);
+    m_favourite->setSymbolSize(kFavouriteSymbolSize);
+    connect(m_favourite, &QAbstractButton::clicked, this,
+            [this] { setShowTeamPicker(!m_showTeamPicker); });
+    row->addWidget(m_favourite);
+    return bar;
+}
+
+QWidget* FixturesView::makeNavigationBar() {
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(kBarHorizontalPadding, kNavigationVerticalPadding, kBarHorizontalPadding,
+                            kNavigationVerticalPadding);
+
+    m_previous = new SymbolButton(bar);
+    m_previous->setFont(Theme::callout());
+    m_previous->setSymbol(Symbol::ChevronLeft);
+    m_previous->setSymbolSize(Theme::kCalloutSize);
+    m_previous->setSpacing(kNavigationSpacing);
+    connect(m_previous, &QAbstractButton::clicked, this, [this] { m_model->prevGW(); });
+    row->addWidget(m_previous);
+    row->addStretch(1);
+
+    m_thisWeek = new SymbolButton(bar);
+    m_thisWeek->setFont(Theme::callout(QFont::Medium));
+    m_thisWeek->setText(QStringLiteral("This Week"));
+    connect(m_thisWeek, &QAbstractButton::clicked, this, [this] { m_model->goToCurrentGW(); });
+    row->addWidget(m_thisWeek);
+    row->addStretch(1);
+
+    m_next = new SymbolButton(bar);
+    m_next->setFont(Theme::callout());
+    m_next->setSymbol(Symbol::ChevronRight);
+    m_next->setSymbolSide(SymbolButton::SymbolSide::Trailing);
+    m_next->setSymbolSize(Theme::kCalloutSize);
+    m_next->setSpacing(kNavigationSpacing);
+    connect(m_next, &QAbstractButton::clicked, this, [this] { m_model->nextGW(); });
+    row->addWidget(m_next);
+    return bar;
+}
+
+void FixturesView::setShowTeamPicker(bool show) {
+    if (m_showTeamPicker == show) return;
+    m_showTeamPicker = show;
+    refreshFromModel();
+}
+
+void FixturesView::refreshFromModel() {
+    updateHeader();
+    updateNavigation();
+    updateContent();
+}
+
+void FixturesView::updateHeader() {
+    const std::string range = m_model->weekRangeLabel();
+    m_weekRange->setDisplayText(q(range));
+    m_weekRange->setVisible(!range.empty() && !m_showTeamPicker);
+    m_matchweek->setDisplayText(QStringLiteral("Matchweek %1").arg(m_model->currentGW()));
+    m_matchweek->setVisible(!m_showTeamPicker);
+    m_refresh->setVisible(!m_showTeamPicker);
+
+    const bool hasFavourite = m_model->favouriteTeam().has_value();
+    if (m_showTeamPicker) {
+        m_favourite->setSymbol(Symbol::XmarkCircle);
+    } else {
+        m_favourite->setSymbol(hasFavourite ? Symbol::StarFill : Symbol::Star);
+    }
+    m_favourite->setColourRole(hasFavourite && !m_showTeamPicker ? Theme::Colour::Yellow
+                                                                 : Theme::Colour::Secondary);
+    const QString tip = m_showTeamPicker ? QStringLiteral("Close team picker")
+                                         : QStringLiteral("Pick favourite team");
+    m_favourite->setToolTip(tip);
+    m_favourite->setAccessibleName(tip);
+}
+
+void FixturesView::updateNavigation() {
+    const int gw = m_model->currentGW();
+    m_previous->setText(QStringLiteral("MW %1").arg(gw - 1));
+    m_previous->setEnabled(gw >= 2);
+    const bool atLiveWeek = gw == m_model->liveGW();
+    m_thisWeek->setColourRole(atLiveWeek ? Theme::Colour::Secondary : Theme::Colour::Accent);
+    m_thisWeek->setEnabled(!atLiveWeek);
+    m_next->setText(QStringLiteral("MW %1").arg(gw + 1));
+    m_next->setEnabled(gw < m_model->totalGWs());
+}
+
+void FixturesView::updateContent() {
+    if (m_showTeamPicker) {
+        showPicker();
+        return;
+    }
+    const auto& model = *m_model;
+    if (model.isLoadingSchedule()) {
+        showMessage(QStringLiteral("Loading schedule\u2026"), true);
+    } else if (model.isFetchingMatches() && model.events().empty()) {
+        showMessage(QStringLiteral("Loading matches\u2026"), true);
+    } else if (model.scheduleError()) {
+        showMessage(kWarningPrefix + q(*model.scheduleError()), false);
+    } else if (model.matchError() && model.events().empty()) {
+        showMessage(kWarningPrefix + q(*model.matchError()), false);
+    } else if (auto groups = model.groupedEvents(); !groups.empty()) {
+        showMatchList();
+    } else {
+        showMessage(QStringLiteral("No matches for Matchweek %1").arg(model.currentGW()), false);
+    }
+}
+
+void FixturesView::showMessage(const QString& text, bool spinner) {
+    if (m_content == Content::Message && m_middle) {
+        static_cast<CentreMessage*>(m_middle.data())->setMessage(text, spinner);
+        return;
+    }
+    replaceMiddle(new CentreMessage(text, spinner), Content::Message);
+}
+
+void FixturesView::showMatchList() {
+    const int week = m_model->currentGW();
+    const auto favourite = m_model->favouriteTeam();
+    const std::optional<std::string> favouriteId =
+        favourite ? std::optional(favourite->id) : std::nullopt;
+    // Another matchweek gets a new list: scrolled to the top, rows collapsed.
+    if (m_content != Content::MatchList || !m_middle || m_listWeek != week) {
+        replaceMiddle(new MatchList(m_images, m_dates), Content::MatchList);
+        m_listWeek = week;
+    }
+    static_cast<MatchList*>(m_middle.data())->setGroups(m_model->groupedEvents(), favouriteId);
+}
+
+void FixturesView::showPicker() {
+    if (m_content != Content::TeamPicker || !m_middle) {
+        replaceMiddle(new TeamPicker(
+                          m_images,
+                          [this](const ESPNTeam& team) {
+                              m_model->toggleFavourite(team);
+                              setShowTeamPicker(false);
+                          },
+                          [this] {
+                              m_model->setFavouriteTeam(std::nullopt);
+                              setShowTeamPicker(false);
+                          }),
+                      Content::TeamPicker);
+    }
+    static_cast<TeamPicker*>(m_middle.data())
+        ->setTeams(m_model->knownTeams(), m_model->favouriteTeam());
+}
+
+void FixturesView::replaceMiddle(QWidget* widget, Content content) {
+    if (m_middle) {
+        // The old content may be mid-way through handling the click that
+        // led here: hide it now, dispose of it afterwards.
+        m_middleLayout->removeWidget(m_middle);
+        m_middle->hide();
+        m_middle->deleteLater();
+    }
+    if (content != Content::MatchList) m_listWeek.reset();
+    m_middle = widget;
+    m_content = content;
+    m_middleLayout->addWidget(widget);
+    widget->setParent(m_middleLayout->parentWidget());
+    widget->show();
+}
+
+CentreMessage* FixturesView::centreMessage() const {
+    return m_content == Content::Message ? static_cast<CentreMessage*>(m_middle.data()) : nullptr;
+}
+
+MatchList* FixturesView::matchList() const {
+    return m_content == Content::MatchList ? static_cast<MatchList*>(m_middle.data()) : nullptr;
+}
+
+TeamPicker* FixturesView::teamPicker() const {
+    return m_content == Content::TeamPicker ? static_cast<TeamPicker*>(m_middle.data()) : nullptr;
+}
+
+}  // namespace fixtora

@@ -1,0 +1,319 @@
+// SPDX-License-Identifier: MIT
+#include "views/MatchRowView.hpp"
+
+#include "state/MatchStatus.hpp"
+#include "views/PlainButton.hpp"
+#include "views/SlideFadeReveal.hpp"
+#include "views/SymbolView.hpp"
+#include "views/TeamBadge.hpp"
+#include "views/TextLabel.hpp"
+#include "views/Theme.hpp"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace fixtora {
+
+namespace {
+
+constexpr int kStatusWidth = 22;
+constexpr int kStatusFontSize = 11;
+constexpr int kSideSpacing = 5;
+constexpr int kAbbreviationWidth = 36;
+constexpr int kAbbreviationFontSize = 13;
+constexpr int kMinimumGap = 4;
+constexpr int kCentreMinimumWidth = 70;
+constexpr int kScoreFontSize = 13;
+constexpr int kClockFontSize = 9;
+constexpr int kMarkerWidth = 16;
+constexpr int kMarkerLeadingPadding = 4;
+constexpr int kMarkerFontSize = 9;
+constexpr int kScorerSpacing = 3;
+constexpr int kScorerLeading = 22;
+constexpr int kScorerTrailing = 14;
+constexpr int kScorerBottom = 8;
+
+const QString kEnDash = QStringLiteral("\u2013");
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+QString scoreOf(const std::optional<ESPNCompetitor>& side) {
+    if (!side || !side->score) return QStringLiteral("0");
+    return q(*side->score);
+}
+
+QString abbreviationOf(const std::optional<ESPNCompetitor>& side) {
+    if (!side) return QStringLiteral("?");
+    return q(side->team.abbreviation);
+}
+
+/// The crest address of a side: its logo when that is an absolute URL.
+std::optional<std::string> crestUrlOf(const std::optional<ESPNCompetitor>& side) {
+    if (!side || !side->team.logo) return std::nullopt;
+    const QUrl url(q(*side->team.logo), QUrl::StrictMode);
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty()) return std::nullopt;
+    return side->team.logo;
+}
+
+std::optional<std::string> statusName(const ESPNEvent& event) {
+    if (const auto* status = eventStatus(event)) return status->name;
+    return std::nullopt;
+}
+
+}  // namespace
+
+MatchRowView::MatchRowView(ESPNEvent event, std::optional<std::string> favouriteTeamId,
+                           std::shared_ptr<ImageCache> images, DateContext dates, QWidget* parent)
+    : QWidget(parent),
+      m_event(std::move(event)),
+      m_favouriteTeamId(std::move(favouriteTeamId)),
+      m_dates(std::move(dates)) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_button = new PlainButton(this);
+    auto* line = new QHBoxLayout(m_button);
+    line->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding,
+                             kVerticalPadding);
+    line->setSpacing(0);
+
+    m_status = new TextLabel(Theme::systemFont(kStatusFontSize), Theme::Colour::Primary, m_button);
+    m_status->setFixedWidth(kStatusWidth);
+    m_status->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
+    line->addWidget(m_status);
+
+    const auto home = m_event.home();
+    const auto away = m_event.away();
+
+    auto* homeSide = new QHBoxLayout;
+    homeSide->setSpacing(kSideSpacing);
+    m_homeBadge = new TeamBadge(crestUrlOf(home), images, m_button);
+    m_homeAbbr = new TextLabel(Theme::systemFont(kAbbreviationFontSize), Theme::Colour::Primary,
+                               m_button);
+    m_homeAbbr->setFixedWidth(kAbbreviationWidth);
+    m_homeAbbr->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
+    homeSide->addWidget(m_homeBadge);
+    homeSide->addWidget(m_homeAbbr);
+    line->addLayout(homeSide);
+
+    line->addSpacerItem(new QSpacerItem(kMinimumGap, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    m_centre = new TextLabel(Theme::monospacedFont(kScoreFontSize, QFont::DemiBold),
+                             Theme::Colour::Primary, m_button);
+    m_centre->setMinimumWidth(kCentreMinimumWidth);
+    m_centre->setAlignment(Qt::AlignCenter);
+    line->addWidget(m_centre);
+    line->addSpacerItem(new QSpacerItem(kMinimumGap, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+
+    auto* awaySide = new QHBoxLayout;
+    awaySide->setSpacing(kSideSpacing);
+    m_awayAbbr = new TextLabel(Theme::systemFont(kAbbreviationFontSize), Theme::Colour::Primary,
+                               m_button);
+    m_awayAbbr->setFixedWidth(kAbbreviationWidth);
+    m_awayAbbr->setAlignment(Qt::AlignTrailing | Qt::AlignVCenter);
+    m_awayBadge = new TeamBadge(crestUrlOf(away), images, m_button);
+    awaySide->addWidget(m_awayAbbr);
+    awaySide->addWidget(m_awayBadge);
+    line->addLayout(awaySide);
+
+    // Chevron or an empty slot of the same width, so columns line up.
+    m_marker = new SymbolView(Symbol::None, kMarkerFontSize,
+                              QSize(kMarkerWidth + kMarkerLeadingPadding, kMarkerWidth),
+                              Theme::Colour::Secondary, m_button);
+    m_marker->setLeadingPadding(kMarkerLeadingPadding);
+    m_marker->setWeight(1.25);
+    line->addWidget(m_marker);
+    column->addWidget(m_button);
+
+    m_scorerList = new QWidget;
+    m_scorerLayout = new QVBoxLayout(m_scorerList);
+    m_scorerLayout->setContentsMargins(kScorerLeading, 0, kScorerTrailing, kScorerBottom);
+    m_scorerLayout->setSpacing(kScorerSpacing);
+    m_scorers = new SlideFadeReveal(m_scorerList, this);
+    column->addWidget(m_scorers);
+
+    connect(m_button, &QAbstractButton::clicked, this, [this] { tap(); });
+    refresh();
+}
+
+void MatchRowView::setEvent(ESPNEvent event) {
+    m_event = std::move(event);
+    m_homeBadge->setUrl(crestUrlOf(m_event.home()));
+    m_awayBadge->setUrl(crestUrlOf(m_event.away()));
+    refresh();
+}
+
+void MatchRowView::setFavouriteTeamId(std::optional<std::string> favouriteTeamId) {
+    if (favouriteTeamId == m_favouriteTeamId) return;
+    m_favouriteTeamId = std::move(favouriteTeamId);
+    refresh();
+}
+
+void MatchRowView::tap() {
+    if (!isExpandable()) return;
+    setShowScorers(!m_showScorers, true);
+}
+
+void MatchRowView::setShowScorers(bool show, bool animated) {
+    m_showScorers = show;
+    refresh();
+    m_scorers->setExpanded(show, animated);
+}
+
+bool MatchRowView::isFinished() const { return isFinishedEvent(m_event); }
+
+bool MatchRowView::isLive() const { return isLiveEvent(m_event); }
+
+QString MatchRowView::statusIcon() const {
+    if (isFinished()) return QStringLiteral("\u2705");
+    if (isLive()) return QStringLiteral("\U0001F534");
+    const auto name = statusName(m_event);
+    if (name == "STATUS_POSTPONED") return QStringLiteral("\u26A0\uFE0F");
+    if (name == "STATUS_CANCELLED" || name == "STATUS_SUSPENDED") return QStringLiteral("\u274C");
+    return QStringLiteral("\U0001F550");
+}
+
+QString MatchRowView::centreText() const {
+    if (isFinished() || isLive()) {
+        return scoreOf(m_event.home()) + QStringLiteral("  ") + kEnDash + QStringLiteral("  ") +
+               scoreOf(m_event.away());
+    }
+    const auto name = statusName(m_event);
+    if (name == "STATUS_POSTPONED") return QStringLiteral("Postponed");
+    // A suspended match reads the same as a cancelled one.
+    if (name == "STATUS_CANCELLED" || name == "STATUS_SUSPENDED") return QStringLiteral("Cancelled");
+    if (const auto kickOff = m_event.localDate()) {
+        const std::string text = formatDate(*kickOff, "HH:mm", m_dates);
+        if (!text.empty()) return q(text);
+    }
+    return QStringLiteral("TBD");
+}
+
+QString MatchRowView::liveCentreHtml() const {
+    const auto* status = eventStatus(m_event);
+    const auto clock = status ? status->clockLabel() : std::nullopt;
+    const QString family = Theme::monospacedFont(kScoreFontSize).family();
+    const QString score =
+        QStringLiteral("<span style=\"font-family:'%1'; font-size:%2px; font-weight:600;\">%3</span>")
+            .arg(family)
+            .arg(kScoreFontSize);
+    const QString middle =
+        QStringLiteral("<span style=\"font-family:'%1'; font-size:%2px; font-weight:500;\">%3</span>")
+            .arg(family)
+            .arg(kClockFontSize);
+    const QString clockText = QStringLiteral("  ") + (clock ? q(*clock) : kEnDash) + QStringLiteral("  ");
+    return QStringLiteral("<span style=\"white-space:pre;\">") +
+           score.arg(scoreOf(m_event.home()).toHtmlEscaped()) +
+           middle.arg(clockText.toHtmlEscaped()) +
+           score.arg(scoreOf(m_event.away()).toHtmlEscaped()) + QStringLiteral("</span>");
+}
+
+QFont::Weight MatchRowView::weightOf(const std::optional<ESPNCompetitor>& side) const {
+    // Two absent values count as equal: an absent side without a favourite is bold.
+    const std::optional<std::string> id = side ? std::optional(side->team.id) : std::nullopt;
+    return id == m_favouriteTeamId ? QFont::Bold : QFont::Medium;
+}
+
+QFont::Weight MatchRowView::homeWeight() const { return weightOf(m_event.home()); }
+
+QFont::Weight MatchRowView::awayWeight() const { return weightOf(m_event.away()); }
+
+bool MatchRowView::isFavouriteMatch() const {
+    if (!m_favouriteTeamId) return false;
+    const auto home = m_event.home();
+    const auto away = m_event.away();
+    return (home && home->team.id == *m_favouriteTeamId) ||
+           (away && away->team.id == *m_favouriteTeamId);
+}
+
+Symbol MatchRowView::marker() const {
+    if (!isExpandable()) return Symbol::None;
+    return m_showScorers ? Symbol::ChevronUp : Symbol::ChevronDown;
+}
+
+QString MatchRowView::goalLine(const ESPNDetail& detail) const {
+    QString line = QStringLiteral("  ");
+    line += (detail.clock && detail.clock->displayValue) ? q(*detail.clock->displayValue)
+                                                         : QStringLiteral("?'");
+    line += QStringLiteral("  ");
+    line += (detail.athletesInvolved && !detail.athletesInvolved->empty())
+                ? q(detail.athletesInvolved->front().displayName)
+                : QStringLiteral("Unknown");
+    if (detail.ownGoal.value_or(false)) {
+        line += QStringLiteral(" (OG)");
+    } else if (detail.penaltyKick.value_or(false)) {
+        line += QStringLiteral(" (P)");
+    }
+    line += QStringLiteral("  [");
+    if (detail.team && detail.team->id) line += q(m_event.teamName(*detail.team->id));
+    line += QStringLiteral("]");
+    return line;
+}
+
+QStringList MatchRowView::scorerLines() const {
+    QStringList lines;
+    for (const auto& goal : m_event.goals()) lines.push_back(goalLine(goal));
+    if (lines.isEmpty()) lines.push_back(QStringLiteral("   No scorer data available"));
+    return lines;
+}
+
+void MatchRowView::refresh() {
+    const auto home = m_event.home();
+    const auto away = m_event.away();
+    m_status->setDisplayText(statusIcon());
+
+    QFont homeFont = m_homeAbbr->font();
+    homeFont.setWeight(homeWeight());
+    m_homeAbbr->setFont(homeFont);
+    m_homeAbbr->setDisplayText(abbreviationOf(home));
+    QFont awayFont = m_awayAbbr->font();
+    awayFont.setWeight(awayWeight());
+    m_awayAbbr->setFont(awayFont);
+    m_awayAbbr->setDisplayText(abbreviationOf(away));
+
+    if (isLive()) {
+        m_centre->setColourRole(Theme::Colour::Red);
+        m_centre->setText(liveCentreHtml());
+    } else {
+        m_centre->setColourRole(Theme::Colour::Primary);
+        m_centre->setDisplayText(centreText());
+    }
+
+    // A row that stops being expandable keeps its state but loses its chevron.
+    m_marker->setSymbol(marker());
+    refreshScorers();
+    update();
+}
+
+void MatchRowView::refreshScorers() {
+    const QStringList lines = scorerLines();
+    if (lines == m_shownScorerLines) return;
+    m_shownScorerLines = lines;
+    const auto labels = m_scorerList->findChildren<TextLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        TextLabel* label = nullptr;
+        if (i < labels.size()) {
+            label = labels[i];
+        } else {
+            label = new TextLabel(Theme::caption(), Theme::Colour::Secondary, m_scorerList);
+            label->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
+            m_scorerLayout->addWidget(label);
+        }
+        label->setDisplayText(lines[i]);
+        label->setVisible(true);
+    }
+    for (qsizetype i = lines.size(); i < labels.size(); ++i) labels[i]->setVisible(false);
+}
+
+void MatchRowView::paintEvent(QPaintEvent*) {
+    if (!isFavouriteMatch()) return;
+    QPainter painter(this);
+    QColor tint = Theme::colour(Theme::Colour::Yellow, palette());
+    tint.setAlphaF(static_cast<float>(kFavouriteTintOpacity));
+    painter.fillRect(rect(), tint);
+}
+
+}  // namespace fixtora

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+#include "views/TeamPicker.hpp"
+
+#include "views/ActivitySpinner.hpp"
+#include "views/Divider.hpp"
+#include "views/PlainButton.hpp"
+#include "views/PopupScrollArea.hpp"
+#include "views/SymbolView.hpp"
+#include "views/TeamBadge.hpp"
+#include "views/TextLabel.hpp"
+#include "views/Theme.hpp"
+
+#include <QHBoxLayout>
+#include <QScrollBar>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+namespace fixtora {
+
+namespace {
+
+constexpr int kHorizontalPadding = 14;
+constexpr int kVerticalPadding = 8;
+constexpr int kLoadingSpacing = 8;
+constexpr int kLoadingPadding = 36;
+constexpr double kLoadingSpinnerScale = 0.7;
+constexpr int kRowSpacing = 10;
+constexpr int kRemoveRowSpacing = 8;
+constexpr int kCrestFrame = 24;
+constexpr int kRemoveIconFrame = 22;
+constexpr int kNameFontSize = 13;
+constexpr int kRemoveDividerInset = 14;
+constexpr int kTeamDividerInset = 50;
+
+bool sameTeams(const std::vector<ESPNTeam>& a, const std::vector<ESPNTeam>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ESPNTeam& x, const ESPNTeam& y) {
+        return x.id == y.id && x.abbreviation == y.abbreviation &&
+               x.shortDisplayName == y.shortDisplayName && x.logo == y.logo;
+    });
+}
+
+std::optional<std::string> idOf(const std::optional<ESPNTeam>& team) {
+    return team ? std::optional(team->id) : std::nullopt;
+}
+
+}  // namespace
+
+TeamPicker::TeamPicker(std::shared_ptr<ImageCache> images,
+                       std::function<void(const ESPNTeam&)> onChoose, std::function<void()> onRemove,
+                       QWidget* parent)
+    : QWidget(parent),
+      m_images(std::move(images)),
+      m_onChoose(std::move(onChoose)),
+      m_onRemove(std::move(onRemove)) {
+    auto* stack = new QStackedLayout(this);
+
+    // "Loading teams…" with a small spinner, centred in the area.
+    m_loading = new QWidget(this);
+    auto* loadingColumn = new QVBoxLayout(m_loading);
+    loadingColumn->addStretch(1);
+    auto* loadingRow = new QHBoxLayout;
+    loadingRow->setSpacing(kLoadingSpacing);
+    loadingRow->setContentsMargins(0, kLoadingPadding, 0, kLoadingPadding);
+    loadingRow->addStretch(1);
+    loadingRow->addWidget(new ActivitySpinner(kLoadingSpinnerScale, m_loading));
+    auto* loadingText = new TextLabel(Theme::callout(), Theme::Colour::Secondary, m_loading);
+    loadingText->setDisplayText(QStringLiteral("Loading teams\u2026"));
+    loadingRow->addWidget(loadingText);
+    loadingRow->addStretch(1);
+    loadingColumn->addLayout(loadingRow);
+    loadingColumn->addStretch(1);
+    stack->addWidget(m_loading);
+
+    m_scroll = new PopupScrollArea(this);
+    stack->addWidget(m_scroll);
+    stack->setCurrentWidget(m_loading);
+}
+
+bool TeamPicker::isLoading() const { return m_teams.empty(); }
+
+std::optional<std::size_t> TeamPicker::favouriteRow() const {
+    if (!m_favourite) return std::nullopt;
+    for (std::size_t i = 0; i < m_teams.size(); ++i) {
+        if (m_teams[i].id == m_favourite->id) return i;
+    }
+    return std::nullopt;
+}
+
+void TeamPicker::setTeams(const std::vector<ESPNTeam>& knownTeams,
+                          const std::optional<ESPNTeam>& favourite) {
+    if (m_built && sameTeams(knownTeams, m_teams) && idOf(favourite) == idOf(m_favourite)) return;
+    m_built = true;
+    m_teams = knownTeams;
+    m_favourite = favourite;
+    auto* stack = static_cast<QStackedLayout*>(layout());
+    if (knownTeams.empty()) {
+        stack->setCurrentWidget(m_loading);
+        clearList();
+        return;
+    }
+
+    const int scroll = m_scroll->verticalScrollBar()->value();
+    auto* list = new QWidget;
+    auto* column = new QVBoxLayout(list);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_removeRow = nullptr;
+    m_teamRows.clear();
+    if (favourite) {
+        m_removeRow = makeRemoveRow(list);
+        column->addWidget(m_removeRow);
+        column->addWidget(new Divider(kRemoveDividerInset, list));
+    }
+    for (const auto& team : knownTeams) {
+        auto* row = makeTeamRow(team, favourite && favourite->id == team.id, list);
+        m_teamRows.push_back(row);
+        column->addWidget(row);
+        column->addWidget(new Divider(kTeamDividerInset, list));
+    }
+    column->addStretch(1);
+    m_list = list;
+    m_listLayout = column;
+    replaceList(list);
+    m_scroll->verticalScrollBar()->setValue(scroll);
+    stack->setCurrentWidget(m_scroll);
+}
+
+void TeamPicker::clearList() {
+    m_removeRow = nullptr;
+    m_teamRows.clear();
+    m_list = nullptr;
+    m_listLayout = nullptr;
+    replaceList(new QWidget);
+}
+
+void TeamPicker::replaceList(QWidget* list) {
+    // The old list may hold the very button whose click led here: dispose
+    // of it once that click has been handled.
+    if (QWidget* old = m_scroll->takeWidget()) {
+        old->hide();
+        old->deleteLater();
+    }
+    m_scroll->setWidget(list);
+}
+
+PlainButton* TeamPicker::makeRemoveRow(QWidget* parent) {
+    auto* button = new PlainButton(parent);
+    auto* row = new QHBoxLayout(button);
+    row->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding, kVerticalPadding);
+    row->setSpacing(kRemoveRowSpacing);
+    row->addWidget(new SymbolView(Symbol::XmarkCircle, 13, QSize(kRemoveIconFrame, kRemoveIconFrame),
+                                  Theme::Colour::Secondary, button));
+    auto* text = new TextLabel(Theme::systemFont(kNameFontSize), Theme::Colour::Secondary, button);
+    text->setDisplayText(QStringLiteral("Remove favourite"));
+    row->addWidget(text);
+    row->addStretch(1);
+    connect(button, &QAbstractButton::clicked, this, [this] {
+        if (m_onRemove) m_onRemove();
+    });
+    return button;
+}
+
+PlainButton* TeamPicker::makeTeamRow(const ESPNTeam& team, bool favourite, QWidget* parent) {
+    auto* button = new PlainButton(parent);
+    auto* row = new QHBoxLayout(button);
+    row->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding, kVerticalPadding);
+    row->setSpacing(kRowSpacing);
+
+    auto* crestFrame = new QWidget(button);
+    crestFrame->setFixedSize(kCrestFrame, kCrestFrame);
+    crestFrame->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+    auto* badge = new TeamBadge(team.logo, m_images, crestFrame);
+    badge->move((kCrestFrame - TeamBadge::kSize) / 2, (kCrestFrame - TeamBadge::kSize) / 2);
+    row->addWidget(crestFrame, 0, Qt::AlignVCenter);
+
+    auto* name = new TextLabel(Theme::systemFont(kNameFontSize), Theme::Colour::Primary, button);
+    name->setDisplayText(QString::fromStdString(team.shortDisplayName));
+    row->addWidget(name, 0, Qt::AlignVCenter);
+    row->addStretch(1);
+    if (favourite) {
+        row->addWidget(new SymbolView(Symbol::StarFill, 12, QSize(14, 14), Theme::Colour::Yellow, button),
+                       0, Qt::AlignVCenter);
+        button->setTint(Theme::Colour::Yellow, kFavouriteTintOpacity);
+    }
+    const ESPNTeam chosen = team;
+    connect(button, &QAbstractButton::clicked, this, [this, chosen] {
+        if (m_onChoose) m_onChoose(chosen);
+    });
+    return button;
+}
+
+}  // namespace fixtora

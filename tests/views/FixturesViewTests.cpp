@@ -1,0 +1,442 @@
+// SPDX-License-Identifier: MIT
+// The popup's root widget against a real view model in virtual time.
+
+#include "ViewsTestSupport.hpp"
+
+#include "views/CentreMessage.hpp"
+#include "views/DayHeader.hpp"
+#include "views/FixturesView.hpp"
+#include "views/MatchList.hpp"
+#include "views/MatchRowView.hpp"
+#include "views/PlainButton.hpp"
+#include "views/SymbolButton.hpp"
+#include "views/TeamPicker.hpp"
+#include "views/TextLabel.hpp"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fixtora::test {
+namespace {
+
+using Content = FixturesView::Content;
+
+/// `count` matches of week `gw`, two a day, alternating results and fixtures.
+std::vector<ESPNEvent> weekEvents(const PopupWorld& world, int gw, int count = 4,
+                                  const std::string& homeScore = "1") {
+    static const std::vector<std::string> kClubs = {"ARS", "AVL", "BOU", "BRE", "BHA", "CHE", "CRY",
+                                                    "EVE", "FUL", "IPS", "LEI", "LIV", "MCI", "MUN",
+                                                    "NEW", "NFO", "SOU", "TOT", "WHU", "WOL"};
+    std::vector<ESPNEvent> events;
+    for (int i = 0; i < count; ++i) {
+        const bool played = i % 2 == 0;
+        events.push_back(match({.id = std::to_string(gw * 100 + i),
+                                .kickOff = world.kickOff(gw, i / 2, 12.5 + i),
+                                .status = played ? "STATUS_FULL_TIME" : "STATUS_SCHEDULED",
+                                .home = club(kClubs[(2 * i) % kClubs.size()]),
+                                .away = club(kClubs[(2 * i + 1) % kClubs.size()]),
+                                .homeScore = played ? std::optional(homeScore) : std::nullopt,
+                                .awayScore = played ? std::optional<std::string>("0") : std::nullopt}));
+    }
+    return events;
+}
+
+class FixturesViewTest : public ::testing::Test {
+public:
+    void make(PopupWorld::Options options = {}) {
+        view.reset();
+        world = std::make_unique<PopupWorld>(options);
+        view = std::make_unique<FixturesView>(world->model, nullptr, PopupWorld::kDates);
+    }
+    void loadWeek(int gw, std::vector<ESPNEvent> events) {
+        world->settle();
+        world->answer(gw, std::move(events));
+    }
+    QString message() const {
+        auto* m = view->centreMessage();
+        return m ? m->text() : QStringLiteral("<no message>");
+    }
+
+    std::unique_ptr<PopupWorld> world;
+    std::unique_ptr<FixturesView> view;
+};
+
+TEST_F(FixturesViewTest, IsThePopupSize) {
+    make();
+    EXPECT_EQ(view->size(), QSize(380, 520));
+    EXPECT_EQ(view->titleLabel()->displayText(), QStringLiteral("\u26BD  Premier League"));
+}
+
+// ---------------------------------------------------------------------------
+// What the middle area shows: the first rule that holds decides.
+
+struct ContentCase {
+    const char* name;
+    std::function<void(FixturesViewTest&)> arrange;
+    PopupWorld::Options options;
+    Content content;
+    QString text;  // for messages
+    bool spinner = false;
+};
+
+class ContentSelectionTest : public FixturesViewTest,
+                             public ::testing::WithParamInterface<ContentCase> {};
+
+TEST_P(ContentSelectionTest, ShowsWhatTheStateCallsFor) {
+    const auto& c = GetParam();
+    make(c.options);
+    c.arrange(*this);
+    ASSERT_EQ(view->content(), c.content) << c.name;
+    if (c.content == Content::Message) {
+        EXPECT_EQ(message(), c.text);
+        EXPECT_EQ(view->centreMessage()->hasSpinner(), c.spinner);
+    }
+}
+
+const QString kWarning = QStringLiteral("\u26A0\uFE0F  ");
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ContentSelectionTest,
+    ::testing::Values(
+        ContentCase{"schedule loading", [](FixturesViewTest&) {}, {}, Content::Message,
+                    QStringLiteral("Loading schedule\u2026"), true},
+        ContentCase{"first fetch under way", [](FixturesViewTest& f) { f.world->settle(); }, {},
+                    Content::Message, QStringLiteral("Loading matches\u2026"), true},
+        ContentCase{"schedule failed", [](FixturesViewTest& f) { f.world->settle(); },
+                    {.scheduleFails = true}, Content::Message,
+                    kWarning + QStringLiteral("The Internet connection appears to be offline.")},
+        ContentCase{"match load failed with nothing shown",
+                    [](FixturesViewTest& f) {
+                        f.world->settle();
+                        f.world->fail(12, "Server returned HTTP 503");
+                    },
+                    {}, Content::Message, kWarning + QStringLiteral("Server returned HTTP 503")},
+        ContentCase{"refresh fails over shown matches",
+                    [](FixturesViewTest& f) {
+                        f.loadWeek(12, weekEvents(*f.world, 12));
+                        f.world->model->refresh();
+                        f.world->fail(12, "Server returned HTTP 503");
+                    },
+                    {}, Content::MatchList},
+        ContentCase{"refresh under way over shown matches",
+                    [](FixturesViewTest& f) {
+                        f.loadWeek(12, weekEvents(*f.world, 12));
+                        f.world->model->refresh();
+                        f.world->settle();
+                    },
+                    {}, Content::MatchList},
+        ContentCase{"matches", [](FixturesViewTest& f) { f.loadWeek(12, weekEvents(*f.world, 12)); },
+                    {}, Content::MatchList},
+        ContentCase{"empty matchweek", [](FixturesViewTest& f) { f.loadWeek(12, {}); }, {},
+                    Content::Message, QStringLiteral("No matches for Matchweek 12")},
+        ContentCase{"matches without a known kick-off",
+                    [](FixturesViewTest& f) {
+                        f.loadWeek(12, {match({.id = "x", .status = "STATUS_SCHEDULED",
+                                               .home = club("ARS"), .away = club("CHE"),
+                                               .unparsableDate = true})});
+                    },
+                    {}, Content::Message, QStringLiteral("No matches for Matchweek 12")}),
+    [](const auto& p) {
+        std::string name = p.param.name;
+        for (auto& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+        return name;
+    });
+
+TEST_F(FixturesViewTest, ListsDaysAndRowsInTheModelsOrder) {
+    make();
+    loadWeek(12, weekEvents(*world, 12, 5));
+    auto* list = view->matchList();
+    ASSERT_NE(list, nullptr);
+    const auto groups = world->model->groupedEvents();
+    const auto headers = list->headers();
+    ASSERT_EQ(headers.size(), groups.size());
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        EXPECT_EQ(headers[i]->label().toStdString(), groups[i].label);
+    std::vector<std::string> ids;
+    for (auto* row : list->rows()) ids.push_back(row->event().id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"1200", "1201", "1202", "1203", "1204"}));
+}
+
+// ---------------------------------------------------------------------------
+// Navigation bar.
+
+struct NavigationCase {
+    const char* name;
+    int liveWeek;
+    int weeks;
+    int moves;  // nextGW (+) or prevGW (-) calls after loading
+    QString previous;
+    bool previousEnabled;
+    bool thisWeekEnabled;
+    QString next;
+    bool nextEnabled;
+};
+
+class NavigationTest : public FixturesViewTest, public ::testing::WithParamInterface<NavigationCase> {};
+
+TEST_P(NavigationTest, LabelsAndDisabledStates) {
+    const auto& c = GetParam();
+    make({.weeks = c.weeks, .liveWeek = c.liveWeek});
+    world->settle();
+    for (int i = 0; i < c.moves; ++i) view->nextButton()->click();
+    for (int i = 0; i > c.moves; --i) view->previousButton()->click();
+    world->settle();
+    EXPECT_EQ(view->previousButton()->text(), c.previous);
+    EXPECT_EQ(view->previousButton()->symbol(), Symbol::ChevronLeft);
+    EXPECT_EQ(view->previousButton()->isEnabled(), c.previousEnabled);
+    EXPECT_EQ(view->nextButton()->text(), c.next);
+    EXPECT_EQ(view->nextButton()->symbol(), Symbol::ChevronRight);
+    EXPECT_EQ(view->nextButton()->isEnabled(), c.nextEnabled);
+    EXPECT_EQ(view->thisWeekButton()->text(), QStringLiteral("This Week"));
+    EXPECT_EQ(view->thisWeekButton()->isEnabled(), c.thisWeekEnabled);
+    EXPECT_EQ(view->thisWeekButton()->colourRole(),
+              c.thisWeekEnabled ? Theme::Colour::Accent : Theme::Colour::Secondary);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bar, NavigationTest,
+    ::testing::Values(
+        NavigationCase{"first week", 1, 38, 0, "MW 0", false, false, "MW 2", true},
+        NavigationCase{"last week", 38, 38, 0, "MW 37", true, false, "MW 39", false},
+        NavigationCase{"mid season", 12, 38, 0, "MW 11", true, false, "MW 13", true},
+        NavigationCase{"moved ahead", 12, 38, 2, "MW 13", true, true, "MW 15", true},
+        NavigationCase{"moved back to the first", 2, 38, -1, "MW 0", false, true, "MW 2", true},
+        NavigationCase{"moved ahead to the last", 37, 38, 1, "MW 37", true, true, "MW 39", false}),
+    [](const auto& p) {
+        std::string name = p.param.name;
+        for (auto& ch : name)
+            if (ch == ' ') ch = '_';
+        return name;
+    });
+
+TEST_F(FixturesViewTest, ButtonsCallTheModel) {
+    make();
+    world->settle();
+    view->nextButton()->click();
+    EXPECT_EQ(world->model->currentGW(), 13);
+    EXPECT_EQ(view->matchweekLabel()->displayText(), QStringLiteral("Matchweek 13"));
+    view->thisWeekButton()->click();
+    EXPECT_EQ(world->model->currentGW(), 12);
+    view->previousButton()->click();
+    EXPECT_EQ(world->model->currentGW(), 11);
+
+    world->answer(11, weekEvents(*world, 11));
+    const int before = world->fetcher->requestCount();
+    view->refreshButton()->click();
+    EXPECT_GT(world->fetcher->requestCount(), before);
+    EXPECT_EQ(view->refreshButton()->toolTip(), QStringLiteral("Refresh"));
+    EXPECT_EQ(view->refreshButton()->symbol(), Symbol::ArrowClockwise);
+}
+
+// ---------------------------------------------------------------------------
+// Header and favourite button.
+
+struct FavouriteCase {
+    const char* name;
+    bool favourite;
+    bool pickerOpen;
+    Symbol symbol;
+    Theme::Colour colour;
+    QString tooltip;
+};
+
+class FavouriteButtonTest : public FixturesViewTest,
+                            public ::testing::WithParamInterface<FavouriteCase> {};
+
+TEST_P(FavouriteButtonTest, IconColourAndTooltip) {
+    const auto& c = GetParam();
+    make({.favourite = c.favourite ? std::optional(club("CHE")) : std::nullopt});
+    loadWeek(12, weekEvents(*world, 12));
+    if (c.pickerOpen) view->favouriteButton()->click();
+    EXPECT_EQ(view->showTeamPicker(), c.pickerOpen);
+    EXPECT_EQ(view->favouriteButton()->symbol(), c.symbol);
+    EXPECT_EQ(view->favouriteButton()->colourRole(), c.colour);
+    EXPECT_EQ(view->favouriteButton()->toolTip(), c.tooltip);
+    // The picker hides the week's details from the header, not the navigation.
+    EXPECT_EQ(view->matchweekLabel()->isVisibleTo(view.get()), !c.pickerOpen);
+    EXPECT_EQ(view->weekRangeLabel()->isVisibleTo(view.get()), !c.pickerOpen);
+    EXPECT_EQ(view->refreshButton()->isVisibleTo(view.get()), !c.pickerOpen);
+    EXPECT_TRUE(view->nextButton()->isVisibleTo(view.get()));
+    EXPECT_EQ(view->content(), c.pickerOpen ? Content::TeamPicker : Content::MatchList);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, FavouriteButtonTest,
+    ::testing::Values(
+        FavouriteCase{"none", false, false, Symbol::Star, Theme::Colour::Secondary,
+                      "Pick favourite team"},
+        FavouriteCase{"set", true, false, Symbol::StarFill, Theme::Colour::Yellow,
+                      "Pick favourite team"},
+        FavouriteCase{"picker_open_without", false, true, Symbol::XmarkCircle,
+                      Theme::Colour::Secondary, "Close team picker"},
+        FavouriteCase{"picker_open_with", true, true, Symbol::XmarkCircle, Theme::Colour::Secondary,
+                      "Close team picker"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(FixturesViewTest, WeekRangeShowsOnlyWhenTheScheduleKnowsTheWeek) {
+    make({.scheduleFails = true});
+    world->settle();
+    EXPECT_FALSE(view->weekRangeLabel()->isVisibleTo(view.get()));
+    EXPECT_TRUE(view->titleLabel()->isVisibleTo(view.get()));
+
+    make();
+    world->settle();
+    EXPECT_TRUE(view->weekRangeLabel()->isVisibleTo(view.get()));
+    EXPECT_EQ(view->weekRangeLabel()->displayText().toStdString(), world->model->weekRangeLabel());
+}
+
+// ---------------------------------------------------------------------------
+// Team picker.
+
+TEST_F(FixturesViewTest, PickerWaitsForTeams) {
+    make();
+    world->settle();
+    view->favouriteButton()->click();
+    ASSERT_NE(view->teamPicker(), nullptr);
+    EXPECT_TRUE(view->teamPicker()->isLoading());
+    world->answer(12, weekEvents(*world, 12));
+    ASSERT_NE(view->teamPicker(), nullptr);
+    EXPECT_FALSE(view->teamPicker()->isLoading());
+    EXPECT_EQ(view->teamPicker()->teamRows().size(), world->model->knownTeams().size());
+}
+
+TEST_F(FixturesViewTest, PickerWithoutFavouriteHasNoRemoveRowNorStar) {
+    make();
+    loadWeek(12, weekEvents(*world, 12));
+    view->favouriteButton()->click();
+    auto* picker = view->teamPicker();
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->removeRow(), nullptr);
+    EXPECT_FALSE(picker->favouriteRow().has_value());
+    for (auto* row : picker->teamRows()) EXPECT_FALSE(row->tint().has_value());
+}
+
+struct PickerFlow {
+    const char* name;
+    std::optional<std::string> favouriteBefore;  // abbreviation
+    std::optional<std::string> tap;              // abbreviation of a team row; none: remove row
+    std::optional<std::string> favouriteAfter;   // team id
+};
+
+class PickerFlowTest : public FixturesViewTest, public ::testing::WithParamInterface<PickerFlow> {};
+
+TEST_P(PickerFlowTest, ChoosingClosesThePicker) {
+    const auto& c = GetParam();
+    make({.favourite = c.favouriteBefore ? std::optional(club(*c.favouriteBefore)) : std::nullopt});
+    loadWeek(12, weekEvents(*world, 12));
+    view->favouriteButton()->click();
+    auto* picker = view->teamPicker();
+    ASSERT_NE(picker, nullptr);
+    if (c.favouriteBefore) {
+        ASSERT_NE(picker->removeRow(), nullptr);
+        const auto star = picker->favouriteRow();
+        ASSERT_TRUE(star.has_value());
+        EXPECT_EQ(picker->teams()[*star].abbreviation, *c.favouriteBefore);
+        EXPECT_EQ(picker->teamRows()[*star]->tint(), Theme::Colour::Yellow);
+        EXPECT_DOUBLE_EQ(picker->teamRows()[*star]->tintOpacity(), 0.08);
+    }
+
+    PlainButton* target = picker->removeRow();
+    if (c.tap) {
+        for (std::size_t i = 0; i < picker->teams().size(); ++i)
+            if (picker->teams()[i].abbreviation == *c.tap) target = picker->teamRows()[i];
+    }
+    ASSERT_NE(target, nullptr);
+    QTest::mouseClick(target, Qt::LeftButton);
+    world->settle();
+
+    EXPECT_FALSE(view->showTeamPicker());
+    EXPECT_EQ(view->content(), Content::MatchList);
+    const auto& favourite = world->model->favouriteTeam();
+    EXPECT_EQ(favourite ? std::optional(favourite->id) : std::nullopt, c.favouriteAfter);
+    EXPECT_EQ(view->favouriteButton()->symbol(), c.favouriteAfter ? Symbol::StarFill : Symbol::Star);
+    QApplication::processEvents();  // the closed picker is disposed of without trouble
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flows, PickerFlowTest,
+    ::testing::Values(PickerFlow{"choose", std::nullopt, "BOU", "id-BOU"},
+                      PickerFlow{"replace", "ARS", "BOU", "id-BOU"},
+                      PickerFlow{"choose_the_favourite_again", "ARS", "ARS", std::nullopt},
+                      PickerFlow{"remove", "ARS", std::nullopt, std::nullopt}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// ---------------------------------------------------------------------------
+// Row identity: kept across refreshes of a matchweek, new on another one.
+
+TEST_F(FixturesViewTest, RefreshKeepsRowsExpandedAndTheScrollPosition) {
+    make();
+    view->show();
+    loadWeek(12, weekEvents(*world, 12, 14));
+    QApplication::processEvents();
+    auto* list = view->matchList();
+    ASSERT_NE(list, nullptr);
+    auto* first = list->row("1200");
+    first->tap();
+    ASSERT_TRUE(first->showScorers());
+    list->verticalScrollBar()->setValue(40);
+    ASSERT_EQ(list->scrollPosition(), 40);
+
+    world->model->refresh();
+    world->answer(12, weekEvents(*world, 12, 14, "3"));  // a goal since
+    QApplication::processEvents();
+
+    EXPECT_EQ(view->matchList(), list);
+    EXPECT_EQ(list->row("1200"), first);
+    EXPECT_TRUE(first->showScorers());
+    EXPECT_EQ(first->centreText(), QStringLiteral("3  \u2013  0"));
+    EXPECT_EQ(list->scrollPosition(), 40);
+
+    // A favourite chosen meanwhile is a change of data too.
+    world->model->setFavouriteTeam(club("ARS"));
+    EXPECT_EQ(list->row("1200"), first);
+    EXPECT_TRUE(first->isFavouriteMatch());
+}
+
+TEST_F(FixturesViewTest, AnotherMatchweekStartsAFreshList) {
+    make();
+    view->show();
+    loadWeek(12, weekEvents(*world, 12, 14));
+    QApplication::processEvents();
+    auto* list = view->matchList();
+    list->row("1200")->tap();
+    list->verticalScrollBar()->setValue(40);
+    list->setProperty("old", true);  // the old list may be gone, its address reused
+
+    view->nextButton()->click();
+    world->answer(13, weekEvents(*world, 13, 14));
+    view->previousButton()->click();  // week 12 again, from the view model's cache
+    QApplication::processEvents();
+
+    auto* fresh = view->matchList();
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_FALSE(fresh->property("old").isValid());
+    EXPECT_EQ(fresh->scrollPosition(), 0);
+    ASSERT_NE(fresh->row("1200"), nullptr);
+    EXPECT_FALSE(fresh->row("1200")->showScorers());
+}
+
+TEST_F(FixturesViewTest, ListComingBackAfterThePickerIsNew) {
+    make();
+    loadWeek(12, weekEvents(*world, 12));
+    auto* list = view->matchList();
+    list->row("1200")->tap();
+    list->setProperty("old", true);
+    view->favouriteButton()->click();
+    view->favouriteButton()->click();
+    ASSERT_NE(view->matchList(), nullptr);
+    EXPECT_FALSE(view->matchList()->property("old").isValid());
+    EXPECT_FALSE(view->matchList()->row("1200")->showScorers());
+}
+
+}  // namespace
+}  // namespace fixtora::test

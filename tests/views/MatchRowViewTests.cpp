@@ -1,0 +1,265 @@
+// SPDX-License-Identifier: MIT
+// One match row, and the crest badge.
+
+#include "ViewsTestSupport.hpp"
+
+#include "data/ImageCache.hpp"
+#include "platform/qt/QtImageDecoder.hpp"
+#include "views/MatchRowView.hpp"
+#include "views/SlideFadeReveal.hpp"
+#include "views/TeamBadge.hpp"
+#include "views/TextLabel.hpp"
+#include "views/Theme.hpp"
+
+#include <QBuffer>
+#include <QImage>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace fixtora::test {
+namespace {
+
+// 2024-08-17 14:00 UTC, a Saturday.
+constexpr Instant kKickOff = 1723903200;
+const DateContext kUtc{"en_GB", "UTC"};
+const DateContext kNewYork{"en_US", "America/New_York"};
+
+MatchRowView row(const MatchSpec& spec, std::optional<std::string> favourite = std::nullopt,
+                 DateContext dates = kUtc) {
+    return MatchRowView(match(spec), std::move(favourite), nullptr, std::move(dates));
+}
+
+// ---------------------------------------------------------------------------
+// Status, middle text, marker and whether a tap expands the row.
+
+struct StatusCase {
+    const char* name;
+    MatchSpec spec;
+    QString icon;
+    QString centre;
+    bool expandable;
+};
+
+class RowStatusTest : public ::testing::TestWithParam<StatusCase> {};
+
+TEST_P(RowStatusTest, DrawsAndTapsByStatus) {
+    const auto& c = GetParam();
+    auto r = MatchRowView(match(c.spec), std::nullopt, nullptr, kUtc);
+    EXPECT_EQ(r.statusIcon(), c.icon);
+    EXPECT_EQ(r.centreText(), c.centre);
+    EXPECT_EQ(r.isExpandable(), c.expandable);
+    EXPECT_EQ(r.marker(), c.expandable ? Symbol::ChevronDown : Symbol::None);
+
+    r.tap();
+    EXPECT_EQ(r.showScorers(), c.expandable);
+    EXPECT_EQ(r.scorersSection()->isExpanded(), c.expandable);
+    if (c.expandable) {
+        EXPECT_EQ(r.marker(), Symbol::ChevronUp);
+        EXPECT_TRUE(r.scorersSection()->isAnimating());  // slides in over 0.15 s
+        r.tap();
+        EXPECT_FALSE(r.showScorers());
+        EXPECT_EQ(r.marker(), Symbol::ChevronDown);
+    }
+}
+
+const ESPNTeam kArs = club("ARS", "Arsenal");
+const ESPNTeam kChe = club("CHE", "Chelsea");
+
+INSTANTIATE_TEST_SUITE_P(
+    Statuses, RowStatusTest,
+    ::testing::Values(
+        StatusCase{"scheduled", {.id = "1", .kickOff = kKickOff, .home = kArs, .away = kChe},
+                   "\U0001F550", "14:00", false},
+        StatusCase{"scheduled_without_date",
+                   {.id = "1", .home = kArs, .away = kChe, .unparsableDate = true}, "\U0001F550", "TBD",
+                   false},
+        StatusCase{"full_time",
+                   {.id = "1", .kickOff = kKickOff, .status = "STATUS_FULL_TIME", .home = kArs,
+                    .away = kChe, .homeScore = "2", .awayScore = "1"},
+                   "\u2705", "2  \u2013  1", true},
+        StatusCase{"final_without_scores",
+                   {.id = "1", .kickOff = kKickOff, .status = "STATUS_FINAL", .home = kArs, .away = kChe},
+                   "\u2705", "0  \u2013  0", true},
+        StatusCase{"completed_flag_wins_over_postponed",
+                   {.id = "1", .kickOff = kKickOff, .status = "STATUS_POSTPONED", .home = kArs,
+                    .away = kChe, .completed = true},
+                   "\u2705", "0  \u2013  0", true},
+        StatusCase{"live",
+                   {.id = "1", .kickOff = kKickOff, .status = "STATUS_SECOND_HALF", .home = kArs,
+                    .away = kChe, .homeScore = "2", .awayScore = "1", .shortDetail = "67'"},
+                   "\U0001F534", "2  \u2013  1", true},
+        StatusCase{"postponed",
+                   {.id = "1", .kickOff = kKickOff, .status = "STATUS_POSTPONED", .home = kArs, .away = kChe},
+                   "\u26A0\uFE0F", "Postponed", false},
+        StatusCase{"cancelled",
+                   {.id = "1", .kickOff = kKickOff, .status = "STATUS_CANCELLED", .home = kArs, .away = kChe},
+                   "\u274C", "Cancelled", false},
+        StatusCase{"suspended",
+                   {.id = "1", .kickOff = kKickOff, .status = "STATUS_SUSPENDED", .home = kArs, .away = kChe},
+                   "\u274C", "Cancelled", false}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(RowTest, KickOffIsInTheUsersTimeZone) {
+    auto r = MatchRowView(match({.id = "1", .kickOff = kKickOff, .home = kArs, .away = kChe}), std::nullopt,
+                          nullptr, kNewYork);
+    EXPECT_EQ(r.centreText(), QStringLiteral("10:00"));
+}
+
+TEST(RowTest, LiveScoreIsRedWithTheClockBetween) {
+    auto live = [](std::optional<std::string> clock) {
+        return match({.id = "1", .kickOff = kKickOff, .status = "STATUS_SECOND_HALF", .home = kArs,
+                      .away = kChe, .homeScore = "2", .awayScore = "1", .shortDetail = clock});
+    };
+    MatchRowView r(live("67'"), std::nullopt, nullptr, kUtc);
+    EXPECT_EQ(r.centreLabel()->colourRole(), Theme::Colour::Red);
+    const auto* centre = r.centreLabel();
+    EXPECT_EQ(centre->palette().color(centre->foregroundRole()),
+              Theme::colour(Theme::Colour::Red, r.palette()));
+    EXPECT_EQ(r.centreLabel()->text().count(QStringLiteral("  67'  ")), 1);
+    r.setEvent(live(std::nullopt));
+    EXPECT_EQ(r.centreLabel()->text().count(QStringLiteral("  \u2013  ")), 1);
+
+    // Once over, the score is drawn in the primary colour.
+    r.setEvent(match({.id = "1", .kickOff = kKickOff, .status = "STATUS_FULL_TIME", .home = kArs,
+                      .away = kChe, .homeScore = "2", .awayScore = "1"}));
+    EXPECT_EQ(r.centreLabel()->colourRole(), Theme::Colour::Primary);
+}
+
+TEST(RowTest, MissingSidesAndCompetitionsDrawPlaceholders) {
+    auto r = row({.id = "1", .kickOff = kKickOff, .status = "STATUS_FULL_TIME"});
+    EXPECT_EQ(r.homeAbbreviationLabel()->displayText(), QStringLiteral("?"));
+    EXPECT_EQ(r.centreText(), QStringLiteral("0  \u2013  0"));
+    EXPECT_FALSE(r.homeBadge()->url().has_value());
+
+    ESPNEvent bare;
+    bare.id = "2";
+    bare.date = isoDate(kKickOff);
+    MatchRowView empty(bare, std::nullopt, nullptr, kUtc);
+    EXPECT_EQ(empty.statusIcon(), QStringLiteral("\U0001F550"));
+    EXPECT_EQ(empty.centreText(), QStringLiteral("14:00"));
+    EXPECT_FALSE(empty.isExpandable());
+}
+
+// ---------------------------------------------------------------------------
+// Favourite: bold abbreviation and yellow tint.
+
+TEST(RowTest, FavouriteSideIsBoldAndTheRowTinted) {
+    const MatchSpec spec{.id = "1", .kickOff = kKickOff, .home = kArs, .away = kChe};
+    auto none = row(spec);
+    EXPECT_FALSE(none.isFavouriteMatch());
+    EXPECT_EQ(none.homeWeight(), QFont::Medium);
+    EXPECT_EQ(none.awayWeight(), QFont::Medium);
+
+    auto away = row(spec, kChe.id);
+    EXPECT_TRUE(away.isFavouriteMatch());
+    EXPECT_EQ(away.homeWeight(), QFont::Medium);
+    EXPECT_EQ(away.awayWeight(), QFont::Bold);
+    EXPECT_EQ(away.awayAbbreviationLabel()->font().weight(), QFont::Bold);
+
+    auto other = row(spec, "id-LIV");
+    EXPECT_FALSE(other.isFavouriteMatch());
+
+    // An absent side with no favourite compares equal: bold, as it always was.
+    auto missing = row({.id = "1", .kickOff = kKickOff, .home = kArs});
+    EXPECT_EQ(missing.awayWeight(), QFont::Bold);
+    EXPECT_FALSE(missing.isFavouriteMatch());
+}
+
+// ---------------------------------------------------------------------------
+// Scorer lines.
+
+struct GoalCase {
+    const char* name;
+    ESPNDetail detail;
+    QString line;
+};
+
+class GoalLineTest : public ::testing::TestWithParam<GoalCase> {};
+
+TEST_P(GoalLineTest, Reads) {
+    auto r = row({.id = "1", .kickOff = kKickOff, .status = "STATUS_FULL_TIME", .home = kArs, .away = kChe});
+    EXPECT_EQ(r.goalLine(GetParam().detail), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Goals, GoalLineTest,
+    ::testing::Values(
+        GoalCase{"penalty", goal("45'", "Bukayo Saka", "id-ARS", true),
+                 "  45'  Bukayo Saka (P)  [Arsenal]"},
+        GoalCase{"own_goal_beats_penalty", goal("12'", "Levi Colwill", "id-ARS", true, true),
+                 "  12'  Levi Colwill (OG)  [Arsenal]"},
+        GoalCase{"nothing_known", goal(std::nullopt, std::nullopt, std::nullopt), "  ?'  Unknown  []"},
+        GoalCase{"unknown_club", goal("90'+3'", "Cole Palmer", "id-XYZ"), "  90'+3'  Cole Palmer  []"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(RowTest, ScorerListFollowsTheGoals) {
+    auto r = row({.id = "1", .kickOff = kKickOff, .status = "STATUS_FULL_TIME", .home = kArs, .away = kChe});
+    EXPECT_EQ(r.scorerLines(), QStringList{QStringLiteral("   No scorer data available")});
+    ESPNDetail card = goal("30'", "Booked", "id-CHE");
+    card.scoringPlay = false;
+    r.setShowScorers(true, false);
+    r.setEvent(match({.id = "1", .kickOff = kKickOff, .status = "STATUS_FULL_TIME", .home = kArs,
+                      .away = kChe, .details = {goal("5'", "Kai Havertz", "id-ARS"), card,
+                                                goal("80'", "Cole Palmer", "id-CHE")}}));
+    EXPECT_EQ(r.scorerLines(), (QStringList{QStringLiteral("  5'  Kai Havertz  [Arsenal]"),
+                                            QStringLiteral("  80'  Cole Palmer  [Chelsea]")}));
+    EXPECT_TRUE(r.showScorers());  // new data keeps the row open
+    EXPECT_DOUBLE_EQ(r.scorersSection()->progress(), 1.0);
+}
+
+// ---------------------------------------------------------------------------
+// Crest badge.
+
+class TeamBadgeTest : public ::testing::Test {
+protected:
+    static std::string pngBytes() {
+        QImage image(32, 32, QImage::Format_ARGB32);
+        image.fill(Qt::red);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes.toStdString();
+    }
+    void putCrestOnDisk(const std::string& name) {
+        writeFile(world.images->cacheDir() / name, pngBytes());
+    }
+    bool loadedAfterShowing(TeamBadge& badge) {
+        badge.show();
+        world.scheduler->runUntil([&] { return badge.hasImage(); }, std::chrono::seconds(5));
+        return badge.hasImage();
+    }
+
+    PopupWorld world{{.crestDecoder = std::make_shared<QtImageDecoder>()}};
+};
+
+TEST_F(TeamBadgeTest, WithoutUrlShowsThePlaceholder) {
+    TeamBadge badge(std::nullopt, world.images);
+    badge.show();
+    world.settle();
+    EXPECT_FALSE(badge.hasImage());
+    EXPECT_EQ(badge.size(), QSize(18, 18));
+    EXPECT_TRUE(world.images->mem().empty());  // the cache was never asked
+}
+
+TEST_F(TeamBadgeTest, LoadsFromTheCacheAndRetriesOnEachAppearance) {
+    const std::string url = "http://127.0.0.1:9/crests/ARS.png";
+    TeamBadge badge(url, world.images);
+    badge.show();
+    world.scheduler->runUntil([&] { return world.fetcher->pendingCount() >= 0 && false; },
+                              std::chrono::milliseconds(300));
+    EXPECT_FALSE(badge.hasImage());  // not on disk, and the network is down
+
+    putCrestOnDisk("ARS.png");
+    badge.hide();
+    EXPECT_TRUE(loadedAfterShowing(badge));
+
+    // A new badge finds the crest in memory at once.
+    TeamBadge again(url, world.images);
+    again.show();
+    EXPECT_TRUE(again.hasImage());
+}
+
+}  // namespace
+}  // namespace fixtora::test

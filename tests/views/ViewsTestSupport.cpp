@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: MIT
+#include "ViewsTestSupport.hpp"
+
+#include "data/ImageCache.hpp"
+#include "data/MatchWeekSchedule.hpp"
+#include "platform/Paths.hpp"
+#include "platform/WorkerScheduler.hpp"
+
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+
+namespace fixtora::test {
+
+const DateContext PopupWorld::kDates{"en_GB", "UTC"};
+
+ESPNTeam club(const std::string& abbreviation, const std::string& name) {
+    ESPNTeam team;
+    team.id = "id-" + abbreviation;
+    team.abbreviation = abbreviation;
+    team.shortDisplayName = name.empty() ? abbreviation + " FC" : name;
+    team.logo = "http://127.0.0.1:9/crests/" + abbreviation + ".png";
+    return team;
+}
+
+ESPNDetail goal(std::optional<std::string> clock, std::optional<std::string> scorer,
+                std::optional<std::string> teamId, bool penalty, bool ownGoal) {
+    ESPNDetail detail;
+    if (clock) detail.clock = ESPNClock{std::move(clock)};
+    if (teamId) detail.team = ESPNTeamRef{std::move(teamId)};
+    detail.scoringPlay = true;
+    detail.penaltyKick = penalty;
+    detail.ownGoal = ownGoal;
+    if (scorer) detail.athletesInvolved = std::vector<ESPNAthlete>{ESPNAthlete{*scorer}};
+    return detail;
+}
+
+std::string isoDate(Instant instant) {
+    const auto seconds = static_cast<std::time_t>(std::floor(instant));
+    std::tm parts{};
+    gmtime_r(&seconds, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}
+
+ESPNEvent match(const MatchSpec& spec) {
+    ESPNEvent event;
+    event.id = spec.id;
+    event.date = spec.unparsableDate ? "soon" : isoDate(spec.kickOff);
+    ESPNCompetition competition;
+    competition.status.type.name = spec.status;
+    competition.status.type.completed =
+        spec.completed || spec.status == "STATUS_FULL_TIME" || spec.status == "STATUS_FINAL";
+    competition.status.type.shortDetail = spec.shortDetail;
+    if (spec.home) competition.competitors.push_back({"home", *spec.home, spec.homeScore, std::nullopt});
+    if (spec.away) competition.competitors.push_back({"away", *spec.away, spec.awayScore, std::nullopt});
+    if (!spec.details.empty()) competition.details = spec.details;
+    event.competitions.push_back(std::move(competition));
+    return event;
+}
+
+void OfflineHttpClient::send(HttpRequest, Completion completion) {
+    completion(Error{kHttpErrorDomain, -1009, "The Internet connection appears to be offline."});
+}
+
+void HeldFetcher::fetchMatches(Instant from, Instant, Completion completion) {
+    std::lock_guard lock(m_mutex);
+    m_pending.push_back({from, std::move(completion)});
+    ++m_count;
+}
+
+int HeldFetcher::answer(Instant from, const Result<std::vector<ESPNEvent>>& result) {
+    std::vector<Completion> due;
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_pending.begin(); it != m_pending.end();) {
+            if (it->from == from) {
+                due.push_back(std::move(it->completion));
+                it = m_pending.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& completion : due) completion(result);
+    return static_cast<int>(due.size());
+}
+
+int HeldFetcher::pendingCount() const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_pending.size());
+}
+
+int HeldFetcher::requestCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_count;
+}
+
+PopupWorld::PopupWorld(Options options) {
+    // The schedule trusts its cache file only when it is younger than a day
+    // by the clock and not from the future, so virtual time starts a little
+    // after the real time (the file is written below, on a busy machine
+    // perhaps seconds later).
+    const auto realNow = static_cast<double>(std::time(nullptr)) + 60;
+    clock = std::make_shared<SettableClock>(realNow);
+    scheduler = std::make_shared<ManualScheduler>(clock);
+    preferences = std::make_shared<InMemoryPreferences>();
+    fetcher = std::make_shared<HeldFetcher>();
+    const double today = std::floor(realNow / kDay) * kDay;
+    m_seasonStart = today - (options.liveWeek - 1) * 7 * kDay - 2 * kDay;
+
+    auto paths = std::make_shared<FixedPaths>(dir.path());
+    auto http = std::make_shared<OfflineHttpClient>();
+    schedule = std::make_shared<MatchWeekSchedule>(http, "http://127.0.0.1:9", paths, clock, scheduler);
+    if (!options.scheduleFails) {
+        std::vector<MatchWeek> weeks;
+        for (int gw = 1; gw <= options.weeks; ++gw) weeks.push_back(week(gw));
+        std::filesystem::create_directories(schedule->cacheFile().parent_path());
+        writeFile(schedule->cacheFile(), encodeMatchWeeks(weeks));
+    }
+    if (options.favourite) {
+        preferences->setString(FixturesViewModel::kFavouriteIdKey, options.favourite->id);
+        preferences->setString(FixturesViewModel::kFavouriteAbbreviationKey,
+                               options.favourite->abbreviation);
+        preferences->setString(FixturesViewModel::kFavouriteNameKey,
+                               options.favourite->shortDisplayName);
+    }
+    if (options.crestDecoder) {
+        m_io = std::make_shared<WorkerScheduler>("crests");
+        images = std::make_shared<ImageCache>(http, paths, options.crestDecoder, scheduler, m_io);
+        std::filesystem::create_directories(images->cacheDir());
+    }
+    model = FixturesViewModel::create(schedule, fetcher, images, preferences, clock, scheduler, kDates);
+}
+
+PopupWorld::~PopupWorld() = default;
+
+void PopupWorld::settle() { scheduler->runUntilIdle(); }
+
+void PopupWorld::answer(int gw, std::vector<ESPNEvent> events) {
+    settle();
+    fetcher->answer(week(gw).startDate, std::move(events));
+    settle();
+}
+
+void PopupWorld::fail(int gw, const std::string& description) {
+    settle();
+    fetcher->answer(week(gw).startDate, Error{"APIClient", 500, description});
+    settle();
+}
+
+MatchWeek PopupWorld::week(int gw) const {
+    const double start = m_seasonStart + (gw - 1) * 7 * kDay;
+    return MatchWeek{gw, start, start + 7 * kDay - 1};
+}
+
+Instant PopupWorld::kickOff(int gw, int day, double hour) const {
+    return week(gw).startDate + day * kDay + hour * kHour;
+}
+
+}  // namespace fixtora::test

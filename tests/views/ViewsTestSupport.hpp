@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// A small world for the popup's widgets: a real FixturesViewModel in virtual
+// time (ManualScheduler + SettableClock), a season table served from its
+// cache file, and a matches source whose answers the test gives.
+
+#include "data/ESPNModels.hpp"
+#include "data/MatchWeek.hpp"
+#include "platform/Clock.hpp"
+#include "platform/HttpClient.hpp"
+#include "platform/ManualScheduler.hpp"
+#include "platform/Preferences.hpp"
+#include "state/DateText.hpp"
+#include "state/FixturesViewModel.hpp"
+#include "state/MatchesFetcher.hpp"
+#include "support/TempDir.hpp"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fixtora {
+class ImageCache;
+class ImageDecoder;
+class MatchWeekSchedule;
+class Scheduler;
+}
+
+namespace fixtora::test {
+
+constexpr double kDay = 86400;
+constexpr double kHour = 3600;
+
+/// A club whose id, short name and logo derive from its abbreviation.
+ESPNTeam club(const std::string& abbreviation, const std::string& name = {});
+
+/// A goal at `clock` by `scorer` for the club `teamId`.
+ESPNDetail goal(std::optional<std::string> clock, std::optional<std::string> scorer,
+                std::optional<std::string> teamId, bool penalty = false, bool ownGoal = false);
+
+/// One match. `status` is a status code; full time and final are completed.
+struct MatchSpec {
+    std::string id;
+    Instant kickOff = 0;
+    std::string status = "STATUS_SCHEDULED";
+    std::optional<ESPNTeam> home;
+    std::optional<ESPNTeam> away;
+    std::optional<std::string> homeScore;
+    std::optional<std::string> awayScore;
+    std::optional<std::string> shortDetail;
+    std::vector<ESPNDetail> details;
+    bool completed = false;
+    bool unparsableDate = false;
+};
+ESPNEvent match(const MatchSpec& spec);
+
+/// "2024-08-17T14:00Z" for an instant.
+std::string isoDate(Instant instant);
+
+/// Fails every request at once, as a machine without network would.
+class OfflineHttpClient final : public HttpClient {
+public:
+    void send(HttpRequest request, Completion completion) override;
+};
+
+/// Holds every matches request until the test answers it.
+class HeldFetcher final : public MatchesFetcher {
+public:
+    void fetchMatches(Instant from, Instant to, Completion completion) override;
+    /// Answers every pending request for the range starting at `from`;
+    /// returns how many there were.
+    int answer(Instant from, const Result<std::vector<ESPNEvent>>& result);
+    int pendingCount() const;
+    int requestCount() const;
+
+private:
+    struct Request {
+        Instant from;
+        Completion completion;
+    };
+    mutable std::mutex m_mutex;
+    std::vector<Request> m_pending;
+    int m_count = 0;
+};
+
+/// The view model with a 38-week season whose week `liveWeek` holds "now".
+class PopupWorld {
+public:
+    struct Options {
+        int weeks = 38;
+        int liveWeek = 12;
+        bool scheduleFails = false;
+        std::optional<ESPNTeam> favourite;
+        /// When set, a crest cache (offline: crests come from its folder) is
+        /// created with this decoder and handed to the view model.
+        std::shared_ptr<const ImageDecoder> crestDecoder;
+    };
+
+    static const DateContext kDates;  // en_GB, UTC
+
+    explicit PopupWorld(Options options);
+    PopupWorld() : PopupWorld(Options{}) {}
+    ~PopupWorld();
+
+    /// Runs whatever the main scheduler has queued.
+    void settle();
+    /// Answers the pending load(s) of week `gw`, then settles.
+    void answer(int gw, std::vector<ESPNEvent> events);
+    void fail(int gw, const std::string& description);
+
+    MatchWeek week(int gw) const;
+    /// 15:00 UTC on day `day` (0-based) of week `gw`.
+    Instant kickOff(int gw, int day, double hour = 15) const;
+    Instant now() const { return clock->now(); }
+
+    TempDir dir;
+    std::shared_ptr<SettableClock> clock;
+    std::shared_ptr<ManualScheduler> scheduler;
+    std::shared_ptr<InMemoryPreferences> preferences;
+    std::shared_ptr<HeldFetcher> fetcher;
+    std::shared_ptr<MatchWeekSchedule> schedule;
+    std::shared_ptr<ImageCache> images;
+    std::shared_ptr<FixturesViewModel> model;
+
+private:
+    std::shared_ptr<Scheduler> m_io;
+    Instant m_seasonStart = 0;
+};
+
+}  // namespace fixtora::test
