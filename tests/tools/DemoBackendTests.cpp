@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "DemoBackend.hpp"
+#include "DemoClubs.hpp"
 #include "FaultSpec.hpp"
 #include "platform/CurlHttpClient.hpp"
 
@@ -246,13 +247,10 @@ TEST_F(DemoBackendTest, ScoreboardSelectsLocalDays) {
 
 TEST_F(DemoBackendTest, CrestsAreValidPngFilesInTheClubsColours) {
     startBackend();
-    std::set<std::string> crests;
-    const json season = m_backend->scheduleDocument();
-    for (const json& e : season["events"])
-        for (const json& c : e["competitions"][0]["competitors"]) crests.insert(c["team"]["abbreviation"]);
-    ASSERT_EQ(crests.size(), 20u);
+    ASSERT_EQ(demoClubs().size(), 20u);
     std::set<std::string> distinct;
-    for (const std::string& abbr : crests) {
+    for (const DemoClub& club : demoClubs()) {
+        const std::string& abbr = club.abbreviation;
         auto r = send("/crests/" + abbr + ".png");
         ASSERT_TRUE(r.ok() && r.value().status == 200) << abbr;
         const std::string& png = r.value().body;
@@ -281,6 +279,16 @@ TEST_F(DemoBackendTest, CrestsAreValidPngFilesInTheClubsColours) {
         ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(pixels.data()), &size, reinterpret_cast<const Bytef*>(idat.data()), idat.size()), Z_OK);
         EXPECT_EQ(size, 64u * 257u);
         EXPECT_EQ(pixels.substr(32 * 257 + 1 + 2 * 4 + 3, 1), std::string(1, '\0'));  // a corner is transparent
+        std::set<std::string> colours;  // "RRGGBB" of every opaque pixel
+        for (std::size_t y = 0; y < 64; ++y)
+            for (std::size_t x = 0; x < 64; ++x) {
+                const std::size_t i = y * 257 + 1 + x * 4;
+                char hex[7];
+                std::snprintf(hex, sizeof hex, "%02X%02X%02X", std::uint8_t(pixels[i]), std::uint8_t(pixels[i + 1]),
+                              std::uint8_t(pixels[i + 2]));
+                if (pixels[i + 3] != 0) colours.insert(hex);
+            }
+        EXPECT_TRUE(colours.count(club.color) && colours.count(club.alternateColor)) << abbr;
         distinct.insert(png);
     }
     EXPECT_EQ(distinct.size(), 20u);
@@ -407,13 +415,14 @@ TEST_F(DemoBackendTest, ControlEndpointSwitchesFaultsAndWeekNumbersAtRunTime) {
     EXPECT_EQ(feed["version"], "0.1.0");
     EXPECT_EQ(feed["url"], m_backend->url() + "/site/download");
 
+    EXPECT_TRUE(getJson("/api/epl/scoreboard?dates=20261205")["events"][0].contains("week"));
     EXPECT_EQ(post("/_control/weeks?on=0"), 200);
-    EXPECT_FALSE(getJson("/api/epl/schedule")["events"][0].contains("week"));
+    EXPECT_FALSE(getJson("/api/epl/scoreboard?dates=20261205")["events"][0].contains("week"));
     for (const char* bad : {"/_control/fault", "/_control/fault?endpoint=nowhere", "/_control/fault?endpoint=crest&status=42",
                             "/_control/fault?endpoint=crest&delay=-1", "/_control/fault?endpoint=crest&bogus=1",
                             "/_control/weeks?on=maybe"})
         EXPECT_EQ(post(bad), 400) << bad;
-    EXPECT_EQ(getJson("/_control/status")["requests"]["scoreboard"], 2);
+    EXPECT_EQ(getJson("/_control/status")["requests"]["scoreboard"], 4);
 
     auto page = send("/site/epl/?feedback=1");
     EXPECT_EQ(page.value().status, 200);

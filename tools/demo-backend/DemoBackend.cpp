@@ -12,7 +12,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 
 #include <array>
 #include <atomic>
@@ -50,7 +49,7 @@ int portOf(const sockaddr_storage& addr) {
 
 /// Closes the connection a request came in on, without a byte of answer:
 /// the server's socket is the one whose local and peer ports are the request's.
-void dropConnectionOf(const httplib::Request& req) {
+bool dropConnectionOf(const httplib::Request& req) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
         int fd = -1;
@@ -59,8 +58,8 @@ void dropConnectionOf(const httplib::Request& req) {
         } catch (const std::exception&) {
             continue;
         }
-        struct stat st {};
-        if (fstat(fd, &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
+        // Only the socket calls touch the descriptors: those that are not
+        // sockets fail them, and nothing else is read from another thread's files.
         sockaddr_storage local{};
         sockaddr_storage peer{};
         socklen_t localLen = sizeof local;
@@ -68,10 +67,10 @@ void dropConnectionOf(const httplib::Request& req) {
         if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLen) != 0) continue;
         if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLen) != 0) continue;
         if (portOf(local) == req.local_port && portOf(peer) == req.remote_port) {
-            ::shutdown(fd, SHUT_RDWR);
-            return;
+            return ::shutdown(fd, SHUT_RDWR) == 0;
         }
     }
+    return false;
 }
 
 /// "yyyymmdd" of a real calendar day, as a number.
@@ -141,6 +140,7 @@ public:
     }
 
     int start() {
+        if (m_thread.joinable()) throw std::logic_error("the demo backend is already running");
         // A client that hangs up while we write must not kill the process.
         std::signal(SIGPIPE, SIG_IGN);
         {
@@ -204,7 +204,7 @@ public:
         return m_ingestPosts;
     }
 
-    json scheduleDocument() const { return season().document(); }
+    json scheduleDocument() { return json::parse(scheduleBody()); }
 
 private:
     DemoSeason season() const {
@@ -220,7 +220,7 @@ private:
         const auto minute = static_cast<std::int64_t>(std::floor(now / 60));
         std::lock_guard lock(m_cacheMutex);
         if (m_cachedBody.empty() || m_cachedMinute != minute || m_cachedWeeks != weeks) {
-            m_cachedBody = DemoSeason({m_options.seed, now, weeks, url()}).document().dump();
+            m_cachedBody = DemoSeason({m_options.seed, now, weeks, url()}).document();
             m_cachedMinute = minute;
             m_cachedWeeks = weeks;
         }
@@ -237,7 +237,10 @@ private:
             m_stopCv.wait_for(lock, std::chrono::duration<double>(f.delaySeconds), [this] { return m_stopping; });
         }
         if (f.dropConnection) {
-            dropConnectionOf(req);
+            if (!dropConnectionOf(req)) {
+                res.status = 502;
+                res.set_content("The demo backend could not find the connection to drop\n", "text/plain");
+            }
             return true;
         }
         if (f.status != 0) {
@@ -298,7 +301,7 @@ private:
                 return badRequest(res, "invalid dates \"" + dates +
                                            "\": expected YYYYMMDD-YYYYMMDD (or one YYYYMMDD) of real calendar days");
             if (*last < *first) return badRequest(res, "invalid dates \"" + dates + "\": the range ends before it starts");
-            res.set_content(season().document(*first, *last).dump(), kJsonType);
+            res.set_content(season().document(*first, *last), kJsonType);
         });
 
         m_server.Get(R"(/crests/([^/]+)\.png)", [this](const httplib::Request& req, httplib::Response& res) {

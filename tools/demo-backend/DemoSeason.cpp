@@ -2,6 +2,7 @@
 #include "DemoSeason.hpp"
 
 #include "DemoClubs.hpp"
+#include "JsonText.hpp"
 
 #include <algorithm>
 #include <array>
@@ -12,8 +13,6 @@
 namespace fixtora::demo {
 
 namespace {
-
-using nlohmann::json;
 
 constexpr std::int64_t kDay = 86400;
 constexpr std::int64_t kMinute = 60;
@@ -141,19 +140,33 @@ std::pair<std::int64_t, std::int64_t> localDayBounds(std::int64_t t) {
     return {start, end};
 }
 
-json statusJson(const char* id, const char* name, const char* state, bool completed, const char* description,
-                const std::string& detail, const std::string& shortDetail, double clock,
-                const std::string& displayClock, int period) {
-    json status = {{"clock", clock}, {"displayClock", displayClock}};
-    if (period >= 0) status["period"] = period;
-    status["type"] = {{"id", id},
-                      {"name", name},
-                      {"state", state},
-                      {"completed", completed},
-                      {"description", description},
-                      {"detail", detail},
-                      {"shortDetail", shortDetail}};
-    return status;
+struct StatusText {
+    const char* id;
+    const char* name;
+    const char* state;
+    bool completed;
+    const char* description;
+    std::string detail;
+    std::string shortDetail;
+    double clock;
+    std::string displayClock;
+    int period;  // negative: not written, as for a match not yet started
+};
+
+void writeStatus(JsonText& out, const StatusText& s) {
+    out.beginObject().key("clock").decimal(s.clock).member("displayClock", s.displayClock);
+    if (s.period >= 0) out.member("period", s.period);
+    out.key("type")
+        .beginObject()
+        .member("id", s.id)
+        .member("name", s.name)
+        .member("state", s.state)
+        .member("completed", s.completed)
+        .member("description", s.description)
+        .member("detail", s.detail)
+        .member("shortDetail", s.shortDetail)
+        .endObject()
+        .endObject();
 }
 
 }  // namespace
@@ -364,24 +377,24 @@ std::vector<DemoSeason::Incident> DemoSeason::incidentsOf(const Match& match) co
     return incidents;
 }
 
-json DemoSeason::teamJson(std::size_t club) const {
+void DemoSeason::writeTeam(JsonText& out, std::size_t club) const {
     const DemoClub& c = demoClubs()[club];
-    return {
-        {"id", c.id},
-        {"uid", "s:600~t:" + c.id},
-        {"abbreviation", c.abbreviation},
-        {"displayName", c.displayName()},
-        {"shortDisplayName", c.location},
-        {"name", c.displayName()},
-        {"location", c.location},
-        {"color", c.color},
-        {"alternateColor", c.alternateColor},
-        {"isActive", true},
-        {"logo", m_settings.baseUrl + "/crests/" + c.abbreviation + ".png"},
-    };
+    out.beginObject()
+        .member("id", c.id)
+        .member("uid", "s:600~t:" + c.id)
+        .member("abbreviation", c.abbreviation)
+        .member("displayName", c.displayName())
+        .member("shortDisplayName", c.location)
+        .member("name", c.displayName())
+        .member("location", c.location)
+        .member("color", c.color)
+        .member("alternateColor", c.alternateColor)
+        .member("isActive", true)
+        .member("logo", m_settings.baseUrl + "/crests/" + c.abbreviation + ".png")
+        .endObject();
 }
 
-json DemoSeason::eventJson(const Match& match) const {
+void DemoSeason::writeEvent(JsonText& out, const Match& match) const {
     const auto& clubs = demoClubs();
     const DemoClub& home = clubs[match.home];
     const DemoClub& away = clubs[match.away];
@@ -391,7 +404,8 @@ json DemoSeason::eventJson(const Match& match) const {
     int homeScore = 0;
     int awayScore = 0;
     int lastStoppage = 3;
-    json details = json::array();
+    JsonText details;
+    details.beginArray();
     for (const Incident& inc : incidentsOf(match)) {
         const DemoClub& credited = inc.home ? home : away;
         // An own goal is scored by a player of the other side.
@@ -401,161 +415,175 @@ json DemoSeason::eventJson(const Match& match) const {
         if (inc.goal) (inc.home ? homeScore : awayScore) += 1;
         if (inc.minute == 90 && inc.stoppage > lastStoppage) lastStoppage = inc.stoppage;
 
-        json type;
-        if (!inc.goal)
-            type = {{"id", "94"}, {"text", "Yellow Card"}};
-        else if (inc.kind == GoalKind::Penalty)
-            type = {{"id", "98"}, {"text", "Penalty - Scored"}};
-        else if (inc.kind == GoalKind::OwnGoal)
-            type = {{"id", "97"}, {"text", "Own Goal"}};
-        else if (inc.kind == GoalKind::Header)
-            type = {{"id", "137"}, {"text", "Goal - Header"}};
-        else
-            type = {{"id", "70"}, {"text", "Goal"}};
+        const char* typeId = "70";
+        const char* typeText = "Goal";
+        if (!inc.goal) {
+            typeId = "94";
+            typeText = "Yellow Card";
+        } else if (inc.kind == GoalKind::Penalty) {
+            typeId = "98";
+            typeText = "Penalty - Scored";
+        } else if (inc.kind == GoalKind::OwnGoal) {
+            typeId = "97";
+            typeText = "Own Goal";
+        } else if (inc.kind == GoalKind::Header) {
+            typeId = "137";
+            typeText = "Goal - Header";
+        }
         const double clockValue = inc.stoppage > 0 ? inc.minute * 60.0 : (inc.minute - 1) * 60.0 + inc.second;
-        details.push_back({
-            {"type", type},
-            {"clock", {{"value", clockValue}, {"displayValue", minuteText(inc.minute, inc.stoppage)}}},
-            {"team", {{"id", credited.id}}},
-            {"scoreValue", inc.goal ? 1 : 0},
-            {"scoringPlay", inc.goal},
-            {"redCard", false},
-            {"yellowCard", !inc.goal},
-            {"penaltyKick", inc.goal && inc.kind == GoalKind::Penalty},
-            {"ownGoal", inc.goal && inc.kind == GoalKind::OwnGoal},
-            {"shootout", false},
-            {"athletesInvolved",
-             json::array({{
-                 {"id", player.id},
-                 {"displayName", player.displayName},
-                 {"shortName", player.shortName},
-                 {"fullName", player.displayName},
-                 {"jersey", player.jersey},
-                 {"team", {{"id", playerClub.id}}},
-             }})},
-        });
+        details.beginObject()
+            .key("type").beginObject().member("id", typeId).member("text", typeText).endObject()
+            .key("clock").beginObject().key("value").decimal(clockValue)
+            .member("displayValue", minuteText(inc.minute, inc.stoppage)).endObject()
+            .key("team").beginObject().member("id", credited.id).endObject()
+            .member("scoreValue", inc.goal ? 1 : 0)
+            .member("scoringPlay", inc.goal)
+            .member("redCard", false)
+            .member("yellowCard", !inc.goal)
+            .member("penaltyKick", inc.goal && inc.kind == GoalKind::Penalty)
+            .member("ownGoal", inc.goal && inc.kind == GoalKind::OwnGoal)
+            .member("shootout", false)
+            .key("athletesInvolved").beginArray().beginObject()
+            .member("id", player.id)
+            .member("displayName", player.displayName)
+            .member("shortName", player.shortName)
+            .member("fullName", player.displayName)
+            .member("jersey", player.jersey)
+            .key("team").beginObject().member("id", playerClub.id).endObject()
+            .endObject().endArray()
+            .endObject();
     }
+    details.endArray();
 
-    json status;
+    StatusText status{};
     switch (match.phase) {
     case Phase::Finished:
-        status = statusJson("28", "STATUS_FULL_TIME", "post", true, "Full Time", "FT", "FT", 5400.0,
-                            "90'+" + std::to_string(lastStoppage) + "'", 2);
+        status = {"28", "STATUS_FULL_TIME", "post", true, "Full Time", "FT", "FT", 5400.0,
+                  "90'+" + std::to_string(lastStoppage) + "'", 2};
         break;
     case Phase::SecondHalf: {
         const std::string minute = minuteText(match.liveMinute, 0);
-        status = statusJson("26", "STATUS_SECOND_HALF", "in", false, "Second Half", minute, minute,
-                            match.liveMinute * 60.0, minute, 2);
+        status = {"26", "STATUS_SECOND_HALF", "in", false, "Second Half", minute, minute, match.liveMinute * 60.0, minute, 2};
         break;
     }
     case Phase::FirstHalf: {
         const std::string minute = minuteText(match.liveMinute, 0);
-        status = statusJson("25", "STATUS_FIRST_HALF", "in", false, "First Half", minute, minute,
-                            match.liveMinute * 60.0, minute, 1);
+        status = {"25", "STATUS_FIRST_HALF", "in", false, "First Half", minute, minute, match.liveMinute * 60.0, minute, 1};
         break;
     }
     case Phase::HalfTime:
-        status = statusJson("23", "STATUS_HALFTIME", "in", false, "Halftime", "HT", "HT", 2700.0, "45'+2'", 1);
+        status = {"23", "STATUS_HALFTIME", "in", false, "Halftime", "HT", "HT", 2700.0, "45'+2'", 1};
         break;
     case Phase::Postponed:
-        status = statusJson("6", "STATUS_POSTPONED", "post", false, "Postponed", "Postponed", "Postponed", 0.0,
-                            "0'", 0);
+        status = {"6", "STATUS_POSTPONED", "post", false, "Postponed", "Postponed", "Postponed", 0.0, "0'", 0};
         break;
     case Phase::Scheduled:
-        status = statusJson("1", "STATUS_SCHEDULED", "pre", false, "Scheduled", kickoffDetail(match.kickoff),
-                            "Scheduled", 0.0, "0'", -1);
+        status = {"1", "STATUS_SCHEDULED", "pre", false, "Scheduled", kickoffDetail(match.kickoff), "Scheduled", 0.0, "0'", -1};
         break;
     }
 
     const bool finished = match.phase == Phase::Finished;
-    auto competitor = [&](std::size_t club, bool isHome, int score, int otherScore) {
-        return json{
-            {"id", clubs[club].id},
-            {"uid", "s:600~t:" + clubs[club].id},
-            {"type", "team"},
-            {"order", isHome ? 0 : 1},
-            {"homeAway", isHome ? "home" : "away"},
-            {"winner", finished && score > otherScore},
-            {"score", std::to_string(score)},
-            {"team", teamJson(club)},
-        };
+    auto writeCompetitor = [&](std::size_t club, bool isHome, int score, int otherScore) {
+        out.beginObject()
+            .member("id", clubs[club].id)
+            .member("uid", "s:600~t:" + clubs[club].id)
+            .member("type", "team")
+            .member("order", isHome ? 0 : 1)
+            .member("homeAway", isHome ? "home" : "away")
+            .member("winner", finished && score > otherScore)
+            .member("score", std::to_string(score))
+            .key("team");
+        writeTeam(out, club);
+        out.endObject();
     };
-    const json venue = {
-        {"id", std::to_string(8100 + match.home)},
-        {"fullName", home.location + " Park"},
-        {"address", {{"city", home.location}, {"country", "England"}}},
-    };
-    json competition = {
-        {"id", id},
-        {"uid", "s:600~l:700~e:" + id + "~c:" + id},
-        {"date", date},
-        {"startDate", date},
-        {"attendance", finished ? 18000 + static_cast<int>((match.home * 7919 + match.round * 104729) % 24000) : 0},
-        {"timeValid", true},
-        {"recent", false},
-        {"status", status},
-        {"venue", venue},
-        {"format", {{"regulation", {{"periods", 2}}}}},
-        {"notes", json::array()},
-        {"competitors",
-         json::array({competitor(match.home, true, homeScore, awayScore),
-                      competitor(match.away, false, awayScore, homeScore)})},
-        {"details", details},
-        {"wasSuspended", false},
-        {"playByPlayAvailable", finished},
-    };
-    json event = {
-        {"id", id},
-        {"uid", "s:600~l:700~e:" + id},
-        {"date", date},
-        {"name", away.displayName() + " at " + home.displayName()},
-        {"shortName", away.abbreviation + " @ " + home.abbreviation},
-        {"season",
-         {{"year", m_seasonYear},
-          {"type", 12700},
-          {"slug", std::to_string(m_seasonYear) + "-" + two((m_seasonYear + 1) % 100) + "-english-premier-league"}}},
-    };
-    if (m_settings.weekNumbers) event["week"] = {{"number", match.round + 1}};
-    event["competitions"] = json::array({competition});
-    event["status"] = status;
-    event["venue"] = {{"displayName", home.location + " Park"}};
-    event["links"] = json::array();
-    return event;
+    const std::string venueName = home.location + " Park";
+    const std::string slug =
+        std::to_string(m_seasonYear) + "-" + two((m_seasonYear + 1) % 100) + "-english-premier-league";
+
+    out.beginObject()
+        .member("id", id)
+        .member("uid", "s:600~l:700~e:" + id)
+        .member("date", date)
+        .member("name", away.displayName() + " at " + home.displayName())
+        .member("shortName", away.abbreviation + " @ " + home.abbreviation)
+        .key("season").beginObject().member("year", m_seasonYear).member("type", 12700).member("slug", slug).endObject();
+    if (m_settings.weekNumbers) out.key("week").beginObject().member("number", match.round + 1).endObject();
+    out.key("competitions").beginArray().beginObject()
+        .member("id", id)
+        .member("uid", "s:600~l:700~e:" + id + "~c:" + id)
+        .member("date", date)
+        .member("startDate", date)
+        .member("attendance", finished ? 18000 + static_cast<int>((match.home * 7919 + match.round * 104729) % 24000) : 0)
+        .member("timeValid", true)
+        .member("recent", false)
+        .key("status");
+    writeStatus(out, status);
+    out.key("venue").beginObject()
+        .member("id", std::to_string(8100 + match.home))
+        .member("fullName", venueName)
+        .key("address").beginObject().member("city", home.location).member("country", "England").endObject()
+        .endObject()
+        .key("format").beginObject().key("regulation").beginObject().member("periods", 2).endObject().endObject()
+        .key("notes").beginArray().endArray()
+        .key("competitors").beginArray();
+    writeCompetitor(match.home, true, homeScore, awayScore);
+    writeCompetitor(match.away, false, awayScore, homeScore);
+    out.endArray();
+    out.key("details");
+    out.raw(details.text());
+    out.member("wasSuspended", false)
+        .member("playByPlayAvailable", finished)
+        .endObject().endArray()
+        .key("status");
+    writeStatus(out, status);
+    out.key("venue").beginObject().member("displayName", venueName).endObject()
+        .key("links").beginArray().endArray()
+        .endObject();
 }
 
-json DemoSeason::leaguesJson() const {
-    const std::string name = std::to_string(m_seasonYear) + "-" + two((m_seasonYear + 1) % 100) + " English Premier League";
+void DemoSeason::writeLeagues(JsonText& out) const {
+    const std::string name =
+        std::to_string(m_seasonYear) + "-" + two((m_seasonYear + 1) % 100) + " English Premier League";
     const std::int64_t first = m_matches.empty() ? 0 : m_matches.front().kickoff;
     const std::int64_t last = m_matches.empty() ? 0 : m_matches.back().kickoff;
-    return json::array({{
-        {"id", "700"},
-        {"uid", "s:600~l:700"},
-        {"name", "English Premier League"},
-        {"abbreviation", "Prem"},
-        {"midsizeName", "ENG.1"},
-        {"slug", "eng.1"},
-        {"season",
-         {{"year", m_seasonYear},
-          {"startDate", isoMinute(floorDiv(first, kDay) * kDay)},
-          {"endDate", isoMinute(floorDiv(last, kDay) * kDay + kDay - kMinute)},
-          {"displayName", name},
-          {"type", {{"id", "1"}, {"type", 12700}, {"name", name}, {"abbreviation", name}}}}},
-        {"logos", json::array()},
-        {"calendarType", "day"},
-        {"calendar", json::array()},
-    }});
+    out.beginArray().beginObject()
+        .member("id", "700")
+        .member("uid", "s:600~l:700")
+        .member("name", "English Premier League")
+        .member("abbreviation", "Prem")
+        .member("midsizeName", "ENG.1")
+        .member("slug", "eng.1")
+        .key("season").beginObject()
+        .member("year", m_seasonYear)
+        .member("startDate", isoMinute(floorDiv(first, kDay) * kDay))
+        .member("endDate", isoMinute(floorDiv(last, kDay) * kDay + kDay - kMinute))
+        .member("displayName", name)
+        .key("type").beginObject().member("id", "1").member("type", 12700).member("name", name).member("abbreviation", name).endObject()
+        .endObject()
+        .key("logos").beginArray().endArray()
+        .member("calendarType", "day")
+        .key("calendar").beginArray().endArray()
+        .endObject().endArray();
 }
 
-json DemoSeason::wrap(json events) const { return {{"leagues", leaguesJson()}, {"events", std::move(events)}}; }
-
-json DemoSeason::document() const {
-    json events = json::array();
-    for (const Match& m : m_matches) events.push_back(eventJson(m));
-    return wrap(std::move(events));
+std::string DemoSeason::write(const std::vector<const Match*>& matches) const {
+    JsonText out;
+    out.beginObject().key("leagues");
+    writeLeagues(out);
+    out.key("events").beginArray();
+    for (const Match* m : matches) writeEvent(out, *m);
+    out.endArray().endObject();
+    return out.take();
 }
 
-json DemoSeason::document(int firstDay, int lastDay) const {
-    json events = json::array();
+std::string DemoSeason::document() const {
+    std::vector<const Match*> all;
+    all.reserve(m_matches.size());
+    for (const Match& m : m_matches) all.push_back(&m);
+    return write(all);
+}
+
+std::string DemoSeason::document(int firstDay, int lastDay) const {
     std::vector<const Match*> chosen;
     for (const Match& m : m_matches) {
         const int day = localDay(m.kickoff);
@@ -563,8 +591,7 @@ json DemoSeason::document(int firstDay, int lastDay) const {
     }
     // A scoreboard lists its matches by kick-off, whichever rounds they belong to.
     std::stable_sort(chosen.begin(), chosen.end(), [](const Match* a, const Match* b) { return a->kickoff < b->kickoff; });
-    for (const Match* m : chosen) events.push_back(eventJson(*m));
-    return wrap(std::move(events));
+    return write(chosen);
 }
 
 }  // namespace fixtora::demo

@@ -3,13 +3,13 @@
 
 #include "platform/Clock.hpp"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace fixtora::demo {
+
+class JsonText;
 
 /// The synthetic season as it stands at one instant: a double round robin of
 /// the 20 demo clubs (38 rounds of 10 matches, every club 19 times at home and
@@ -34,12 +34,12 @@ public:
 
     explicit DemoSeason(Settings settings);
 
-    /// {"leagues": [...], "events": [...]} with every match, in round order.
-    nlohmann::json document() const;
+    /// {"leagues": [...], "events": [...]} with every match, in round order, as JSON text.
+    std::string document() const;
     /// The same document with only the matches whose kick-off falls on a
     /// calendar day of the process's time zone from `firstDay` to `lastDay`
-    /// (numbers written yyyymmdd, both inclusive).
-    nlohmann::json document(int firstDay, int lastDay) const;
+    /// (numbers written yyyymmdd, both inclusive), in kick-off order.
+    std::string document(int firstDay, int lastDay) const;
 
     /// The local calendar day (yyyymmdd) of an instant in the process's time zone.
     static int localDay(std::int64_t unixSeconds);
@@ -70,10 +70,10 @@ private:
 
     void placeRounds(Instant now);
     std::vector<Incident> incidentsOf(const Match& match) const;
-    nlohmann::json eventJson(const Match& match) const;
-    nlohmann::json teamJson(std::size_t club) const;
-    nlohmann::json leaguesJson() const;
-    nlohmann::json wrap(nlohmann::json events) const;
+    void writeEvent(JsonText& out, const Match& match) const;
+    void writeTeam(JsonText& out, std::size_t club) const;
+    void writeLeagues(JsonText& out) const;
+    std::string write(const std::vector<const Match*>& matches) const;
 
     Settings m_settings;
     std::vector<Match> m_matches;  // round order, then kick-off
