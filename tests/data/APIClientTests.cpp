@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "data/APIClient.hpp"
 #include "data/ScoreboardDecoder.hpp"
+#include "demo-backend/DemoBackend.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "support/LoopbackServer.hpp"
 #include "support/TempDir.hpp"
@@ -237,4 +238,37 @@ TEST(APIClientTransport, ConnectionRefusedPassesTheTransportErrorThrough) {
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().domain, kHttpErrorDomain);
     EXPECT_FALSE(result.error().description.empty());
+}
+
+// The whole road against the demo backend: real JSON of a synthetic season,
+// then the backend's own fault switches.
+TEST(APIClientDemoBackend, FetchesTheMatchesAroundNowAndReportsFaults) {
+    auto clock = std::make_shared<SettableClock>(k20250816T0000Z + 15 * 3600);
+    demo::DemoBackend backend(demo::DemoBackend::Options{}, clock);
+    backend.start();
+    const APIClient client(std::make_shared<CurlHttpClient>(), backend.url());
+
+    const auto result = fetch(client, clock->now() - 3 * 86400, clock->now() + 3 * 86400);
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    std::size_t live = 0, goals = 0;
+    for (const auto& e : result.value()) {
+        ASSERT_TRUE(e.localDate() && e.home() && e.away()) << e.id;
+        live += e.competitions.front().status.type.isLive();
+        for (const auto& g : e.goals()) {
+            ++goals;
+            EXPECT_FALSE(e.teamName(g.team->id.value()).empty()) << e.id;
+        }
+    }
+    EXPECT_GT(live, 0u);
+    EXPECT_GT(goals, 0u);
+
+    backend.setFault(demo::Endpoint::Scoreboard, demo::Fault{503});
+    const auto unavailable = fetch(client, clock->now(), clock->now());
+    ASSERT_FALSE(unavailable.ok());
+    EXPECT_EQ(unavailable.error(), (Error{"APIClient", 503, "Server returned HTTP 503"}));
+
+    backend.setFault(demo::Endpoint::Scoreboard, demo::Fault{0, 0, true});
+    const auto malformed = fetch(client, clock->now(), clock->now());
+    ASSERT_FALSE(malformed.ok());
+    EXPECT_EQ(malformed.error().domain, "JSON");
 }
