@@ -8,6 +8,7 @@
 #include "state/MatchesFetcher.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -169,9 +170,10 @@ void FixturesViewModel::onScheduleLoaded(const Result<std::vector<MatchWeek>>& r
     // count would make the last matchweeks unreachable.
     std::int64_t largest = 0;
     for (const auto& week : result.value()) largest = std::max(largest, week.number);
-    m_totalGWs = static_cast<int>(std::clamp<std::int64_t>(largest, 0, 1'000'000));
+    constexpr std::int64_t kMax = std::numeric_limits<int>::max();
+    m_totalGWs = static_cast<int>(std::min(largest, kMax));
     const auto current = m_schedule->currentWeekNumber(m_clock->now());
-    m_liveGW = static_cast<int>(current);
+    m_liveGW = static_cast<int>(std::clamp<std::int64_t>(current, -kMax, kMax));
     m_currentGW = m_liveGW;
     m_scheduleError.reset();
     fetchMatches();
