@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#include "AnalyticsTestSupport.hpp"
+
+#include "analytics/SignalManager.hpp"
+
+namespace analytics::test {
+
+void SchedulingHttpClient::send(fixtora::HttpRequest request, Completion completion) {
+    m_client.send(std::move(request), [scheduler = m_scheduler, completion = std::move(completion)](
+                                          fixtora::Result<fixtora::HttpResponse> result) mutable {
+        scheduler->post([completion = std::move(completion), result = std::move(result)]() mutable {
+            completion(std::move(result));
+        });
+    });
+}
+
+VirtualEnvironment::VirtualEnvironment()
+    : clock(std::make_shared<fixtora::SettableClock>(kStart)),
+      scheduler(std::make_shared<fixtora::ManualScheduler>(clock)),
+      http(std::make_shared<SchedulingHttpClient>(scheduler)),
+      preferences(std::make_shared<fixtora::InMemoryPreferencesStore>()),
+      paths(std::make_shared<fixtora::FixedPaths>(dir.path())) {}
+
+analytics::Environment VirtualEnvironment::environment() const {
+    return {clock, scheduler, scheduler, scheduler, http, preferences, paths};
+}
+
+std::filesystem::path VirtualEnvironment::cacheFile() const { return SignalManager::cacheFileIn(paths->cachesDir()); }
+
+LogHandler RecordingLog::handler(LogHandler::LogLevel level) {
+    return LogHandler(level, [shared = m_shared](LogHandler::LogLevel l, const std::string& message) {
+        std::lock_guard lock(shared->mutex);
+        shared->entries.emplace_back(l, message);
+    });
+}
+
+std::vector<std::string> RecordingLog::messages(LogHandler::LogLevel level) const {
+    std::lock_guard lock(m_shared->mutex);
+    std::vector<std::string> out;
+    for (const auto& [l, m] : m_shared->entries)
+        if (l == level) out.push_back(m);
+    return out;
+}
+
+std::size_t RecordingLog::count(LogHandler::LogLevel level, const std::string& text) const {
+    std::size_t n = 0;
+    for (const auto& m : messages(level)) n += m == text ? 1 : 0;
+    return n;
+}
+
+std::size_t RecordingLog::countStartingWith(LogHandler::LogLevel level, const std::string& prefix) const {
+    std::size_t n = 0;
+    for (const auto& m : messages(level)) n += m.rfind(prefix, 0) == 0 ? 1 : 0;
+    return n;
+}
+
+void RecordingLog::clear() {
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->entries.clear();
+}
+
+}  // namespace analytics::test

@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: MIT
+#include "analytics/AnalyticsEncoder.hpp"
+#include "analytics/AnalyticsError.hpp"
+#include "analytics/CryptoHashing.hpp"
+#include "analytics/LogHandler.hpp"
+#include "analytics/SignalManager.hpp"
+#include "analytics/SignalPostBody.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <regex>
+#include <set>
+
+using namespace analytics;
+using Level = LogHandler::LogLevel;
+
+TEST(CryptoHashing, DigestsStringThenSaltAsLowerCaseHex) {
+    EXPECT_EQ(CryptoHashing::sha256("abc", ""), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(CryptoHashing::sha256("a", "bc"), CryptoHashing::sha256("abc", ""));
+    EXPECT_NE(CryptoHashing::sha256("bc", "a"), CryptoHashing::sha256("abc", ""));
+    EXPECT_EQ(CryptoHashing::sha256("", ""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(CryptoHashing::sha256("\xc3\xa9t\xc3\xa9", "").size(), 64u);
+}
+
+TEST(CryptoHashing, RandomUUIDsAreCanonicalVersion4AndDistinct) {
+    const std::regex canonical("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
+    std::set<std::string> seen;
+    for (int i = 0; i < 200; ++i) {
+        const auto id = randomUUID();
+        EXPECT_TRUE(std::regex_match(id, canonical)) << id;
+        seen.insert(id);
+    }
+    EXPECT_EQ(seen.size(), 200u);
+}
+
+TEST(LogHandler, DeliversMessagesAtOrAboveItsLevel) {
+    struct Case {
+        Level handlerLevel;
+        Level messageLevel;
+        bool delivered;
+    };
+    const Case cases[] = {
+        {Level::info, Level::debug, false}, {Level::info, Level::info, true},   {Level::info, Level::error, true},
+        {Level::debug, Level::debug, true}, {Level::error, Level::info, false}, {Level::error, Level::error, true},
+    };
+    for (const auto& c : cases) {
+        int calls = 0;
+        LogHandler handler(c.handlerLevel, [&](Level, const std::string&) { ++calls; });
+        handler.log(c.messageLevel, "m");
+        EXPECT_EQ(calls, c.delivered ? 1 : 0) << static_cast<int>(c.handlerLevel) << "/" << static_cast<int>(c.messageLevel);
+    }
+    EXPECT_EQ(LogHandler::levelFromRawValue(2), Level::error);
+    EXPECT_EQ(LogHandler::levelFromRawValue(3), std::nullopt);
+    EXPECT_EQ(LogHandler::levelFromRawValue(-1), std::nullopt);
+}
+
+TEST(LogHandler, StandardSinkWritesOneLinePerMessageToStandardOutput) {
+    testing::internal::CaptureStdout();
+    const auto handler = LogHandler::standard(Level::info);
+    handler.log(Level::info, "Loaded 3 signals");
+    handler.log(Level::debug, "hidden");
+    handler.log(Level::error, "Error saving Analytics cache");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "[Analytics: INFO] Loaded 3 signals\n[Analytics: ERROR] Error saving Analytics cache\n");
+}
+
+TEST(AnalyticsError, StatusesMapToTheirErrorsAndTexts) {
+    struct Case {
+        int status;
+        std::optional<std::string> text;
+    };
+    const Case cases[] = {
+        {200, std::nullopt},
+        {204, std::nullopt},
+        {299, std::nullopt},
+        {401, "Unauthorized (401)"},
+        {403, "Forbidden (403)"},
+        {413, "Payload is too large (413)"},
+        {500, "Invalid status code 500"},
+        {301, "Invalid status code 301"},
+        {0, "Invalid status code 0"},
+    };
+    for (const auto& c : cases) {
+        const auto error = SignalManager::checkStatus(c.status);
+        EXPECT_EQ(error ? std::optional(error->description()) : std::nullopt, c.text) << c.status;
+    }
+    EXPECT_EQ(AnalyticsError::invalidEndpointUrl().description(), "Invalid endpoint URL");
+}
+
+TEST(SignalManager, EndpointFollowsTheBaseAndNamespace) {
+    struct Case {
+        std::string base;
+        std::optional<std::string> ns;
+        std::optional<std::string> endpoint;
+    };
+    const Case cases[] = {
+        {"http://127.0.0.1:8765", std::nullopt, "http://127.0.0.1:8765/v2/"},
+        {"http://127.0.0.1:8765/", std::nullopt, "http://127.0.0.1:8765/v2/"},
+        {"https://ingest.example/base", "ns", "https://ingest.example/base/v2/namespace/ns/"},
+        {"https://ingest.example/", "", "https://ingest.example/v2/"},
+        {"https://ingest.example", "with space", std::nullopt},
+        {"not a url", std::nullopt, std::nullopt},
+        {"", std::nullopt, std::nullopt},
+        {"ftp://ingest.example", std::nullopt, std::nullopt},
+        {"http:///nohost", std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SignalManager::getServiceUrl(c.base, c.ns), c.endpoint) << c.base << " " << c.ns.value_or("nil");
+}
+
+TEST(AnalyticsEncoder, WritesDatesInGmtWithWholeSeconds) {
+    EXPECT_EQ(AnalyticsEncoder::formatDate(1796449968.75), "2026-12-05T05:52:48+0000");
+    EXPECT_EQ(AnalyticsEncoder::formatDate(fixtora::kSecondsFrom1970To2001), "2001-01-01T00:00:00+0000");
+}
+
+TEST(SignalPostBody, StoredFormCountsSecondsFrom2001AndRoundTrips) {
+    SignalPostBody body{1796449968.123456, "APP", "user", "SESSION", "t\"ype\n", 0.5, {{"k\u00e9y", "v"}}, "false"};
+    const nlohmann::json stored = body;
+    EXPECT_DOUBLE_EQ(stored["receivedAt"].get<double>(), 1796449968.123456 - fixtora::kSecondsFrom1970To2001);
+    EXPECT_EQ(stored["floatValue"], 0.5);
+    EXPECT_EQ(nlohmann::json::parse(stored.dump()).get<SignalPostBody>(), body);
+
+    body.floatValue.reset();
+    const nlohmann::json withoutFloat = body;
+    EXPECT_FALSE(withoutFloat.contains("floatValue"));
+    EXPECT_FALSE(AnalyticsEncoder::encode(body).contains("floatValue"));
+    EXPECT_EQ(withoutFloat.get<SignalPostBody>(), body);
+}
