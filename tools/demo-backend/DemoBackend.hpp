@@ -53,7 +53,8 @@ public:
     DemoBackend& operator=(const DemoBackend&) = delete;
 
     /// Binds and starts serving on a thread of its own; returns the port.
-    /// Throws std::runtime_error when the address cannot be bound.
+    /// Throws std::runtime_error when the address cannot be bound (and
+    /// std::logic_error when it is running already).
     int start();
     void stop();
     int port() const;
