@@ -189,7 +189,7 @@ void FixturesView::updateContent() {
     } else if (model.matchError() && model.events().empty()) {
         showMessage(kWarningPrefix + q(*model.matchError()), false);
     } else if (auto groups = model.groupedEvents(); !groups.empty()) {
-        showMatchList();
+        showMatchList(groups);
     } else {
         showMessage(QStringLiteral("No matches for Matchweek %1").arg(model.currentGW()), false);
     }
@@ -203,7 +203,7 @@ void FixturesView::showMessage(const QString& text, bool spinner) {
     replaceMiddle(new CentreMessage(text, spinner), Content::Message);
 }
 
-void FixturesView::showMatchList() {
+void FixturesView::showMatchList(const std::vector<FixturesViewModel::DayGroup>& groups) {
     const int week = m_model->currentGW();
     const auto favourite = m_model->favouriteTeam();
     const std::optional<std::string> favouriteId =
@@ -213,7 +213,7 @@ void FixturesView::showMatchList() {
         replaceMiddle(new MatchList(m_images, m_dates), Content::MatchList);
         m_listWeek = week;
     }
-    static_cast<MatchList*>(m_middle.data())->setGroups(m_model->groupedEvents(), favouriteId);
+    static_cast<MatchList*>(m_middle.data())->setGroups(groups, favouriteId);
 }
 
 void FixturesView::showPicker() {

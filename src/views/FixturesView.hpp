@@ -2,6 +2,7 @@
 #pragma once
 
 #include "state/DateText.hpp"
+#include "state/FixturesViewModel.hpp"
 #include "state/Subscription.hpp"
 
 #include <QPointer>
@@ -10,13 +11,13 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QVBoxLayout;
 
 namespace fixtora {
 
 class CentreMessage;
-class FixturesViewModel;
 class ImageCache;
 class MatchList;
 class SymbolButton;
@@ -71,7 +72,7 @@ private:
     void updateNavigation();
     void updateContent();
     void showMessage(const QString& text, bool spinner);
-    void showMatchList();
+    void showMatchList(const std::vector<FixturesViewModel::DayGroup>& groups);
     void showPicker();
     void replaceMiddle(QWidget* widget, Content content);
 

@@ -11,7 +11,6 @@
 
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace fixtora {
@@ -49,12 +48,8 @@ QString abbreviationOf(const std::optional<ESPNCompetitor>& side) {
     return q(side->team.abbreviation);
 }
 
-/// The crest address of a side: its logo when that is an absolute URL.
 std::optional<std::string> crestUrlOf(const std::optional<ESPNCompetitor>& side) {
-    if (!side || !side->team.logo) return std::nullopt;
-    const QUrl url(q(*side->team.logo), QUrl::StrictMode);
-    if (!url.isValid() || url.isRelative() || url.host().isEmpty()) return std::nullopt;
-    return side->team.logo;
+    return side ? TeamBadge::crestUrl(side->team.logo) : std::nullopt;
 }
 
 std::optional<std::string> statusName(const ESPNEvent& event) {

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QUrl>
 
 namespace fixtora {
 
@@ -22,6 +23,13 @@ QImage toQImage(const std::shared_ptr<const Image>& image) {
 }
 
 }  // namespace
+
+std::optional<std::string> TeamBadge::crestUrl(const std::optional<std::string>& logo) {
+    if (!logo) return std::nullopt;
+    const QUrl url(QString::fromStdString(*logo), QUrl::StrictMode);
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty()) return std::nullopt;
+    return logo;
+}
 
 TeamBadge::TeamBadge(std::optional<std::string> url, std::shared_ptr<ImageCache> images,
                      QWidget* parent)

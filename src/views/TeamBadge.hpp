@@ -24,6 +24,10 @@ public:
     TeamBadge(std::optional<std::string> url, std::shared_ptr<ImageCache> images,
               QWidget* parent = nullptr);
 
+    /// A crest address from a club's logo text: absent when there is no logo
+    /// or it is not an absolute URL with a host.
+    static std::optional<std::string> crestUrl(const std::optional<std::string>& logo);
+
     /// Points the badge at another crest; the image is looked up again.
     void setUrl(std::optional<std::string> url);
     const std::optional<std::string>& url() const { return m_url; }

@@ -169,7 +169,7 @@ PlainButton* TeamPicker::makeTeamRow(const ESPNTeam& team, bool favourite, QWidg
     auto* crestFrame = new QWidget(button);
     crestFrame->setFixedSize(kCrestFrame, kCrestFrame);
     crestFrame->setAttribute(Qt::WA_TransparentForMouseEvents, true);
-    auto* badge = new TeamBadge(team.logo, m_images, crestFrame);
+    auto* badge = new TeamBadge(TeamBadge::crestUrl(team.logo), m_images, crestFrame);
     badge->move((kCrestFrame - TeamBadge::kSize) / 2, (kCrestFrame - TeamBadge::kSize) / 2);
     row->addWidget(crestFrame, 0, Qt::AlignVCenter);
 

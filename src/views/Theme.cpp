@@ -53,7 +53,7 @@ QColor Theme::separator(const QPalette& palette) {
 QColor Theme::material(const QPalette& palette) {
     const QColor window = palette.color(QPalette::Window);
     const QColor tinted = isDark(palette) ? window.lighter(118) : window.darker(104);
-    return withAlpha(tinted, 0.94);
+    return withAlpha(tinted, 0.97);
 }
 
 QColor Theme::background(const QPalette& palette) { return palette.color(QPalette::Window); }

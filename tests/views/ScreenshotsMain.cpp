@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QPalette>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -146,7 +147,7 @@ int main(int argc, char** argv) {
         FixturesView view(world.model, world.images, PopupWorld::kDates);
         ok &= save(view, folder, QStringLiteral("schedule-error"));
     }
-    auto liveState = [&](const QString& name, const QPalette& palette) {
+    auto liveState = [&](const QString& name, const QPalette& palette, int scroll) {
         QApplication::setPalette(palette);
         PopupWorld world({.favourite = demoTeam("FRO"), .crestDecoder = decoder});
         loadCrests(world);
@@ -155,12 +156,20 @@ int main(int argc, char** argv) {
         world.answer(12, liveWeek(world, 12));
         if (auto* list = view.matchList()) {
             if (auto* row = list->row("3")) row->setShowScorers(true, false);
+            if (scroll > 0) {
+                // Lay the list out first, so that there is something to scroll.
+                view.show();
+                QApplication::processEvents();
+                list->verticalScrollBar()->setValue(scroll);
+            }
         }
         ok &= save(view, folder, name);
         QApplication::setPalette(light);
     };
-    liveState(QStringLiteral("live-matchweek"), light);
-    liveState(QStringLiteral("live-matchweek-dark"), darkPalette());
+    liveState(QStringLiteral("live-matchweek"), light, 0);
+    liveState(QStringLiteral("live-matchweek-dark"), darkPalette(), 0);
+    // Scrolled so that a day's header is pinned over its rows.
+    liveState(QStringLiteral("live-matchweek-scrolled"), light, 150);
     {  // Picking a favourite.
         PopupWorld world({.favourite = demoTeam("FRO"), .crestDecoder = decoder});
         loadCrests(world);
