@@ -12,6 +12,34 @@ namespace {
 
 constexpr int kMargin = 4;  // from the screen's edges
 
+bool isEmojiPart(char32_t c) {
+    return (c >= 0x2600 && c <= 0x27BF) || (c >= 0x1F000 && c <= 0x1FAFF) || c == 0xFE0F || c == 0x200D ||
+           c == 0x20E3;
+}
+
+// Text fonts often carry monochrome glyphs for signs such as the ball and
+// the warning sign: set every emoji run in the colour emoji font.
+QString titleHtml(const QString& title) {
+    QString html;
+    QString run;
+    auto flush = [&] {
+        if (run.isEmpty()) return;
+        html += QStringLiteral("<span style=\"font-family:'Noto Color Emoji'\">") + run + QStringLiteral("</span>");
+        run.clear();
+    };
+    for (char32_t c : title.toUcs4()) {
+        const QString part = QString::fromUcs4(&c, 1);
+        if (isEmojiPart(c)) {
+            run += part;
+            continue;
+        }
+        flush();
+        html += c == U' ' ? QStringLiteral("&nbsp;") : part.toHtmlEscaped();
+    }
+    flush();
+    return html;
+}
+
 }  // namespace
 
 StripStatusItem::StripStatusItem(QObject* parent)
@@ -26,6 +54,7 @@ StripStatusItem::StripStatusItem(QObject* parent)
     auto* layout = new QHBoxLayout(m_window.get());  // NOLINT: Qt parent ownership
     layout->setContentsMargins(10, 3, 10, 3);
     m_label = new QLabel(m_window.get());  // NOLINT: Qt parent ownership
+    m_label->setTextFormat(Qt::RichText);
     layout->addWidget(m_label);
     m_window->installEventFilter(this);
     m_label->installEventFilter(this);
@@ -38,12 +67,13 @@ StripStatusItem::StripStatusItem(QObject* parent)
 StripStatusItem::~StripStatusItem() = default;
 
 void StripStatusItem::setTitle(const QString& title) {
-    m_label->setText(title);
+    m_title = title;
+    m_label->setText(titleHtml(title));
     m_window->adjustSize();
     placeOnScreen();
 }
 
-QString StripStatusItem::title() const { return m_label->text(); }
+QString StripStatusItem::title() const { return m_title; }
 
 QRect StripStatusItem::anchorRect() const { return m_window->frameGeometry(); }
 

@@ -35,6 +35,7 @@ private:
 
     std::unique_ptr<QWidget> m_window;
     QLabel* m_label = nullptr;  // owned by m_window
+    QString m_title;
 };
 
 }  // namespace fixtora
