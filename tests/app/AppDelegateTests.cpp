@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include "analytics/AppLifecycle.hpp"
 #include "app/AppDelegate.hpp"
+#include "app/ApplicationStateBridge.hpp"
 #include "app/UpdateController.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "platform/ManualScheduler.hpp"
@@ -93,6 +95,32 @@ TEST(AppDelegate, StartsTheUpdaterFirstThenLaunchesInOrderOnce) {
     EXPECT_EQ(feedRequests, 2);
     EXPECT_EQ(presenter->answers, 1);
     delegate.controller()->contextMenu()->close();
+}
+
+}  // namespace
+
+namespace {
+
+class RecordingLifecycle final : public analytics::AppLifecycle {
+public:
+    void applicationDidResignActive() override { events.push_back("resign"); }
+    void applicationWillBecomeActive() override { events.push_back("active"); }
+    void applicationWillTerminate() override { events.push_back("terminate"); }
+    std::vector<std::string> events;
+};
+
+TEST(ApplicationStateBridge, ReportsChangesOnceAndNothingAfterQuitting) {
+    RecordingLifecycle lifecycle;
+    ApplicationStateBridge bridge(lifecycle);
+    bridge.applicationStateChanged(Qt::ApplicationInactive);  // whatever it started as
+    lifecycle.events.clear();
+    for (auto state : {Qt::ApplicationActive, Qt::ApplicationActive, Qt::ApplicationInactive, Qt::ApplicationHidden,
+                       Qt::ApplicationActive})
+        bridge.applicationStateChanged(state);
+    bridge.applicationAboutToQuit();
+    bridge.applicationAboutToQuit();
+    bridge.applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_EQ(lifecycle.events, (std::vector<std::string>{"active", "resign", "active", "terminate"}));
 }
 
 }  // namespace
