@@ -28,12 +28,14 @@ void decode(benchmark::State& state, const std::string& name) {
         if (!result) state.SkipWithError(result.error().description.c_str());
         benchmark::DoNotOptimize(result);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(document.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(document.size()));
 }
 
 }  // namespace
 
-BENCHMARK_CAPTURE(decode, LiveSnapshot32Events, std::string("wc2026_20260718T2140Z_first-half.json"))
+BENCHMARK_CAPTURE(decode, LiveSnapshot32Events,
+                  std::string("wc2026_20260718T2140Z_first-half.json"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(decode, DailyScoreboard3Events, std::string("ita1_20191207_scoreboard.json"))
     ->Unit(benchmark::kMicrosecond);

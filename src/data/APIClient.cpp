@@ -44,7 +44,8 @@ std::optional<std::string> APIClient::formatDay(Instant instant) {
     if (U_FAILURE(status) || year < 0 || year > 9999) return std::nullopt;
     std::string out(8, '0');
     auto put = [&out](std::size_t pos, std::size_t width, int32_t value) {
-        for (std::size_t i = 0; i < width; ++i, value /= 10) out[pos + width - 1 - i] = static_cast<char>('0' + value % 10);
+        for (std::size_t i = 0; i < width; ++i, value /= 10)
+            out[pos + width - 1 - i] = static_cast<char>('0' + value % 10);
     };
     put(0, 4, year);
     put(4, 2, month);
@@ -64,31 +65,33 @@ void APIClient::fetchMatches(Instant from, Instant to, Completion completion) co
     if (!url) {
         // Only a caller's bug gets here (an infinite or NaN instant); there is
         // no request to wait for, so the answer comes at once.
-        completion(Error{kAPIClientErrorDomain, -1, "Cannot request matches for a date that is not a valid day"});
+        completion(Error{kAPIClientErrorDomain, -1,
+                         "Cannot request matches for a date that is not a valid day"});
         return;
     }
     HttpRequest request;
     request.method = "GET";
     request.url = std::move(*url);
     request.timeoutSeconds = kTimeoutSeconds;
-    m_http->send(std::move(request), [completion = std::move(completion)](Result<HttpResponse> result) {
-        if (!result) {
-            completion(result.error());
-            return;
-        }
-        const HttpResponse& response = result.value();
-        if (response.status == 200 && !response.body.empty()) {
-            auto decoded = decodeScoreboard(response.body);
-            if (!decoded) {
-                completion(decoded.error());
+    m_http->send(
+        std::move(request), [completion = std::move(completion)](Result<HttpResponse> result) {
+            if (!result) {
+                completion(result.error());
                 return;
             }
-            completion(std::move(decoded).value().events.value_or(std::vector<ESPNEvent>{}));
-            return;
-        }
-        // A status of 0 means there was no HTTP response at all.
-        completion(backendError(response.status > 0 ? response.status : -1));
-    });
+            const HttpResponse& response = result.value();
+            if (response.status == 200 && !response.body.empty()) {
+                auto decoded = decodeScoreboard(response.body);
+                if (!decoded) {
+                    completion(decoded.error());
+                    return;
+                }
+                completion(std::move(decoded).value().events.value_or(std::vector<ESPNEvent>{}));
+                return;
+            }
+            // A status of 0 means there was no HTTP response at all.
+            completion(backendError(response.status > 0 ? response.status : -1));
+        });
 }
 
 }  // namespace fixtora

@@ -22,7 +22,7 @@ inline constexpr const char* kAPIClientErrorDomain = "APIClient";
 /// endpoint. Stateless: no cache and nothing kept between calls, so it may
 /// be called from any thread and concurrent calls are independent.
 class APIClient final {
-public:
+  public:
     using Completion = std::function<void(Result<std::vector<ESPNEvent>>)>;
 
     static constexpr double kTimeoutSeconds = 15;
@@ -46,7 +46,7 @@ public:
     /// "yyyyMMdd": Gregorian calendar and ASCII digits whatever the locale.
     static std::optional<std::string> formatDay(Instant instant);
 
-private:
+  private:
     std::shared_ptr<HttpClient> m_http;
     std::string m_baseUrl;
 };

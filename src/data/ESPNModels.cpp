@@ -26,8 +26,8 @@ std::string asciiLower(std::string text) {
 std::string withSeconds(const std::string& date) {
     const auto n = date.size();
     auto digit = [&](std::size_t i) { return date[i] >= '0' && date[i] <= '9'; };
-    if (n >= 7 && date[n - 7] == 'T' && digit(n - 6) && digit(n - 5) && date[n - 4] == ':' && digit(n - 3) &&
-        digit(n - 2) && date[n - 1] == 'Z') {
+    if (n >= 7 && date[n - 7] == 'T' && digit(n - 6) && digit(n - 5) && date[n - 4] == ':' &&
+        digit(n - 3) && digit(n - 2) && date[n - 1] == 'Z') {
         return date.substr(0, n - 1) + ":00Z";
     }
     return date;
@@ -56,11 +56,17 @@ std::optional<std::string> ESPNStatusType::clockLabel() const {
     return *shortDetail;
 }
 
-std::optional<Instant> ESPNEvent::localDate() const { return parseInternetDateTime(withSeconds(date)); }
+std::optional<Instant> ESPNEvent::localDate() const {
+    return parseInternetDateTime(withSeconds(date));
+}
 
-std::optional<ESPNCompetitor> ESPNEvent::home() const { return side(*this, "home"); }
+std::optional<ESPNCompetitor> ESPNEvent::home() const {
+    return side(*this, "home");
+}
 
-std::optional<ESPNCompetitor> ESPNEvent::away() const { return side(*this, "away"); }
+std::optional<ESPNCompetitor> ESPNEvent::away() const {
+    return side(*this, "away");
+}
 
 std::vector<ESPNDetail> ESPNEvent::goals() const {
     std::vector<ESPNDetail> result;

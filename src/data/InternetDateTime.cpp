@@ -39,7 +39,9 @@ Civil civilFromDays(std::int64_t z) {
     return {static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2 ? 1 : 0), m, d};
 }
 
-bool isLeap(std::int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeap(std::int64_t y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 unsigned daysInMonth(std::int64_t y, unsigned m) {
     static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -62,10 +64,12 @@ bool readDigits(std::string_view s, std::size_t pos, std::size_t count, unsigned
 std::optional<Instant> parseInternetDateTime(std::string_view s) {
     // yyyy-MM-ddTHH:mm:ss then "Z" (20 characters) or "±hh:mm" (25).
     if (s.size() != 20 && s.size() != 25) return std::nullopt;
-    if (s[4] != '-' || s[7] != '-' || s[10] != 'T' || s[13] != ':' || s[16] != ':') return std::nullopt;
+    if (s[4] != '-' || s[7] != '-' || s[10] != 'T' || s[13] != ':' || s[16] != ':')
+        return std::nullopt;
     unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     if (!readDigits(s, 0, 4, year) || !readDigits(s, 5, 2, month) || !readDigits(s, 8, 2, day) ||
-        !readDigits(s, 11, 2, hour) || !readDigits(s, 14, 2, minute) || !readDigits(s, 17, 2, second))
+        !readDigits(s, 11, 2, hour) || !readDigits(s, 14, 2, minute) ||
+        !readDigits(s, 17, 2, second))
         return std::nullopt;
     if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month)) return std::nullopt;
     if (hour > 23 || minute > 59 || second > 59) return std::nullopt;
@@ -79,7 +83,8 @@ std::optional<Instant> parseInternetDateTime(std::string_view s) {
         if ((sign != '+' && sign != '-') || s[22] != ':' || !readDigits(s, 20, 2, offHours) ||
             !readDigits(s, 23, 2, offMinutes) || offHours > 23 || offMinutes > 59)
             return std::nullopt;
-        offsetSeconds = (sign == '+' ? 1 : -1) * static_cast<std::int64_t>(offHours * 3600 + offMinutes * 60);
+        offsetSeconds =
+            (sign == '+' ? 1 : -1) * static_cast<std::int64_t>(offHours * 3600 + offMinutes * 60);
     }
     const std::int64_t local =
         daysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600 + minute * 60 + second;
@@ -97,8 +102,9 @@ std::string formatInternetDateTime(Instant instant) {
     }
     const Civil c = civilFromDays(days);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02uT%02lld:%02lld:%02lldZ", static_cast<long long>(c.year), c.month,
-                  c.day, static_cast<long long>(rest / 3600), static_cast<long long>(rest / 60 % 60),
+    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02uT%02lld:%02lld:%02lldZ",
+                  static_cast<long long>(c.year), c.month, c.day,
+                  static_cast<long long>(rest / 3600), static_cast<long long>(rest / 60 % 60),
                   static_cast<long long>(rest % 60));
     return buf;
 }

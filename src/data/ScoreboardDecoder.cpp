@@ -25,7 +25,8 @@ struct Path {
 
 std::string render(const Path* path) {
     std::vector<const Path*> chain;
-    for (; path != nullptr && (path->parent != nullptr || path->key != nullptr); path = path->parent)
+    for (; path != nullptr && (path->parent != nullptr || path->key != nullptr);
+         path = path->parent)
         chain.push_back(path);
     std::string out;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
@@ -54,8 +55,8 @@ std::string describeType(const Json& j) {
 [[noreturn]] void typeMismatch(const Json& j, const char* expected, const Path& path) {
     const std::string where = render(&path);
     throw DecodeFailure{{kDecodingErrorDomain, kDecodingErrorTypeMismatch,
-                         std::string(kPrefix) + (where.empty() ? "the document" : where) + " should be " + expected +
-                             " but is " + describeType(j)}};
+                         std::string(kPrefix) + (where.empty() ? "the document" : where) +
+                             " should be " + expected + " but is " + describeType(j)}};
 }
 
 [[noreturn]] void missingKey(const char* key, const Path& path) {
@@ -100,7 +101,8 @@ std::int64_t integer(const Json& j, const Path& path) {
 }
 
 template <typename Element>
-std::vector<Element> list(const Json& j, const Path& path, Element (*element)(const Json&, const Path&)) {
+std::vector<Element> list(const Json& j, const Path& path,
+                          Element (*element)(const Json&, const Path&)) {
     if (!j.is_array()) typeMismatch(j, "an array", path);
     std::vector<Element> out;
     out.reserve(j.size());
@@ -243,8 +245,9 @@ Result<ESPNScoreboard> decodeScoreboard(std::string_view text) {
     try {
         document = Json::parse(text.data(), text.data() + text.size());
     } catch (const Json::exception& e) {
-        return Error{kDecodingErrorDomain, kDecodingErrorSyntax,
-                     std::string(kPrefix) + "the data is not valid JSON (" + parseMessage(e.what()) + ")"};
+        return Error{
+            kDecodingErrorDomain, kDecodingErrorSyntax,
+            std::string(kPrefix) + "the data is not valid JSON (" + parseMessage(e.what()) + ")"};
     }
     try {
         const Path root;

@@ -50,7 +50,8 @@ Json goal(const ESPNEvent& event, const ESPNDetail& detail) {
 
 Json describe(const ESPNEvent& event) {
     const auto kickOff = event.localDate();
-    const ESPNStatusType* status = event.competitions.empty() ? nullptr : &event.competitions.front().status.type;
+    const ESPNStatusType* status =
+        event.competitions.empty() ? nullptr : &event.competitions.front().status.type;
     Json goals = Json::array();
     for (const auto& detail : event.goals()) goals.push_back(goal(event, detail));
     return Json{
@@ -77,7 +78,8 @@ int run(const std::vector<std::string>& args) {
         return 1;
     }
     Json out = Json::array();
-    for (const auto& event : decoded.value().events.value_or(std::vector<ESPNEvent>{})) out.push_back(describe(event));
+    for (const auto& event : decoded.value().events.value_or(std::vector<ESPNEvent>{}))
+        out.push_back(describe(event));
     std::cout << out.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
     return 0;
 }
