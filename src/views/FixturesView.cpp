@@ -44,12 +44,12 @@ FixturesView::FixturesView(std::shared_ptr<FixturesViewModel> model,
     column->setSpacing(0);
     column->addWidget(makeHeader());
     column->addWidget(new Divider(0, this));
-    auto* middle = new QWidget(this);
-    middle->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    m_middleLayout = new QVBoxLayout(middle);
+    m_middleArea = new QWidget(this);
+    m_middleArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_middleLayout = new QVBoxLayout(m_middleArea);
     m_middleLayout->setContentsMargins(0, 0, 0, 0);
     m_middleLayout->setSpacing(0);
-    column->addWidget(middle, 1);
+    column->addWidget(m_middleArea, 1);
     column->addWidget(new Divider(0, this));
     column->addWidget(makeNavigationBar());
 
@@ -200,7 +200,7 @@ void FixturesView::showMessage(const QString& text, bool spinner) {
         static_cast<CentreMessage*>(m_middle.data())->setMessage(text, spinner);
         return;
     }
-    replaceMiddle(new CentreMessage(text, spinner), Content::Message);
+    replaceMiddle(new CentreMessage(text, spinner, m_middleArea), Content::Message);
 }
 
 void FixturesView::showMatchList(const std::vector<FixturesViewModel::DayGroup>& groups) {
@@ -210,7 +210,7 @@ void FixturesView::showMatchList(const std::vector<FixturesViewModel::DayGroup>&
         favourite ? std::optional(favourite->id) : std::nullopt;
     // Another matchweek gets a new list: scrolled to the top, rows collapsed.
     if (m_content != Content::MatchList || !m_middle || m_listWeek != week) {
-        replaceMiddle(new MatchList(m_images, m_dates), Content::MatchList);
+        replaceMiddle(new MatchList(m_images, m_dates, m_middleArea), Content::MatchList);
         m_listWeek = week;
     }
     static_cast<MatchList*>(m_middle.data())->setGroups(groups, favouriteId);
@@ -227,7 +227,8 @@ void FixturesView::showPicker() {
                           [this] {
                               m_model->setFavouriteTeam(std::nullopt);
                               setShowTeamPicker(false);
-                          }),
+                          },
+                          m_middleArea),
                       Content::TeamPicker);
     }
     static_cast<TeamPicker*>(m_middle.data())
@@ -246,7 +247,6 @@ void FixturesView::replaceMiddle(QWidget* widget, Content content) {
     m_middle = widget;
     m_content = content;
     m_middleLayout->addWidget(widget);
-    widget->setParent(m_middleLayout->parentWidget());
     widget->show();
 }
 

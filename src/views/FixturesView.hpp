@@ -91,6 +91,7 @@ private:
     SymbolButton* m_thisWeek = nullptr;
     SymbolButton* m_next = nullptr;
 
+    QWidget* m_middleArea = nullptr;
     QVBoxLayout* m_middleLayout = nullptr;
     QPointer<QWidget> m_middle;
     Content m_content = Content::Message;

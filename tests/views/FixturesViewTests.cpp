@@ -294,6 +294,26 @@ TEST_F(FixturesViewTest, WeekRangeShowsOnlyWhenTheScheduleKnowsTheWeek) {
     EXPECT_EQ(view->weekRangeLabel()->displayText().toStdString(), world->model->weekRangeLabel());
 }
 
+TEST_F(FixturesViewTest, FollowsAPaletteChange) {
+    make();
+    loadWeek(12, weekEvents(*world, 12));
+    const QPalette before = QApplication::palette();
+    QPalette dark = before;
+    dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2E));
+    dark.setColor(QPalette::WindowText, QColor(0xEC, 0xEC, 0xEE));
+    QApplication::setPalette(dark);
+    QApplication::processEvents();  // the change reaches widgets as an event
+    auto colourOf = [](const TextLabel* label) { return label->palette().color(label->foregroundRole()); };
+    EXPECT_EQ(colourOf(view->titleLabel()), QColor(0xEC, 0xEC, 0xEE));
+    EXPECT_EQ(colourOf(view->weekRangeLabel()), Theme::colour(Theme::Colour::Secondary, dark));
+    const auto* row = view->matchList()->rows().front();
+    EXPECT_EQ(colourOf(row->homeAbbreviationLabel()), QColor(0xEC, 0xEC, 0xEE));
+    EXPECT_EQ(view->favouriteButton()->contentColour(), Theme::colour(Theme::Colour::Secondary, dark));
+    QApplication::setPalette(before);
+    QApplication::processEvents();
+    EXPECT_EQ(colourOf(view->titleLabel()), before.color(QPalette::WindowText));
+}
+
 // ---------------------------------------------------------------------------
 // Team picker.
 
