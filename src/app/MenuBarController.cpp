@@ -99,10 +99,13 @@ MenuEntries MenuBarController::menuEntries() const {
 void MenuBarController::showContextMenu(QPoint pos) {
     if (m_menu) m_menu->close();
     m_menu = ContextMenu::build(menuEntries());
-    if (pos.isNull()) {
-        const QRect anchor = m_item->anchorRect();
-        pos = anchor.isEmpty() ? QCursor::pos() : anchor.bottomLeft() + QPoint(0, 1);
-    }
+    // Under the item where it is known (Qt keeps the menu on the screen),
+    // else where the click was.
+    const QRect anchor = anchorFor(pos);
+    if (!anchor.isEmpty())
+        pos = anchor.bottomLeft() + QPoint(0, 1);
+    else if (pos.isNull())
+        pos = QCursor::pos();
     m_menu->popup(pos);
 }
 

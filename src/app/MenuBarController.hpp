@@ -75,7 +75,8 @@ public:
     void showPopup(QPoint clickPos = {});
     void hidePopup();
 
-    /// Opens the context menu at `pos` (under the item when null).
+    /// Opens the context menu under the item, or at `pos` (the click) when
+    /// the item's place is unknown.
     void showContextMenu(QPoint pos = {});
     /// The open context menu, or null.
     QMenu* contextMenu() const { return m_menu.get(); }
