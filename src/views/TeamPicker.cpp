@@ -138,6 +138,7 @@ void TeamPicker::replaceList(QWidget* list) {
     // of it once that click has been handled.
     if (QWidget* old = m_scroll->takeWidget()) {
         old->hide();
+        old->setParent(this);  // owned until then, whatever happens
         old->deleteLater();
     }
     m_scroll->setWidget(list);
