@@ -104,8 +104,9 @@ void TrialConversionTracker::startObservingTransactions() {
     if (!m_updates) return;
 
     // The task is only known once `observe` returns; updates that arrive
-    // before that find it through this holder.
-    auto holder = std::make_shared<std::shared_ptr<TransactionUpdates::Task>>();
+    // before that find it through this holder. It is held weakly: the task
+    // owns this handler, and the tracker owns the task.
+    auto holder = std::make_shared<std::weak_ptr<TransactionUpdates::Task>>();
     auto holderMutex = std::make_shared<std::mutex>();
     std::weak_ptr<TrialConversionTracker> weak = weak_from_this();
     auto task = m_updates->observe([weak, holder, holderMutex](const TransactionUpdate& update) {
@@ -114,7 +115,7 @@ void TrialConversionTracker::startObservingTransactions() {
         std::shared_ptr<TransactionUpdates::Task> current;
         {
             std::lock_guard lock(*holderMutex);
-            current = *holder;
+            current = holder->lock();
         }
         self->handle(update, current);
     });

@@ -4,10 +4,14 @@
 #include "DemoBackend.hpp"
 #include "analytics/Analytics.hpp"
 #include "analytics/AnalyticsConfiguration.hpp"
+#include "analytics/AnalyticsManager.hpp"
+#include "analytics/AppNotificationCenter.hpp"
 #include "analytics/DefaultSignalPayload.hpp"
+#include "analytics/DurationSignalTracker.hpp"
 #include "analytics/NavigationStatus.hpp"
 #include "analytics/PresetSignals.hpp"
 #include "analytics/SessionManager.hpp"
+#include "analytics/SignalManager.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "platform/Paths.hpp"
 #include "support/TempDir.hpp"
@@ -78,12 +82,16 @@ protected:
         Analytics::terminate();
         SessionManager::setShared(nullptr);
         NavigationStatus::setShared(nullptr);
+        DurationSignalTracker::setShared(nullptr);
     }
 
     /// Lets the send timer post what is queued and waits for the answers.
     void deliver(std::size_t posts) {
         r.scheduler->advance(10);
-        ASSERT_TRUE(r.scheduler->runUntil([&] { return backend.ingestPostCount() >= posts; }));
+        // Until the answers are back too, so that no completion is left behind.
+        const auto signalManager = AnalyticsManager::shared()->signalManager();
+        ASSERT_TRUE(r.scheduler->runUntil(
+            [&] { return backend.ingestPostCount() >= posts && signalManager->batchesInFlight() == 0; }));
         r.scheduler->runUntilIdle();
     }
 
@@ -144,6 +152,35 @@ TEST_F(DemoIngestTest, EverySignalArrivesWithTheFullDefaultPayload) {
     ASSERT_FALSE(navigation.is_null());
     EXPECT_EQ(navigation["payload"]["Analytics.Navigation.identifier"], " -> fixtures");
     EXPECT_EQ(navigation["payload"]["Analytics.Device.modelName"], "Test Machine");
+}
+
+TEST_F(DemoIngestTest, TheShellsActivityReportsReachTheTrackersAndSaveUnsentSignalsOnQuit) {
+    // Built on first use from the stored manager's collaborators, observing
+    // the centre the shell reports to.
+    DurationSignalTracker::setShared(nullptr);
+    Analytics::startDurationSignal("Fixtures.viewed", {{"week", "12"}});
+    r.clock->advance(4);
+    AppLifecycle& shell = Analytics::appLifecycle();
+    shell.applicationDidResignActive();
+    r.clock->advance(60);
+    shell.applicationWillBecomeActive();
+    r.clock->advance(1.25);
+    Analytics::stopAndSendDurationSignal("Fixtures.viewed");
+    r.scheduler->runUntilIdle();
+    deliver(1);
+    const auto viewed = received("Fixtures.viewed");
+    ASSERT_FALSE(viewed.is_null()) << backend.receivedSignals().dump();
+    EXPECT_EQ(viewed["payload"]["Analytics.Signal.durationInSeconds"], "5.25");
+    EXPECT_EQ(viewed["payload"]["week"], "12");
+    EXPECT_EQ(viewed["payload"]["Analytics.Device.platform"], "Linux");
+
+    // Quitting writes what has not been posted yet.
+    Analytics::signal("app.quit.pending");
+    r.scheduler->runUntilIdle();
+    shell.applicationWillTerminate();
+    const auto file = SignalManager::cacheFileIn(dir.path() / "cache");
+    ASSERT_TRUE(std::filesystem::exists(file));
+    EXPECT_NE(fixtora::test::readFile(file).find("app.quit.pending"), std::string::npos);
 }
 
 }  // namespace
