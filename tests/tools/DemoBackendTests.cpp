@@ -432,6 +432,15 @@ TEST_F(DemoBackendTest, ControlEndpointSwitchesFaultsAndWeekNumbersAtRunTime) {
     EXPECT_NE(send("/site/epl/").value().body.find("id=\"donate\""), std::string::npos);
 }
 
+TEST_F(DemoBackendTest, RefusesAPortInUse) {
+    startBackend();
+    DemoBackend::Options options;
+    options.port = m_backend->port();
+    DemoBackend second(options, m_clock);
+    EXPECT_THROW(second.start(), std::runtime_error);
+    EXPECT_THROW(m_backend->start(), std::logic_error);
+}
+
 TEST(FaultSpecTest, ParsesCommandLineFaults) {
     auto spec = FaultSpec::parse("scoreboard:status=503,delay=2.5");
     ASSERT_TRUE(spec.ok());

@@ -266,6 +266,12 @@ private:
     }
 
     void installRoutes() {
+        // Address reuse only: with the server's default SO_REUSEPORT a second
+        // backend could bind a port in use and silently take half its requests.
+        m_server.set_socket_options([](socket_t sock) {
+            const int yes = 1;
+            ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        });
         m_server.set_keep_alive_max_count(1);  // one request per connection: idle clients never hold a worker
         m_server.set_payload_max_length(kMaxIngestBytes);
         // Errors raised by the server itself (unknown path, unreadable
