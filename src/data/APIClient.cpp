@@ -30,10 +30,10 @@ APIClient::APIClient(std::shared_ptr<HttpClient> http, std::string baseUrl)
 
 std::optional<std::string> APIClient::formatDay(Instant instant) {
     if (!std::isfinite(instant)) return std::nullopt;
-    // The calendar fields come from a Gregorian calendar in the default zone
-    // and the digits are written by hand: a locale-default date formatter
-    // would write a Buddhist or Persian year, or non-ASCII digits, under a
-    // Thai or Persian locale, and the backend only understands these.
+    // The backend reads Gregorian dates in ASCII digits. A locale-default
+    // date formatter would write a Buddhist or Persian year, or Thai or
+    // Arabic-Indic digits, under such a locale; so the fields come from a
+    // Gregorian calendar in the default zone and the digits are written here.
     UErrorCode status = U_ZERO_ERROR;
     icu::GregorianCalendar calendar(icu::TimeZone::createDefault(), icu::Locale::getRoot(), status);
     if (U_FAILURE(status)) return std::nullopt;
