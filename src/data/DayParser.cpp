@@ -13,7 +13,8 @@ DayParser::DayParser() {
     UErrorCode status = U_ZERO_ERROR;
     // en_US_POSIX: Gregorian calendar and ASCII digits, whatever the user's locale.
     const icu::Locale posix("en_US_POSIX");
-    m_format = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(u"yyyy-MM-dd"), posix, status);
+    m_format =
+        std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(u"yyyy-MM-dd"), posix, status);
     if (U_FAILURE(status)) {
         m_format.reset();
         return;
@@ -33,7 +34,8 @@ DayParser::~DayParser() = default;
 
 std::optional<Instant> DayParser::parse(std::string_view dayKey) const {
     if (!m_format || dayKey.empty()) return std::nullopt;
-    const auto text = icu::UnicodeString::fromUTF8(icu::StringPiece(dayKey.data(), static_cast<int32_t>(dayKey.size())));
+    const auto text = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(dayKey.data(), static_cast<int32_t>(dayKey.size())));
     icu::ParsePosition pos(0);
     const UDate ms = m_format->parse(text, pos);
     // The whole key must be the day: a partial read ("2025-08-16x") is no day.

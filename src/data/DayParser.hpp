@@ -20,7 +20,7 @@ namespace fixtora {
 /// locale, strictly (no out-of-range fields, nothing after the day). Not
 /// safe to share between threads: give each computation its own.
 class DayParser final {
-public:
+  public:
     DayParser();
     ~DayParser();
     DayParser(const DayParser&) = delete;
@@ -28,7 +28,7 @@ public:
 
     std::optional<Instant> parse(std::string_view dayKey) const;
 
-private:
+  private:
     std::unique_ptr<icu::SimpleDateFormat> m_format;
 };
 

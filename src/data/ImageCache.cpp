@@ -13,7 +13,9 @@ namespace {
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        const auto lower = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        };
         if (lower(a[i]) != lower(b[i])) return false;
     }
     return true;
@@ -63,8 +65,8 @@ struct ImageCache::Job {
 };
 
 ImageCache::ImageCache(std::shared_ptr<HttpClient> http, std::shared_ptr<const Paths> paths,
-                       std::shared_ptr<const ImageDecoder> decoder, std::shared_ptr<Scheduler> mainScheduler,
-                       std::shared_ptr<Scheduler> ioQueue)
+                       std::shared_ptr<const ImageDecoder> decoder,
+                       std::shared_ptr<Scheduler> mainScheduler, std::shared_ptr<Scheduler> ioQueue)
     : m_http(std::move(http)),
       m_decoder(std::move(decoder)),
       m_main(std::move(mainScheduler)),
@@ -81,7 +83,8 @@ std::optional<std::string> ImageCache::key(std::string_view url) {
     const auto colon = url.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
     const auto scheme = url.substr(0, colon);
-    if (!equalsIgnoringCase(scheme, "http") && !equalsIgnoringCase(scheme, "https")) return std::nullopt;
+    if (!equalsIgnoringCase(scheme, "http") && !equalsIgnoringCase(scheme, "https"))
+        return std::nullopt;
     auto rest = url.substr(colon + 1);
     if (rest.substr(0, 2) != "//") return std::nullopt;
     rest.remove_prefix(2);
@@ -94,7 +97,8 @@ std::optional<std::string> ImageCache::key(std::string_view url) {
     const auto last = slash == std::string_view::npos ? path : path.substr(slash + 1);
     auto name = percentDecoded(last);
     if (!name || name->empty() || *name == "." || *name == "..") return std::nullopt;
-    if (name->find('/') != std::string::npos || name->find('\0') != std::string::npos) return std::nullopt;
+    if (name->find('/') != std::string::npos || name->find('\0') != std::string::npos)
+        return std::nullopt;
     return name;
 }
 
@@ -120,12 +124,14 @@ void ImageCache::prefetch(const std::vector<std::string>& urls, std::function<vo
     group->remaining = wanted.size();
     group->completion = std::move(completion);
     for (auto& [url, k] : wanted) {
-        Job job{weak_from_this(), m_http, m_decoder, m_main, m_cacheDir / k, std::move(url), std::move(k), group};
+        Job job{weak_from_this(), m_http,         m_decoder,    m_main,
+                m_cacheDir / k,   std::move(url), std::move(k), group};
         m_io->post([job = std::move(job)] { runJob(job); });
     }
 }
 
-void ImageCache::load(const std::string& url, std::function<void(std::shared_ptr<const Image>)> completion) {
+void ImageCache::load(const std::string& url,
+                      std::function<void(std::shared_ptr<const Image>)> completion) {
     if (auto found = image(url)) {
         completion(std::move(found));
         return;
@@ -148,7 +154,8 @@ void ImageCache::runJob(const Job& job) {
             HttpRequest request;
             request.url = job.url;
             request.timeoutSeconds = kDownloadTimeoutSeconds;
-            job.http->send(std::move(request), [done](Result<HttpResponse> r) { done->set_value(std::move(r)); });
+            job.http->send(std::move(request),
+                           [done](Result<HttpResponse> r) { done->set_value(std::move(r)); });
             const auto result = answer.get();
             if (result.ok() && result.value().status >= 200 && result.value().status < 300) {
                 const auto& body = result.value().body;

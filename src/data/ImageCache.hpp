@@ -28,15 +28,15 @@ namespace fixtora {
 /// (the second job finds the file the first one wrote). Create it with
 /// `std::make_shared`: pending work holds it weakly.
 class ImageCache final : public std::enable_shared_from_this<ImageCache> {
-public:
+  public:
     using Images = std::map<std::string, std::shared_ptr<const Image>>;
 
     /// A stalled crest server must not hold up the queue for ever.
     static constexpr double kDownloadTimeoutSeconds = 30;
 
     ImageCache(std::shared_ptr<HttpClient> http, std::shared_ptr<const Paths> paths,
-               std::shared_ptr<const ImageDecoder> decoder, std::shared_ptr<Scheduler> mainScheduler,
-               std::shared_ptr<Scheduler> ioQueue);
+               std::shared_ptr<const ImageDecoder> decoder,
+               std::shared_ptr<Scheduler> mainScheduler, std::shared_ptr<Scheduler> ioQueue);
     ImageCache(const ImageCache&) = delete;
     ImageCache& operator=(const ImageCache&) = delete;
 
@@ -67,7 +67,7 @@ public:
 
     const std::filesystem::path& cacheDir() const { return m_cacheDir; }
 
-private:
+  private:
     struct Group;
     struct Job;
     static void runJob(const Job& job);

@@ -33,7 +33,8 @@ std::optional<std::int64_t> readNumber(const nlohmann::json& object) {
     if (it == object.end()) return std::nullopt;
     if (it->is_number_unsigned()) {
         const auto v = it->get<std::uint64_t>();
-        if (v > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
+        if (v > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+            return std::nullopt;
         return static_cast<std::int64_t>(v);
     }
     if (it->is_number_integer()) return it->get<std::int64_t>();
@@ -43,7 +44,8 @@ std::optional<std::int64_t> readNumber(const nlohmann::json& object) {
 }  // namespace
 
 std::optional<std::vector<MatchWeek>> decodeMatchWeeks(std::string_view json) {
-    const auto doc = nlohmann::json::parse(json.begin(), json.end(), nullptr, /*allow_exceptions=*/false);
+    const auto doc =
+        nlohmann::json::parse(json.begin(), json.end(), nullptr, /*allow_exceptions=*/false);
     if (doc.is_discarded() || !doc.is_array()) return std::nullopt;
     std::vector<MatchWeek> weeks;
     weeks.reserve(doc.size());

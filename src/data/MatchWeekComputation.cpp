@@ -50,7 +50,8 @@ std::vector<MatchWeek> byWeekNumber(const std::vector<KickOff>& pairs, icu::Cale
     std::vector<MatchWeek> weeks;
     weeks.reserve(range.size());
     for (const auto& [number, span] : range) {
-        weeks.push_back({number, span.first, addingEndOfDay(cal, span.second).value_or(span.second)});
+        weeks.push_back(
+            {number, span.first, addingEndOfDay(cal, span.second).value_or(span.second)});
     }
     return weeks;
 }
@@ -97,12 +98,15 @@ std::vector<MatchWeek> byDateCluster(const std::vector<ESPNEvent>& events, icu::
         for (const auto& key : c) n += matchCount[key];
         return n;
     };
-    const auto append = [](Cluster& to, const Cluster& from) { to.insert(to.end(), from.begin(), from.end()); };
+    const auto append = [](Cluster& to, const Cluster& from) {
+        to.insert(to.end(), from.begin(), from.end());
+    };
 
     // Fold clusters of fewer than 3 matches into a neighbour, rescanning from
     // the first after every fold.
     while (clusters.size() >= 2) {
-        auto small = std::find_if(clusters.begin(), clusters.end(), [&](const Cluster& c) { return matches(c) <= 2; });
+        auto small = std::find_if(clusters.begin(), clusters.end(),
+                                  [&](const Cluster& c) { return matches(c) <= 2; });
         if (small == clusters.end()) break;
         const auto i = static_cast<std::size_t>(small - clusters.begin());
         if (i == 0) {
@@ -131,7 +135,8 @@ std::vector<MatchWeek> byDateCluster(const std::vector<ESPNEvent>& events, icu::
         const auto first = parser.parse(clusters[k].front());
         const auto last = parser.parse(clusters[k].back());
         if (!first || !last) continue;
-        weeks.push_back({static_cast<std::int64_t>(k) + 1, *first, addingEndOfDay(cal, *last).value_or(*last)});
+        weeks.push_back(
+            {static_cast<std::int64_t>(k) + 1, *first, addingEndOfDay(cal, *last).value_or(*last)});
     }
     return enforcing38(std::move(weeks), cal);
 }
@@ -169,8 +174,9 @@ std::int64_t gap(const DayParser& parser, std::string_view from, std::string_vie
 }
 
 MatchWeekMethod matchWeekMethod(const std::vector<ESPNEvent>& events) {
-    return useWeekNumbers(kickOffPairs(events).size(), events.size()) ? MatchWeekMethod::WeekNumber
-                                                                       : MatchWeekMethod::DateCluster;
+    return useWeekNumbers(kickOffPairs(events).size(), events.size())
+               ? MatchWeekMethod::WeekNumber
+               : MatchWeekMethod::DateCluster;
 }
 
 std::vector<MatchWeek> computeMatchWeeks(const std::vector<ESPNEvent>& events) {
@@ -201,7 +207,8 @@ std::vector<MatchWeek> enforcing38(std::vector<MatchWeek> weeks, const icu::Cale
         merged.endDate = end.value_or(next.endDate);
         weeks.erase(weeks.begin() + static_cast<std::ptrdiff_t>(best) + 1);
     }
-    for (std::size_t k = 0; k < weeks.size(); ++k) weeks[k].number = static_cast<std::int64_t>(k) + 1;
+    for (std::size_t k = 0; k < weeks.size(); ++k)
+        weeks[k].number = static_cast<std::int64_t>(k) + 1;
     return weeks;
 }
 

@@ -18,7 +18,9 @@ constexpr const char* kSchedulePath = "/api/epl/schedule";
 constexpr const char* kNoSeasonData = "No season data from ESPN";
 constexpr const char* kInvalidBackendUrl = "Invalid backend URL";
 
-Error scheduleError(const char* description) { return Error{kScheduleErrorDomain, -1, description}; }
+Error scheduleError(const char* description) {
+    return Error{kScheduleErrorDomain, -1, description};
+}
 
 std::optional<Instant> modificationTime(const std::filesystem::path& file) {
     std::error_code ec;
@@ -32,7 +34,8 @@ std::optional<Instant> modificationTime(const std::filesystem::path& file) {
 std::optional<std::vector<MatchWeek>> tableOf(const std::string& body) {
     if (body.empty()) return std::nullopt;
     auto document = decodeScoreboard(body);
-    if (!document.ok() || !document.value().events || document.value().events->empty()) return std::nullopt;
+    if (!document.ok() || !document.value().events || document.value().events->empty())
+        return std::nullopt;
     auto weeks = computeMatchWeeks(*document.value().events);
     // Events of which no week can be built are no season either; an empty
     // table would otherwise be cached and leave the user without matchweeks.
@@ -61,12 +64,14 @@ bool isValidBackendUrl(const std::string& url) {
         return false;
     }
     const auto hostEnd = url.find_first_of("/?#", hostStart);
-    const auto host = url.substr(hostStart, hostEnd == std::string::npos ? std::string::npos : hostEnd - hostStart);
+    const auto host = url.substr(
+        hostStart, hostEnd == std::string::npos ? std::string::npos : hostEnd - hostStart);
     return !host.empty() && host.front() != ':' && host.front() != '@';
 }
 
 MatchWeekSchedule::MatchWeekSchedule(std::shared_ptr<HttpClient> http, std::string baseUrl,
-                                     std::shared_ptr<const Paths> paths, std::shared_ptr<const Clock> clock,
+                                     std::shared_ptr<const Paths> paths,
+                                     std::shared_ptr<const Clock> clock,
                                      std::shared_ptr<Scheduler> mainScheduler)
     : m_http(std::move(http)),
       m_clock(std::move(clock)),
@@ -110,7 +115,8 @@ void MatchWeekSchedule::fetchAndBuild(Completion completion) {
     request.url = m_scheduleUrl;
     request.timeoutSeconds = kRequestTimeoutSeconds;
     std::weak_ptr<MatchWeekSchedule> weak = weak_from_this();
-    auto deliver = [weak, main = m_main, completion = std::move(completion)](Result<std::vector<MatchWeek>> result) {
+    auto deliver = [weak, main = m_main,
+                    completion = std::move(completion)](Result<std::vector<MatchWeek>> result) {
         main->post([weak, completion, result = std::move(result)] {
             auto self = weak.lock();
             if (!self) return;
@@ -120,8 +126,8 @@ void MatchWeekSchedule::fetchAndBuild(Completion completion) {
     };
     // Runs on the HTTP client's thread; the schedule itself is touched only
     // back on the main scheduler.
-    m_http->send(std::move(request), [weak, cacheFile = m_cacheFile, deliver = std::move(deliver)](
-                                         Result<HttpResponse> answer) {
+    m_http->send(std::move(request), [weak, cacheFile = m_cacheFile,
+                                      deliver = std::move(deliver)](Result<HttpResponse> answer) {
         if (weak.expired()) return;
         if (!answer.ok()) {
             deliver(answer.error());

@@ -31,7 +31,7 @@ inline constexpr const char* kScheduleErrorDomain = "Schedule";
 /// flight hold it weakly, and an answer that arrives after it is gone is
 /// dropped.
 class MatchWeekSchedule final : public std::enable_shared_from_this<MatchWeekSchedule> {
-public:
+  public:
     using Completion = std::function<void(Result<std::vector<MatchWeek>>)>;
 
     /// How long the cache file is used, judged by its modification time.
@@ -39,8 +39,9 @@ public:
     static constexpr double kRequestTimeoutSeconds = 20;
 
     /// `baseUrl` is scheme and host (and port), e.g. "https://api.example.org".
-    MatchWeekSchedule(std::shared_ptr<HttpClient> http, std::string baseUrl, std::shared_ptr<const Paths> paths,
-                      std::shared_ptr<const Clock> clock, std::shared_ptr<Scheduler> mainScheduler);
+    MatchWeekSchedule(std::shared_ptr<HttpClient> http, std::string baseUrl,
+                      std::shared_ptr<const Paths> paths, std::shared_ptr<const Clock> clock,
+                      std::shared_ptr<Scheduler> mainScheduler);
     MatchWeekSchedule(const MatchWeekSchedule&) = delete;
     MatchWeekSchedule& operator=(const MatchWeekSchedule&) = delete;
 
@@ -72,7 +73,7 @@ public:
     const std::filesystem::path& cacheFile() const { return m_cacheFile; }
     const std::string& scheduleUrl() const { return m_scheduleUrl; }
 
-private:
+  private:
     std::optional<std::vector<MatchWeek>> readCache() const;
 
     std::shared_ptr<HttpClient> m_http;

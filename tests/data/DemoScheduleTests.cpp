@@ -25,27 +25,32 @@ void expectOwnRounds(const nlohmann::json& season, const std::vector<MatchWeek>&
     ASSERT_EQ(weeks.size(), 38u);
     for (const auto& event : season.at("events")) {
         const auto round = event.at("week").at("number").get<std::int64_t>();
-        const Instant day = test::at(event.at("date").get<std::string>().substr(0, 10) + "T00:00:00Z");
+        const Instant day =
+            test::at(event.at("date").get<std::string>().substr(0, 10) + "T00:00:00Z");
         const auto& w = weeks.at(static_cast<std::size_t>(round - 1));
         EXPECT_EQ(w.number, round);
-        EXPECT_TRUE(w.startDate <= day && day <= w.endDate) << event.at("date") << " round " << round;
+        EXPECT_TRUE(w.startDate <= day && day <= w.endDate)
+            << event.at("date") << " round " << round;
     }
 }
 
 std::vector<MatchWeek> printedByInspect(const std::string& document, const char* method) {
     test::TempDir dir;
     test::writeFile(dir / "schedule.json", document);
-    const std::string command = "TZ=Asia/Tokyo '" FIXTORA_INSPECT "' --weeks - < '" + (dir / "schedule.json").string() + "'";
+    const std::string command = "TZ=Asia/Tokyo '" FIXTORA_INSPECT "' --weeks - < '" +
+                                (dir / "schedule.json").string() + "'";
     std::string out;
     {
         std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
         char buffer[4096];
-        for (std::size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) out.append(buffer, n);
+        for (std::size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
+            out.append(buffer, n);
     }
     const auto printed = nlohmann::json::parse(out);
     std::vector<MatchWeek> weeks;
     for (const auto& w : printed.at("weeks")) {
-        weeks.push_back({w.at("number").get<std::int64_t>(), test::at(w.at("startDate").get<std::string>()),
+        weeks.push_back({w.at("number").get<std::int64_t>(),
+                         test::at(w.at("startDate").get<std::string>()),
                          test::at(w.at("endDate").get<std::string>())});
     }
     EXPECT_EQ(printed.at("method"), method);
@@ -64,13 +69,15 @@ TEST_P(DemoSchedule, GivesThirtyEightWeeks) {
     auto main = std::make_shared<ManualScheduler>();
     std::optional<Result<std::vector<MatchWeek>>> got;
     {
-        auto schedule = std::make_shared<MatchWeekSchedule>(std::make_shared<CurlHttpClient>(), backend.url(),
-                                                            std::make_shared<FixedPaths>(dir.path()), clock, main);
+        auto schedule = std::make_shared<MatchWeekSchedule>(
+            std::make_shared<CurlHttpClient>(), backend.url(),
+            std::make_shared<FixedPaths>(dir.path()), clock, main);
         schedule->load([&](Result<std::vector<MatchWeek>> r) { got = std::move(r); });
         ASSERT_TRUE(main->runUntil([&] { return got.has_value(); }, std::chrono::seconds(60)));
     }
     ASSERT_TRUE(got->ok()) << got->error().description;
-    EXPECT_EQ(printedByInspect(backend.scheduleDocument().dump(), weekNumbers ? "weekNumber" : "dateCluster"),
+    EXPECT_EQ(printedByInspect(backend.scheduleDocument().dump(),
+                               weekNumbers ? "weekNumber" : "dateCluster"),
               got->value());
     backend.setWeekNumbers(true);
     if (weekNumbers) {
@@ -80,8 +87,9 @@ TEST_P(DemoSchedule, GivesThirtyEightWeeks) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(WeekNumbers, DemoSchedule, testing::Bool(),
-                         [](const auto& param) { return param.param ? "WithWeekNumbers" : "WithoutWeekNumbers"; });
+INSTANTIATE_TEST_SUITE_P(WeekNumbers, DemoSchedule, testing::Bool(), [](const auto& param) {
+    return param.param ? "WithWeekNumbers" : "WithoutWeekNumbers";
+});
 
 }  // namespace
 }  // namespace fixtora

@@ -20,20 +20,21 @@ namespace {
 using test::FakeImageDecoder;
 
 class ImageCacheTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // /crests/<name>: a PNG; /html/<name>: a web page; anything else 404.
-        m_server.server().Get(R"(/(crests|html)/(.*))", [this](const httplib::Request& req, httplib::Response& res) {
-            {
-                std::lock_guard lock(m_mutex);
-                ++m_hits[req.path];
-            }
-            if (req.matches[1] == "crests") {
-                res.set_content(FakeImageDecoder::png(req.path), "image/png");
-            } else {
-                res.set_content("<html>not a crest</html>", "text/html");
-            }
-        });
+        m_server.server().Get(R"(/(crests|html)/(.*))",
+                              [this](const httplib::Request& req, httplib::Response& res) {
+                                  {
+                                      std::lock_guard lock(m_mutex);
+                                      ++m_hits[req.path];
+                                  }
+                                  if (req.matches[1] == "crests") {
+                                      res.set_content(FakeImageDecoder::png(req.path), "image/png");
+                                  } else {
+                                      res.set_content("<html>not a crest</html>", "text/html");
+                                  }
+                              });
         m_server.start();
         m_cache = std::make_shared<ImageCache>(m_http, m_paths, m_decoder, m_main, m_io);
     }
@@ -69,7 +70,8 @@ TEST_F(ImageCacheTest, DownloadsOnceAndKeepsTheBytes) {
     prefetchAndWait({url, url, m_server.url("/crests/ars.png?size=2")});
     EXPECT_EQ(hits("/crests/ars.png"), 1);
     ASSERT_TRUE(m_cache->image(url));
-    EXPECT_EQ(test::readFile(m_cache->cacheDir() / "ars.png"), FakeImageDecoder::png("/crests/ars.png"));
+    EXPECT_EQ(test::readFile(m_cache->cacheDir() / "ars.png"),
+              FakeImageDecoder::png("/crests/ars.png"));
 
     // In memory: answered before prefetch returns, without any work.
     bool done = false;
@@ -89,7 +91,8 @@ TEST_F(ImageCacheTest, CrestOnDiskIsNeverDownloaded) {
     });
     ASSERT_TRUE(m_main->runUntil([&] { return called; }));
     ASSERT_TRUE(got);
-    EXPECT_EQ(static_cast<const FakeImageDecoder::FakeImage&>(*got).bytes(), FakeImageDecoder::png("from disk"));
+    EXPECT_EQ(static_cast<const FakeImageDecoder::FakeImage&>(*got).bytes(),
+              FakeImageDecoder::png("from disk"));
     EXPECT_EQ(hits("/crests/che.png"), 0);
 }
 
@@ -97,13 +100,15 @@ TEST_F(ImageCacheTest, UndecodableFileOnDiskIsReplaced) {
     test::writeFile(m_cache->cacheDir() / "liv.png", "truncated");
     prefetchAndWait({m_server.url("/crests/liv.png")});
     EXPECT_EQ(hits("/crests/liv.png"), 1);
-    EXPECT_EQ(test::readFile(m_cache->cacheDir() / "liv.png"), FakeImageDecoder::png("/crests/liv.png"));
+    EXPECT_EQ(test::readFile(m_cache->cacheDir() / "liv.png"),
+              FakeImageDecoder::png("/crests/liv.png"));
 }
 
 // Failed crests leave no file and no entry, and are tried again next time.
 TEST_F(ImageCacheTest, FailuresLeaveNothingBehind) {
-    const std::vector<std::string> urls{m_server.url("/html/mun.png"), m_server.url("/missing/mci.png"),
-                                        "http://127.0.0.1:" + std::to_string(test::unusedLoopbackPort()) + "/tot.png"};
+    const std::vector<std::string> urls{
+        m_server.url("/html/mun.png"), m_server.url("/missing/mci.png"),
+        "http://127.0.0.1:" + std::to_string(test::unusedLoopbackPort()) + "/tot.png"};
     prefetchAndWait(urls);
     for (const auto& url : urls) EXPECT_FALSE(m_cache->image(url)) << url;
     EXPECT_TRUE(m_cache->mem().empty());
@@ -120,26 +125,33 @@ struct KeyCase {
 class ImageCacheKey : public testing::TestWithParam<KeyCase> {};
 
 // Keys come from the network: none may name a file outside the crest folder.
-TEST_P(ImageCacheKey, IsTheLastPathComponent) { EXPECT_EQ(ImageCache::key(GetParam().url), GetParam().key); }
+TEST_P(ImageCacheKey, IsTheLastPathComponent) {
+    EXPECT_EQ(ImageCache::key(GetParam().url), GetParam().key);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Urls, ImageCacheKey,
     testing::Values(KeyCase{"https://a.example/i/teams/500/359.png", "359.png"},
                     KeyCase{"HTTP://a.example/x/359.png?w=40#top", "359.png"},
-                    KeyCase{"https://a.example/x/dir/", "dir"}, KeyCase{"https://a.example/a%20b.png", "a b.png"},
-                    KeyCase{"https://a.example/", std::nullopt}, KeyCase{"https://a.example", std::nullopt},
-                    KeyCase{"https://a.example/x/..", std::nullopt}, KeyCase{"https://a.example/x/%2e%2E", std::nullopt},
+                    KeyCase{"https://a.example/x/dir/", "dir"},
+                    KeyCase{"https://a.example/a%20b.png", "a b.png"},
+                    KeyCase{"https://a.example/", std::nullopt},
+                    KeyCase{"https://a.example", std::nullopt},
+                    KeyCase{"https://a.example/x/..", std::nullopt},
+                    KeyCase{"https://a.example/x/%2e%2E", std::nullopt},
                     KeyCase{"https://a.example/x/.", std::nullopt},
                     KeyCase{"https://a.example/x/..%2Fetc%2Fpasswd", std::nullopt},
                     KeyCase{"https://a.example/x/a%00.png", std::nullopt},
                     KeyCase{"https://a.example/x/bad%zz.png", std::nullopt},
-                    KeyCase{"file:///etc/passwd", std::nullopt}, KeyCase{"ftp://a.example/x.png", std::nullopt},
-                    KeyCase{"https:///x.png", std::nullopt}, KeyCase{"https://a.example/a b.png", std::nullopt},
-                    KeyCase{"", std::nullopt}));
+                    KeyCase{"file:///etc/passwd", std::nullopt},
+                    KeyCase{"ftp://a.example/x.png", std::nullopt},
+                    KeyCase{"https:///x.png", std::nullopt},
+                    KeyCase{"https://a.example/a b.png", std::nullopt}, KeyCase{"", std::nullopt}));
 
 TEST_F(ImageCacheTest, UnusableUrlsCompleteAtOnceWithoutRequests) {
     bool done = false;
-    m_cache->prefetch({"file:///etc/passwd", m_server.url("/crests/%2e%2e"), ""}, [&] { done = true; });
+    m_cache->prefetch({"file:///etc/passwd", m_server.url("/crests/%2e%2e"), ""},
+                      [&] { done = true; });
     EXPECT_TRUE(done);
     done = false;
     m_cache->prefetch({}, [&] { done = true; });

@@ -34,55 +34,78 @@ std::vector<TableCase> tableCases() {
 
     // Backend numbers: ascending order whatever the input order, gaps kept,
     // each week from its first kick-off to 23:59:59 after its last one.
-    cases.push_back({"WeekNumbersKeepTheBackendNumbering", "Europe/London",
-                     {event("2024-08-31T14:00Z", 4), event("2024-08-16T19:00Z", 1), event("2024-08-17T14:00Z", 1),
-                      event("2024-08-19T19:00:00Z", 1), event("2024-08-24T11:30Z", 2), event("2024-08-25T15:30Z", 2)},
+    cases.push_back({"WeekNumbersKeepTheBackendNumbering",
+                     "Europe/London",
+                     {event("2024-08-31T14:00Z", 4), event("2024-08-16T19:00Z", 1),
+                      event("2024-08-17T14:00Z", 1), event("2024-08-19T19:00:00Z", 1),
+                      event("2024-08-24T11:30Z", 2), event("2024-08-25T15:30Z", 2)},
                      {week(1, "2024-08-16T19:00:00Z", "2024-08-20T18:59:59Z"),
                       week(2, "2024-08-24T11:30:00Z", "2024-08-26T15:29:59Z"),
                       week(4, "2024-08-31T14:00:00Z", "2024-09-01T13:59:59Z")}});
-    cases.push_back({"PostponedMatchStretchesItsWeek", "Europe/London",
-                     {event("2024-09-21T14:00Z", 5), event("2024-09-22T15:30Z", 5), event("2025-02-12T19:30Z", 5),
-                      event("2024-09-28T14:00Z", 6)},
+    cases.push_back({"PostponedMatchStretchesItsWeek",
+                     "Europe/London",
+                     {event("2024-09-21T14:00Z", 5), event("2024-09-22T15:30Z", 5),
+                      event("2025-02-12T19:30Z", 5), event("2024-09-28T14:00Z", 6)},
                      {week(5, "2024-09-21T14:00:00Z", "2025-02-13T19:29:59Z"),
                       week(6, "2024-09-28T14:00:00Z", "2024-09-29T13:59:59Z")}});
 
     // Date clusters: a day joins when it is at most one day after the previous.
-    cases.push_back({"WeekendAndNextDayMidweekFormOneCluster", "Europe/London",
-                     days({{"2024-08-17", 3}, {"2024-08-18", 2}, {"2024-08-19", 1}, {"2024-08-20", 2},
-                           {"2024-08-21", 2}, {"2024-08-24", 5}}),
+    cases.push_back({"WeekendAndNextDayMidweekFormOneCluster",
+                     "Europe/London",
+                     days({{"2024-08-17", 3},
+                           {"2024-08-18", 2},
+                           {"2024-08-19", 1},
+                           {"2024-08-20", 2},
+                           {"2024-08-21", 2},
+                           {"2024-08-24", 5}}),
                      {week(1, "2024-08-17T00:00:00Z", "2024-08-21T23:59:59Z"),
                       week(2, "2024-08-24T00:00:00Z", "2024-08-24T23:59:59Z")}});
-    cases.push_back({"MidweekFromWednesdayIsItsOwnCluster", "Europe/London",
-                     days({{"2024-08-17", 3}, {"2024-08-18", 2}, {"2024-08-19", 1}, {"2024-08-21", 3},
+    cases.push_back({"MidweekFromWednesdayIsItsOwnCluster",
+                     "Europe/London",
+                     days({{"2024-08-17", 3},
+                           {"2024-08-18", 2},
+                           {"2024-08-19", 1},
+                           {"2024-08-21", 3},
                            {"2024-08-22", 2}}),
                      {week(1, "2024-08-17T00:00:00Z", "2024-08-19T23:59:59Z"),
                       week(2, "2024-08-21T00:00:00Z", "2024-08-22T23:59:59Z")}});
 
     // Folding of clusters with fewer than 3 matches.
-    cases.push_back({"LoneMidweekMatchJoinsTheNearerWeekend", "Europe/London",
-                     days({{"2024-08-17", 5}, {"2024-08-18", 5}, {"2024-08-22", 1}, {"2024-08-24", 10}}),
-                     {week(1, "2024-08-17T00:00:00Z", "2024-08-18T23:59:59Z"),
-                      week(2, "2024-08-22T00:00:00Z", "2024-08-24T23:59:59Z")}});
-    cases.push_back({"LoneMidweekMatchAtEqualDistanceJoinsTheEarlier", "Europe/London",
-                     days({{"2024-08-17", 5}, {"2024-08-18", 5}, {"2024-08-21", 1}, {"2024-08-24", 10}}),
-                     {week(1, "2024-08-17T00:00:00Z", "2024-08-21T23:59:59Z"),
-                      week(2, "2024-08-24T00:00:00Z", "2024-08-24T23:59:59Z")}});
-    cases.push_back({"SmallFirstClusterAbsorbsTheNextEvenFarAway", "Europe/London",
+    cases.push_back(
+        {"LoneMidweekMatchJoinsTheNearerWeekend",
+         "Europe/London",
+         days({{"2024-08-17", 5}, {"2024-08-18", 5}, {"2024-08-22", 1}, {"2024-08-24", 10}}),
+         {week(1, "2024-08-17T00:00:00Z", "2024-08-18T23:59:59Z"),
+          week(2, "2024-08-22T00:00:00Z", "2024-08-24T23:59:59Z")}});
+    cases.push_back(
+        {"LoneMidweekMatchAtEqualDistanceJoinsTheEarlier",
+         "Europe/London",
+         days({{"2024-08-17", 5}, {"2024-08-18", 5}, {"2024-08-21", 1}, {"2024-08-24", 10}}),
+         {week(1, "2024-08-17T00:00:00Z", "2024-08-21T23:59:59Z"),
+          week(2, "2024-08-24T00:00:00Z", "2024-08-24T23:59:59Z")}});
+    cases.push_back({"SmallFirstClusterAbsorbsTheNextEvenFarAway",
+                     "Europe/London",
                      days({{"2024-08-16", 2}, {"2024-09-14", 10}, {"2024-09-21", 10}}),
                      {week(1, "2024-08-16T00:00:00Z", "2024-09-14T23:59:59Z"),
                       week(2, "2024-09-21T00:00:00Z", "2024-09-21T23:59:59Z")}});
-    cases.push_back({"SmallLastClusterJoinsThePrevious", "Europe/London",
+    cases.push_back({"SmallLastClusterJoinsThePrevious",
+                     "Europe/London",
                      days({{"2025-05-18", 10}, {"2025-05-25", 2}}),
                      {week(1, "2025-05-18T00:00:00Z", "2025-05-25T23:59:59Z")}});
-    cases.push_back({"FoldingRestartsFromTheFirstCluster", "Europe/London",
-                     days({{"2024-08-17", 1}, {"2024-08-24", 1}, {"2024-08-31", 5}, {"2024-09-14", 5}}),
-                     {week(1, "2024-08-17T00:00:00Z", "2024-08-31T23:59:59Z"),
-                      week(2, "2024-09-14T00:00:00Z", "2024-09-14T23:59:59Z")}});
-    cases.push_back({"LoneClusterStaysHoweverSmall", "Europe/London", days({{"2024-08-17", 1}}),
+    cases.push_back(
+        {"FoldingRestartsFromTheFirstCluster",
+         "Europe/London",
+         days({{"2024-08-17", 1}, {"2024-08-24", 1}, {"2024-08-31", 5}, {"2024-09-14", 5}}),
+         {week(1, "2024-08-17T00:00:00Z", "2024-08-31T23:59:59Z"),
+          week(2, "2024-09-14T00:00:00Z", "2024-09-14T23:59:59Z")}});
+    cases.push_back({"LoneClusterStaysHoweverSmall",
+                     "Europe/London",
+                     days({{"2024-08-17", 1}}),
                      {week(1, "2024-08-17T00:00:00Z", "2024-08-17T23:59:59Z")}});
-    cases.push_back({"UnreadableDaysAreLeftOut", "Europe/London",
-                     {event("2024-08-17T15:00Z"), event("2024-08-17T17:30Z"), event("2024-08-18T14:00Z"),
-                      event("TBD"), event("2024-13-40T15:00Z")},
+    cases.push_back({"UnreadableDaysAreLeftOut",
+                     "Europe/London",
+                     {event("2024-08-17T15:00Z"), event("2024-08-17T17:30Z"),
+                      event("2024-08-18T14:00Z"), event("TBD"), event("2024-13-40T15:00Z")},
                      {week(1, "2024-08-17T00:00:00Z", "2024-08-18T23:59:59Z")}});
 
     // Days are the UTC days of `date`: a 00:30 kick-off on Friday is Friday
@@ -90,17 +113,21 @@ std::vector<TableCase> tableCases() {
     for (const char* zone : {"America/Los_Angeles", "Pacific/Kiritimati", "Asia/Kolkata"}) {
         auto events = days({{"2024-08-21", 3}, {"2024-08-23", 2}, {"2024-08-24", 3}});
         events.push_back(event("2024-08-23T00:30Z"));
-        cases.push_back({"AfterMidnightKickOffCountsForItsUtcDay", zone, events,
+        cases.push_back({"AfterMidnightKickOffCountsForItsUtcDay",
+                         zone,
+                         events,
                          {week(1, "2024-08-21T00:00:00Z", "2024-08-21T23:59:59Z"),
                           week(2, "2024-08-23T00:00:00Z", "2024-08-24T23:59:59Z")}});
     }
     // Sunday to Tuesday across the end of summer time is still two days
     // apart; counted in local days it would shrink to one and merge rounds.
     for (const char* zone : {"Europe/London", "Europe/Berlin"}) {
-        cases.push_back({"EndOfSummerTimeKeepsRoundsApart", zone,
-                         days({{"2024-10-26", 5}, {"2024-10-27", 5}, {"2024-10-29", 5}, {"2024-10-30", 5}}),
-                         {week(1, "2024-10-26T00:00:00Z", "2024-10-27T23:59:59Z"),
-                          week(2, "2024-10-29T00:00:00Z", "2024-10-30T23:59:59Z")}});
+        cases.push_back(
+            {"EndOfSummerTimeKeepsRoundsApart",
+             zone,
+             days({{"2024-10-26", 5}, {"2024-10-27", 5}, {"2024-10-29", 5}, {"2024-10-30", 5}}),
+             {week(1, "2024-10-26T00:00:00Z", "2024-10-27T23:59:59Z"),
+              week(2, "2024-10-29T00:00:00Z", "2024-10-30T23:59:59Z")}});
     }
     return cases;
 }
@@ -113,7 +140,10 @@ TEST_P(MatchWeekTable, Computes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MatchWeekTable, testing::ValuesIn(tableCases()),
-                         [](const auto& param) { return std::string(param.param.name) + "_" + std::to_string(param.index); });
+                         [](const auto& param) {
+                             return std::string(param.param.name) + "_" +
+                                    std::to_string(param.index);
+                         });
 
 struct MethodCase {
     int events;
@@ -172,7 +202,8 @@ TEST(MatchWeekCap, ThirtyNineClustersMergeTheClosestPair) {
     // more 23:59:59 on top of the last day's end.
     EXPECT_EQ(weeks[9], week(10, "2024-10-19T00:00:00Z", "2024-10-23T23:59:58Z"));
     EXPECT_EQ(weeks[10].startDate, at("2024-10-29T00:00:00Z"));
-    for (std::size_t k = 0; k < weeks.size(); ++k) EXPECT_EQ(weeks[k].number, static_cast<std::int64_t>(k) + 1);
+    for (std::size_t k = 0; k < weeks.size(); ++k)
+        EXPECT_EQ(weeks[k].number, static_cast<std::int64_t>(k) + 1);
 }
 
 TEST(MatchWeekCap, EqualGapsMergeTheEarliestPair) {

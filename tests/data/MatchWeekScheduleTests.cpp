@@ -29,23 +29,26 @@ const std::vector<MatchWeek> kTwoWeeks{{1, at("2024-08-16T00:00:00Z"), at("2024-
 // A one-match season as the backend sends it, and the table computed from it.
 const char* const kSeasonBody =
     R"({"events":[{"id":"1","date":"2024-08-16T19:00Z","week":{"number":1},"competitions":[]}]})";
-const std::vector<MatchWeek> kSeasonTable{{1, at("2024-08-16T19:00:00Z"), at("2024-08-17T18:59:59Z")}};
+const std::vector<MatchWeek> kSeasonTable{
+    {1, at("2024-08-16T19:00:00Z"), at("2024-08-17T18:59:59Z")}};
 
 void setModificationTime(const std::filesystem::path& file, Instant t) {
     const auto sys = std::chrono::system_clock::time_point(
-        std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::duration<double>(t)));
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::duration<double>(t)));
     std::filesystem::last_write_time(file, std::chrono::file_clock::from_sys(sys));
 }
 
 class ScheduleTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        m_server.server().Get("/api/epl/schedule", [this](const httplib::Request&, httplib::Response& res) {
-            ++m_requests;
-            std::lock_guard lock(m_mutex);
-            res.status = m_status;
-            res.set_content(m_body, "application/json");
-        });
+        m_server.server().Get("/api/epl/schedule",
+                              [this](const httplib::Request&, httplib::Response& res) {
+                                  ++m_requests;
+                                  std::lock_guard lock(m_mutex);
+                                  res.status = m_status;
+                                  res.set_content(m_body, "application/json");
+                              });
         m_server.start();
         m_schedule = makeSchedule(m_server.url());
     }
@@ -67,7 +70,8 @@ protected:
 
     /// Runs `call` with a recording completion and waits for it on the main
     /// scheduler; returns the result.
-    Result<std::vector<MatchWeek>> run(void (MatchWeekSchedule::*call)(MatchWeekSchedule::Completion)) {
+    Result<std::vector<MatchWeek>> run(
+        void (MatchWeekSchedule::*call)(MatchWeekSchedule::Completion)) {
         std::optional<Result<std::vector<MatchWeek>>> got;
         ((*m_schedule).*call)([&](Result<std::vector<MatchWeek>> r) { got = std::move(r); });
         EXPECT_TRUE(m_main->runUntil([&] { return got.has_value(); }));
@@ -121,7 +125,8 @@ struct BadFileCase {
     std::string bytes;
 };
 
-class ScheduleBadCacheFile : public ScheduleTest, public testing::WithParamInterface<BadFileCase> {};
+class ScheduleBadCacheFile : public ScheduleTest,
+                             public testing::WithParamInterface<BadFileCase> {};
 
 // A broken file is refetched and replaced; it never blocks the next start.
 TEST_P(ScheduleBadCacheFile, IsFetchedAgainAndReplaced) {
@@ -133,15 +138,17 @@ TEST_P(ScheduleBadCacheFile, IsFetchedAgainAndReplaced) {
     EXPECT_EQ(decodeMatchWeeks(test::readFile(m_schedule->cacheFile())), kSeasonTable);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, ScheduleBadCacheFile,
-                         testing::Values(BadFileCase{"Truncated", encodeMatchWeeks(kTwoWeeks).substr(0, 40)},
-                                         BadFileCase{"NotJson", "<html>cache</html>"},
-                                         BadFileCase{"Object", R"({"number":1,"startDate":0,"endDate":1})"},
-                                         BadFileCase{"TextNumber", R"([{"number":"1","startDate":0,"endDate":1}])"},
-                                         BadFileCase{"FractionalNumber", R"([{"number":1.5,"startDate":0,"endDate":1}])"},
-                                         BadFileCase{"MissingKey", R"([{"number":1,"startDate":0}])"},
-                                         BadFileCase{"EmptyArray", "[]"}, BadFileCase{"Empty", ""}),
-                         [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Files, ScheduleBadCacheFile,
+    testing::Values(BadFileCase{"Truncated", encodeMatchWeeks(kTwoWeeks).substr(0, 40)},
+                    BadFileCase{"NotJson", "<html>cache</html>"},
+                    BadFileCase{"Object", R"({"number":1,"startDate":0,"endDate":1})"},
+                    BadFileCase{"TextNumber", R"([{"number":"1","startDate":0,"endDate":1}])"},
+                    BadFileCase{"FractionalNumber",
+                                R"([{"number":1.5,"startDate":0,"endDate":1}])"},
+                    BadFileCase{"MissingKey", R"([{"number":1,"startDate":0}])"},
+                    BadFileCase{"EmptyArray", "[]"}, BadFileCase{"Empty", ""}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(ScheduleTest, CacheFileCountsFromTwoThousandOne) {
     ASSERT_TRUE(run(&MatchWeekSchedule::fetchAndBuild).ok());
@@ -186,15 +193,16 @@ TEST_P(ScheduleAnswer, KeepsThePreviousTableOnFailure) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, ScheduleAnswer,
-    testing::Values(FailureCase{"Status500WithSeason", 500, kSeasonBody, "", ""},
-                    FailureCase{"NoEventsKey", 200, "{}", "Schedule", "No season data from ESPN"},
-                    FailureCase{"NoEvents", 200, R"({"events":[]})", "Schedule", "No season data from ESPN"},
-                    FailureCase{"NotJson", 200, "<html>", "Schedule", "No season data from ESPN"},
-                    FailureCase{"Empty", 204, "", "Schedule", "No season data from ESPN"},
-                    FailureCase{"NotFound", 404, "Not Found", "Schedule", "No season data from ESPN"},
-                    FailureCase{"NoUsableDay", 200,
-                                R"({"events":[{"id":"1","date":"soon","competitions":[]}]})", "Schedule",
-                                "No season data from ESPN"}),
+    testing::Values(
+        FailureCase{"Status500WithSeason", 500, kSeasonBody, "", ""},
+        FailureCase{"NoEventsKey", 200, "{}", "Schedule", "No season data from ESPN"},
+        FailureCase{"NoEvents", 200, R"({"events":[]})", "Schedule", "No season data from ESPN"},
+        FailureCase{"NotJson", 200, "<html>", "Schedule", "No season data from ESPN"},
+        FailureCase{"Empty", 204, "", "Schedule", "No season data from ESPN"},
+        FailureCase{"NotFound", 404, "Not Found", "Schedule", "No season data from ESPN"},
+        FailureCase{"NoUsableDay", 200,
+                    R"({"events":[{"id":"1","date":"soon","competitions":[]}]})", "Schedule",
+                    "No season data from ESPN"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(ScheduleTest, TransportErrorArrivesOnTheMainScheduler) {
@@ -206,7 +214,8 @@ TEST_F(ScheduleTest, TransportErrorArrivesOnTheMainScheduler) {
 }
 
 TEST_F(ScheduleTest, InvalidBackendUrlFailsAtOnce) {
-    for (const char* base : {"", "not a url", "ftp://example.org", "http://", "http://exa mple.org"}) {
+    for (const char* base :
+         {"", "not a url", "ftp://example.org", "http://", "http://exa mple.org"}) {
         m_schedule = makeSchedule(base);
         std::optional<Result<std::vector<MatchWeek>>> got;
         m_schedule->load([&](Result<std::vector<MatchWeek>> r) { got = std::move(r); });
@@ -220,8 +229,8 @@ TEST_F(ScheduleTest, UnwritableCachesFolderStillDeliversTheTable) {
     // The caches folder is a file: nothing can be created under it.
     test::TempDir other;
     test::writeFile(other.path() / "cache", "not a folder");
-    m_schedule = std::make_shared<MatchWeekSchedule>(m_http, m_server.url(), std::make_shared<FixedPaths>(other.path()),
-                                                     m_clock, m_main);
+    m_schedule = std::make_shared<MatchWeekSchedule>(
+        m_http, m_server.url(), std::make_shared<FixedPaths>(other.path()), m_clock, m_main);
     const auto result = run(&MatchWeekSchedule::load);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value(), kSeasonTable);
@@ -238,15 +247,17 @@ class ScheduleLookup : public ScheduleTest, public testing::WithParamInterface<L
 TEST_P(ScheduleLookup, FindsTheCurrentWeek) {
     writeCache(encodeMatchWeeks(kTwoWeeks), 0);
     m_schedule->load([](Result<std::vector<MatchWeek>>) {});
-    EXPECT_EQ(m_schedule->currentWeekNumber(at(GetParam().at)), GetParam().expected) << GetParam().at;
+    EXPECT_EQ(m_schedule->currentWeekNumber(at(GetParam().at)), GetParam().expected)
+        << GetParam().at;
 }
 
-INSTANTIATE_TEST_SUITE_P(Instants, ScheduleLookup,
-                         testing::Values(LookupCase{"2024-08-20T12:00:00Z", 2},  // gap: the coming week
-                                         LookupCase{"2024-08-10T12:00:00Z", 1},  // before the season
-                                         LookupCase{"2025-06-01T12:00:00Z", 2},  // after it
-                                         LookupCase{"2024-08-18T23:59:59Z", 1},  // end is inclusive
-                                         LookupCase{"2024-08-23T00:00:00Z", 2}));
+INSTANTIATE_TEST_SUITE_P(
+    Instants, ScheduleLookup,
+    testing::Values(LookupCase{"2024-08-20T12:00:00Z", 2},  // gap: the coming week
+                    LookupCase{"2024-08-10T12:00:00Z", 1},  // before the season
+                    LookupCase{"2025-06-01T12:00:00Z", 2},  // after it
+                    LookupCase{"2024-08-18T23:59:59Z", 1},  // end is inclusive
+                    LookupCase{"2024-08-23T00:00:00Z", 2}));
 
 TEST_F(ScheduleTest, LookupsOnEmptyAndDuplicatedTables) {
     EXPECT_EQ(m_schedule->currentWeekNumber(kNow), 1);

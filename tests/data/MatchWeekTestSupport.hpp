@@ -29,7 +29,8 @@ inline ESPNEvent event(const std::string& date, std::optional<std::int64_t> week
 
 /// `count` events on one day ("yyyy-MM-dd"), kicking off at `hhmm` UTC.
 inline void addMatches(std::vector<ESPNEvent>& events, const std::string& day, int count,
-                       std::optional<std::int64_t> week = std::nullopt, const std::string& hhmm = "15:00") {
+                       std::optional<std::int64_t> week = std::nullopt,
+                       const std::string& hhmm = "15:00") {
     for (int i = 0; i < count; ++i) events.push_back(event(day + "T" + hhmm + "Z", week));
 }
 
@@ -41,15 +42,16 @@ inline Instant at(const std::string& iso) {
 
 /// Sets ICU's default time zone (the "user's zone") for one scope.
 class ScopedTimeZone {
-public:
+  public:
     explicit ScopedTimeZone(const char* id) : m_saved(icu::TimeZone::createDefault()) {
-        icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(id)));
+        icu::TimeZone::adoptDefault(
+            icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(id)));
     }
     ~ScopedTimeZone() { icu::TimeZone::adoptDefault(m_saved.release()); }
     ScopedTimeZone(const ScopedTimeZone&) = delete;
     ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
 
-private:
+  private:
     std::unique_ptr<icu::TimeZone> m_saved;
 };
 
@@ -57,7 +59,7 @@ private:
 
 namespace fixtora {
 inline void PrintTo(const MatchWeek& w, std::ostream* os) {
-    *os << "{" << w.number << ", " << formatInternetDateTime(w.startDate) << ", " << formatInternetDateTime(w.endDate)
-        << "}";
+    *os << "{" << w.number << ", " << formatInternetDateTime(w.startDate) << ", "
+        << formatInternetDateTime(w.endDate) << "}";
 }
 }  // namespace fixtora

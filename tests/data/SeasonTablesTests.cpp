@@ -7,8 +7,8 @@
 #include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 #include <unicode/gregocal.h>
+#include <nlohmann/json.hpp>
 
 #include <map>
 
@@ -28,8 +28,9 @@ std::string utcDate(const std::string& day, const std::string& time) {
     std::unique_ptr<icu::TimeZone> london(icu::TimeZone::createTimeZone("Europe/London"));
     icu::GregorianCalendar cal(*london, status);
     cal.clear();
-    cal.set(std::stoi(day.substr(0, 4)), std::stoi(day.substr(5, 2)) - 1, std::stoi(day.substr(8, 2)),
-            std::stoi(time.substr(0, 2)), std::stoi(time.substr(3, 2)), 0);
+    cal.set(std::stoi(day.substr(0, 4)), std::stoi(day.substr(5, 2)) - 1,
+            std::stoi(day.substr(8, 2)), std::stoi(time.substr(0, 2)), std::stoi(time.substr(3, 2)),
+            0);
     const UDate ms = cal.getTime(status);
     if (U_FAILURE(status)) throw std::runtime_error("bad local time " + day + " " + time);
     const auto iso = formatInternetDateTime(ms / 1000.0);  // ...T19:00:00Z
@@ -41,7 +42,8 @@ std::vector<SeasonMatch> loadSeason(const std::string& file, bool weekNumbers) {
     std::vector<SeasonMatch> matches;
     for (const auto& m : doc.at("matches")) {
         SeasonMatch s;
-        s.round = std::stoi(m.at("round").get<std::string>().substr(std::string("Matchday ").size()));
+        s.round =
+            std::stoi(m.at("round").get<std::string>().substr(std::string("Matchday ").size()));
         s.event.id = std::to_string(matches.size());
         s.event.date = utcDate(m.at("date").get<std::string>(), m.value("time", std::string()));
         if (weekNumbers) s.event.week = ESPNWeek{s.round};
@@ -109,19 +111,23 @@ TEST_P(SeasonTable, HasThirtyEightWeeksInEveryZone) {
         }
     } else {
         // Date clusters never overlap and every match day lies in one of them.
-        for (std::size_t k = 1; k < london.size(); ++k) EXPECT_LT(london[k - 1].endDate, london[k].startDate);
+        for (std::size_t k = 1; k < london.size(); ++k)
+            EXPECT_LT(london[k - 1].endDate, london[k].startDate);
         for (const auto& m : matches) {
             const Instant day = test::at(m.event.date.substr(0, 10) + "T00:00:00Z");
-            const auto holds = [&](const MatchWeek& w) { return w.startDate <= day && day <= w.endDate; };
+            const auto holds = [&](const MatchWeek& w) {
+                return w.startDate <= day && day <= w.endDate;
+            };
             EXPECT_EQ(std::count_if(london.begin(), london.end(), holds), 1) << m.event.date;
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seasons, SeasonTable,
-                         testing::Values(SeasonCase{kSeasons[0], true}, SeasonCase{kSeasons[0], false},
-                                         SeasonCase{kSeasons[1], true}, SeasonCase{kSeasons[1], false},
-                                         SeasonCase{kSeasons[2], true}, SeasonCase{kSeasons[2], false}));
+INSTANTIATE_TEST_SUITE_P(
+    Seasons, SeasonTable,
+    testing::Values(SeasonCase{kSeasons[0], true}, SeasonCase{kSeasons[0], false},
+                    SeasonCase{kSeasons[1], true}, SeasonCase{kSeasons[1], false},
+                    SeasonCase{kSeasons[2], true}, SeasonCase{kSeasons[2], false}));
 
 // Without week numbers, a season whose rounds are played in turn gives back
 // its own rounds: the k-th week holds matchday k's matches.
@@ -139,8 +145,9 @@ TEST(SeasonTables, DateClustersFollowTheRoundsOfARegularSeason) {
     }
     for (const auto& w : weeks) {
         const auto& rounds = roundsPerWeek[w.number];
-        const auto bulk = std::max_element(rounds.begin(), rounds.end(),
-                                           [](const auto& a, const auto& b) { return a.second < b.second; });
+        const auto bulk =
+            std::max_element(rounds.begin(), rounds.end(),
+                             [](const auto& a, const auto& b) { return a.second < b.second; });
         ASSERT_NE(bulk, rounds.end());
         EXPECT_EQ(bulk->first, w.number);
     }

@@ -29,7 +29,8 @@ int run(const std::vector<std::string>& args) {
     }
     const auto& events = decoded.value().events;
     if (!events || events->empty()) {
-        std::cerr << "fixtora-inspect: the document has no events, so there is no season to divide into matchweeks\n";
+        std::cerr << "fixtora-inspect: the document has no events, so there is no season to divide "
+                     "into matchweeks\n";
         return 1;
     }
     Json weeks = Json::array();
@@ -39,7 +40,8 @@ int run(const std::vector<std::string>& args) {
                              {"endDate", formatInternetDateTime(w.endDate)}});
     }
     const Json out{
-        {"method", matchWeekMethod(*events) == MatchWeekMethod::WeekNumber ? "weekNumber" : "dateCluster"},
+        {"method",
+         matchWeekMethod(*events) == MatchWeekMethod::WeekNumber ? "weekNumber" : "dateCluster"},
         {"weeks", std::move(weeks)},
     };
     std::cout << out.dump(2) << "\n";
