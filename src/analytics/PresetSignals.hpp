@@ -28,7 +28,7 @@ public:
     void coreFeatureUsed(const std::string& featureName, const Parameters& parameters = {},
                          const UserID& customUserID = {}) const;
     void paywallShown(const std::string& reason, const Parameters& parameters = {}, const UserID& customUserID = {}) const;
-    void referralSent(int receiversCount = 1, const std::optional<std::string>& kind = std::nullopt,
+    void referralSent(int receiversCount, const std::optional<std::string>& kind = std::nullopt,
                       const Parameters& parameters = {}, const UserID& customUserID = {}) const;
     /// Only ratings 0 to 10 are sent; others log "Rating must be between 0 and 10".
     void userRatingSubmitted(int rating, const std::optional<std::string>& comment = std::nullopt,
@@ -69,7 +69,7 @@ void coreFeatureUsed(const std::string& featureName, const PresetParameters& par
                      const std::optional<std::string>& customUserID = std::nullopt);
 void paywallShown(const std::string& reason, const PresetParameters& parameters = {},
                   const std::optional<std::string>& customUserID = std::nullopt);
-void referralSent(int receiversCount = 1, const std::optional<std::string>& kind = std::nullopt,
+void referralSent(int receiversCount, const std::optional<std::string>& kind = std::nullopt,
                   const PresetParameters& parameters = {}, const std::optional<std::string>& customUserID = std::nullopt);
 void userRatingSubmitted(int rating, const std::optional<std::string>& comment = std::nullopt,
                          const PresetParameters& parameters = {},
