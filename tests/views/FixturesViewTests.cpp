@@ -422,6 +422,29 @@ TEST_F(FixturesViewTest, RefreshKeepsRowsExpandedAndTheScrollPosition) {
     EXPECT_TRUE(first->isFavouriteMatch());
 }
 
+TEST_F(FixturesViewTest, DayHeaderStaysPinnedWhileItsRowsScrollUnderIt) {
+    make();
+    view->show();
+    loadWeek(12, weekEvents(*world, 12, 14));
+    QApplication::processEvents();
+    auto* list = view->matchList();
+    const auto headers = list->headers();
+    ASSERT_GE(headers.size(), 3u);
+    const int second = headers[1]->y();
+    const int height = headers[0]->height();
+
+    list->verticalScrollBar()->setValue(second - height - 10);  // inside the first day
+    EXPECT_EQ(headers[0]->y(), list->scrollPosition());
+    EXPECT_EQ(headers[1]->y(), second);
+
+    list->verticalScrollBar()->setValue(second - height / 2);  // the next day pushes it up
+    EXPECT_EQ(headers[0]->y(), second - height);
+    EXPECT_EQ(headers[1]->y(), second);
+
+    list->verticalScrollBar()->setValue(second + 20);  // the next day took over
+    EXPECT_EQ(headers[1]->y(), second + 20);
+}
+
 TEST_F(FixturesViewTest, AnotherMatchweekStartsAFreshList) {
     make();
     view->show();
