@@ -8,9 +8,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <atomic>
-#include <set>
-#include <thread>
 
 using namespace analytics;
 using analytics::test::RecordingLog;
@@ -94,13 +91,6 @@ TEST_F(SignalCacheTest, BackupWritesEveryElementAndTheNextCacheLoadsThemAndDelet
     EXPECT_EQ(reloaded->pop(), written);
 }
 
-TEST_F(SignalCacheTest, BackupPutsSignalsInFlightFirst) {
-    auto cache = makeCache();
-    cache->push(signal(2));
-    ASSERT_TRUE(cache->backupCache({signal(0), signal(1)}));
-    EXPECT_EQ(types(makeCache()->pop()), (std::vector<std::string>{"s0", "s1", "s2"}));
-}
-
 TEST_F(SignalCacheTest, AFailedBackupKeepsTheQueue) {
     writeFile(m_dir / "Fixtora", "a file where the folder should be");
     auto cache = makeCache();
@@ -148,42 +138,3 @@ TEST_F(SignalCacheTest, LoadsAHundredThousandEntries) {
     EXPECT_EQ(cache->pop().front().type, "s0");
 }
 
-TEST_F(SignalCacheTest, WithoutAFileNothingIsReadOrWritten) {
-    std::filesystem::create_directories(m_file.parent_path());
-    writeFile(m_file, "[]");
-    Cache cache(m_log.handler(), std::nullopt);
-    cache.push(signal(0));
-    EXPECT_FALSE(cache.backupCache());
-    EXPECT_EQ(readFile(m_file), "[]");
-    EXPECT_EQ(cache.count(), 1u);
-}
-
-TEST_F(SignalCacheTest, ConcurrentPushesPopsAndPushBacksKeepEverySignalOnce) {
-    auto cache = makeCache();
-    constexpr int kThreads = 6;
-    constexpr int kPerThread = 500;
-    std::atomic<bool> pushing{true};
-    std::vector<SignalPostBody> delivered;
-    std::thread popper([&] {
-        int round = 0;
-        while (pushing || cache->count() > 0) {
-            auto batch = cache->pop();
-            if (++round % 3 == 0) {
-                cache->push(std::move(batch));  // "failed": back at the end
-            } else {
-                delivered.insert(delivered.end(), batch.begin(), batch.end());
-            }
-        }
-    });
-    std::vector<std::thread> pushers;
-    for (int t = 0; t < kThreads; ++t)
-        pushers.emplace_back([&, t] {
-            for (int i = 0; i < kPerThread; ++i) cache->push(signal(t * kPerThread + i));
-        });
-    for (auto& p : pushers) p.join();
-    pushing = false;
-    popper.join();
-    std::set<std::string> seen;
-    for (const auto& s : delivered) EXPECT_TRUE(seen.insert(s.type).second) << s.type;
-    EXPECT_EQ(seen.size(), static_cast<std::size_t>(kThreads * kPerThread));
-}
