@@ -442,12 +442,12 @@ TEST_F(DemoBackendTest, RefusesAPortInUse) {
 }
 
 TEST(FaultSpecTest, ParsesCommandLineFaults) {
-    auto spec = FaultSpec::parse("scoreboard:status=503,delay=2.5");
-    ASSERT_TRUE(spec.ok());
-    EXPECT_EQ(spec.value().endpoint, Endpoint::Scoreboard);
-    EXPECT_EQ(spec.value().fault.status, 503);
-    EXPECT_EQ(spec.value().fault.delaySeconds, 2.5);
-    auto merged = FaultSpec::parse("scoreboard:drop", {{Endpoint::Scoreboard, spec.value().fault}});
+    auto parsed = FaultSpec::parse("scoreboard:status=503,delay=2.5");
+    ASSERT_TRUE(parsed.ok());
+    EXPECT_EQ(parsed.value().endpoint, Endpoint::Scoreboard);
+    EXPECT_EQ(parsed.value().fault.status, 503);
+    EXPECT_EQ(parsed.value().fault.delaySeconds, 2.5);
+    auto merged = FaultSpec::parse("scoreboard:drop", {{Endpoint::Scoreboard, parsed.value().fault}});
     ASSERT_TRUE(merged.ok());
     EXPECT_TRUE(merged.value().fault.dropConnection);
     EXPECT_EQ(merged.value().fault.status, 503);

@@ -25,9 +25,9 @@ constexpr Instant kKickOff = 1723903200;
 const DateContext kUtc{"en_GB", "UTC"};
 const DateContext kNewYork{"en_US", "America/New_York"};
 
-MatchRowView row(const MatchSpec& spec, std::optional<std::string> favourite = std::nullopt,
+MatchRowView row(const MatchSpec& fixture, std::optional<std::string> favourite = std::nullopt,
                  DateContext dates = kUtc) {
-    return MatchRowView(match(spec), std::move(favourite), nullptr, std::move(dates));
+    return MatchRowView(match(fixture), std::move(favourite), nullptr, std::move(dates));
 }
 
 // ---------------------------------------------------------------------------
@@ -35,7 +35,7 @@ MatchRowView row(const MatchSpec& spec, std::optional<std::string> favourite = s
 
 struct StatusCase {
     const char* name;
-    MatchSpec spec;
+    MatchSpec fixture;
     QString icon;
     QString centre;
     bool expandable;
@@ -45,7 +45,7 @@ class RowStatusTest : public ::testing::TestWithParam<StatusCase> {};
 
 TEST_P(RowStatusTest, DrawsAndTapsByStatus) {
     const auto& c = GetParam();
-    auto r = MatchRowView(match(c.spec), std::nullopt, nullptr, kUtc);
+    auto r = MatchRowView(match(c.fixture), std::nullopt, nullptr, kUtc);
     EXPECT_EQ(r.statusIcon(), c.icon);
     EXPECT_EQ(r.centreText(), c.centre);
     EXPECT_EQ(r.isExpandable(), c.expandable);
@@ -145,19 +145,19 @@ TEST(RowTest, MissingSidesAndCompetitionsDrawPlaceholders) {
 // Favourite: bold abbreviation and yellow tint.
 
 TEST(RowTest, FavouriteSideIsBoldAndTheRowTinted) {
-    const MatchSpec spec{.id = "1", .kickOff = kKickOff, .home = kArs, .away = kChe};
-    auto none = row(spec);
+    const MatchSpec fixture{.id = "1", .kickOff = kKickOff, .home = kArs, .away = kChe};
+    auto none = row(fixture);
     EXPECT_FALSE(none.isFavouriteMatch());
     EXPECT_EQ(none.homeWeight(), QFont::Medium);
     EXPECT_EQ(none.awayWeight(), QFont::Medium);
 
-    auto away = row(spec, kChe.id);
+    auto away = row(fixture, kChe.id);
     EXPECT_TRUE(away.isFavouriteMatch());
     EXPECT_EQ(away.homeWeight(), QFont::Medium);
     EXPECT_EQ(away.awayWeight(), QFont::Bold);
     EXPECT_EQ(away.awayAbbreviationLabel()->font().weight(), QFont::Bold);
 
-    auto other = row(spec, "id-LIV");
+    auto other = row(fixture, "id-LIV");
     EXPECT_FALSE(other.isFavouriteMatch());
 
     // An absent side with no favourite compares equal: bold, as it always was.
