@@ -44,18 +44,18 @@ std::string isoDate(Instant instant) {
     return text;
 }
 
-ESPNEvent match(const MatchSpec& spec) {
+ESPNEvent match(const MatchSpec& fixture) {
     ESPNEvent event;
-    event.id = spec.id;
-    event.date = spec.unparsableDate ? "soon" : isoDate(spec.kickOff);
+    event.id = fixture.id;
+    event.date = fixture.unparsableDate ? "soon" : isoDate(fixture.kickOff);
     ESPNCompetition competition;
-    competition.status.type.name = spec.status;
+    competition.status.type.name = fixture.status;
     competition.status.type.completed =
-        spec.completed || spec.status == "STATUS_FULL_TIME" || spec.status == "STATUS_FINAL";
-    competition.status.type.shortDetail = spec.shortDetail;
-    if (spec.home) competition.competitors.push_back({"home", *spec.home, spec.homeScore, std::nullopt});
-    if (spec.away) competition.competitors.push_back({"away", *spec.away, spec.awayScore, std::nullopt});
-    if (!spec.details.empty()) competition.details = spec.details;
+        fixture.completed || fixture.status == "STATUS_FULL_TIME" || fixture.status == "STATUS_FINAL";
+    competition.status.type.shortDetail = fixture.shortDetail;
+    if (fixture.home) competition.competitors.push_back({"home", *fixture.home, fixture.homeScore, std::nullopt});
+    if (fixture.away) competition.competitors.push_back({"away", *fixture.away, fixture.awayScore, std::nullopt});
+    if (!fixture.details.empty()) competition.details = fixture.details;
     event.competitions.push_back(std::move(competition));
     return event;
 }

@@ -55,7 +55,7 @@ struct MatchSpec {
     bool completed = false;
     bool unparsableDate = false;
 };
-ESPNEvent match(const MatchSpec& spec);
+ESPNEvent match(const MatchSpec& fixture);
 
 /// "2024-08-17T14:00Z" for an instant.
 std::string isoDate(Instant instant);
