@@ -78,9 +78,9 @@ Result<FaultSpec> FaultSpec::parse(std::string_view text, const std::map<Endpoin
     if (!endpoint)
         return specError("unknown endpoint \"" + std::string(text.substr(0, colon)) +
                          "\" (expected schedule, scoreboard, crest, ingest or feed)");
-    FaultSpec spec;
-    spec.endpoint = *endpoint;
-    if (const auto it = earlier.find(*endpoint); it != earlier.end()) spec.fault = it->second;
+    FaultSpec parsed;
+    parsed.endpoint = *endpoint;
+    if (const auto it = earlier.find(*endpoint); it != earlier.end()) parsed.fault = it->second;
     std::string_view rest = text.substr(colon + 1);
     if (rest.empty()) return specError("invalid fault \"" + std::string(text) + "\": no field after the colon");
     while (!rest.empty()) {
@@ -91,9 +91,9 @@ Result<FaultSpec> FaultSpec::parse(std::string_view text, const std::map<Endpoin
         const std::string_view name = field.substr(0, eq);
         const std::optional<std::string_view> value =
             eq == std::string_view::npos ? std::nullopt : std::optional<std::string_view>(field.substr(eq + 1));
-        if (auto problem = applyFaultField(spec.fault, name, value); !problem.empty()) return specError(problem);
+        if (auto problem = applyFaultField(parsed.fault, name, value); !problem.empty()) return specError(problem);
     }
-    return spec;
+    return parsed;
 }
 
 }  // namespace fixtora::demo

@@ -26,7 +26,7 @@ constexpr const char* kUsage =
     "  --seed N              seed of scores and scorers (default 1)\n"
     "  --no-week-numbers     leave the week numbers out of the schedule\n"
     "  --latest-version V    version offered by the update feed (default 0.1.0)\n"
-    "  --fault SPEC          inject a fault, e.g. scoreboard:status=503, schedule:delay=20,\n"
+    "  --fault FAULT         inject a fault, e.g. scoreboard:status=503, schedule:delay=20,\n"
     "                        crest:malformed, ingest:drop (endpoints: schedule, scoreboard,\n"
     "                        crest, ingest, feed); repeat for several endpoints\n"
     "  --log                 print one line per request on stderr\n"
@@ -81,9 +81,9 @@ int main(int argc, char** argv) {
             options.latestVersion = std::string(v);
         } else if (arg == "--fault") {
             if (!value(v)) return usageError("--fault needs ENDPOINT:FIELD[,FIELD...]");
-            auto spec = FaultSpec::parse(v, faults);
-            if (!spec) return usageError(spec.error().description);
-            faults[spec.value().endpoint] = spec.value().fault;
+            auto parsed = FaultSpec::parse(v, faults);
+            if (!parsed) return usageError(parsed.error().description);
+            faults[parsed.value().endpoint] = parsed.value().fault;
         } else if (arg == "--log") {
             options.logRequests = true;
         } else {
