@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/ApplicationMain.hpp"
 
+#include "app/PerfLog.hpp"
 #include "app/SingleInstance.hpp"
 #include "platform/Paths.hpp"
 #include "platform/qt/TerminationSignals.hpp"
@@ -16,6 +17,7 @@
 namespace fixtora {
 
 int runApplication(int argc, char** argv, AppDelegate::Launch launch) {
+    PerfLog::markProcessStart();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fixtora"));
     QApplication::setOrganizationName(QStringLiteral("Fixtora"));

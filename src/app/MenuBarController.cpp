@@ -2,6 +2,7 @@
 #include "app/MenuBarController.hpp"
 
 #include "app/ContextMenu.hpp"
+#include "app/PerfLog.hpp"
 #include "app/PopupPlacement.hpp"
 #include "app/PopupWindow.hpp"
 #include "app/StatusItemFactory.hpp"
@@ -46,7 +47,13 @@ void MenuBarController::bindTitle(const TitleSubscriber& subscribe) {
     m_titleSubscription = subscribe([this](const std::string& title) { setTitle(QString::fromStdString(title)); });
 }
 
-void MenuBarController::setTitle(const QString& title) { m_item->setTitle(title); }
+void MenuBarController::setTitle(const QString& title) {
+    m_item->setTitle(title);
+    if (!m_realTitleSeen && title != QString::fromUtf8(kInitialTitle)) {
+        m_realTitleSeen = true;
+        PerfLog::mark("first real title");
+    }
+}
 
 bool MenuBarController::isPopupShown() const { return m_popup->isVisible(); }
 
@@ -63,6 +70,7 @@ void MenuBarController::togglePopup(QPoint clickPos) {
 }
 
 void MenuBarController::showPopup(QPoint clickPos) {
+    PerfLog::mark("popup requested");
     const QRect anchor = anchorFor(clickPos);
     QScreen* screen = anchor.isEmpty() ? nullptr : QGuiApplication::screenAt(anchor.center());
     if (!screen) screen = QGuiApplication::primaryScreen();

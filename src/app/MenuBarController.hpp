@@ -96,6 +96,7 @@ private:
     Subscription m_titleSubscription;
     QElapsedTimer m_closedByOutsideClick;
     bool m_hidingOnPurpose = false;
+    bool m_realTitleSeen = false;
 };
 
 }  // namespace fixtora

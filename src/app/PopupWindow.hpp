@@ -31,10 +31,12 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QWidget* m_content = nullptr;  // owned through the layout's parent
     QElapsedTimer m_hidden;
+    bool m_paintPending = false;
 };
 
 }  // namespace fixtora
