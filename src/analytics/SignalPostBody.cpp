@@ -23,16 +23,11 @@ std::string SignalPostBody::description() const {
     return AnalyticsEncoder::encode(*this).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+// The cache file keeps the wire form, except that "receivedAt" is a number
+// of seconds since 2001 rather than a date text.
 void to_json(nlohmann::json& json, const SignalPostBody& body) {
-    json = nlohmann::json::object();
+    json = AnalyticsEncoder::encode(body);
     json["receivedAt"] = body.receivedAt - fixtora::kSecondsFrom1970To2001;
-    json["appID"] = body.appID;
-    json["clientUser"] = body.clientUser;
-    json["sessionID"] = body.sessionID;
-    json["type"] = body.type;
-    if (body.floatValue && std::isfinite(*body.floatValue)) json["floatValue"] = *body.floatValue;
-    json["payload"] = body.payload;
-    json["isTestMode"] = body.isTestMode;
 }
 
 void from_json(const nlohmann::json& json, SignalPostBody& body) {
