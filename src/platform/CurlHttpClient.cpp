@@ -17,6 +17,9 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kMaxRedirects = 5;
+// Longest sleep of the engine thread when nothing is in flight; new requests
+// and shutdown wake it at once.
+constexpr long kIdlePollMs = 3600L * 1000;
 
 Error transportError(int code, const std::string& text) { return Error{kHttpErrorDomain, code, text}; }
 
@@ -170,7 +173,13 @@ private:
             while (CURLMsg* msg = curl_multi_info_read(m_multi, &queued)) {
                 if (msg->msg == CURLMSG_DONE) completed(msg->easy_handle, msg->data.result);
             }
-            curl_multi_poll(m_multi, nullptr, 0, 1000, nullptr);
+            // Sleep until curl's own next deadline, or, with nothing in
+            // flight, until a new request wakes us: an idle client costs no
+            // wake-ups at all.
+            long timeoutMs = -1;
+            curl_multi_timeout(m_multi, &timeoutMs);
+            if (timeoutMs < 0) timeoutMs = m_active.empty() ? kIdlePollMs : 1000;
+            curl_multi_poll(m_multi, nullptr, 0, static_cast<int>(std::min(timeoutMs, kIdlePollMs)), nullptr);
         }
     }
 
