@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/ManualScheduler.hpp"
 
+#include "platform/FlagTimer.hpp"
+
 #include <atomic>
 
 namespace fixtora {
@@ -9,16 +11,6 @@ struct ManualScheduler::TimerState {
     Task task;
     double interval = 0;  // 0 for one-shot timers
     std::atomic<bool> valid{true};
-};
-
-class ManualScheduler::TimerImpl final : public Timer {
-public:
-    explicit TimerImpl(std::shared_ptr<TimerState> state) : m_state(std::move(state)) {}
-    void invalidate() override { m_state->valid = false; }
-    bool isValid() const override { return m_state->valid; }
-
-private:
-    std::shared_ptr<TimerState> m_state;
 };
 
 ManualScheduler::ManualScheduler(std::shared_ptr<SettableClock> clock)
@@ -50,7 +42,8 @@ std::shared_ptr<Timer> ManualScheduler::addTimer(double delay, double interval, 
     state->interval = interval;
     std::lock_guard lock(m_mutex);
     m_timers.emplace(Key{now() + (delay > 0 ? delay : 0), m_seq++}, state);
-    return std::make_shared<TimerImpl>(state);
+    // The timer shares the state's flag (and keeps the state alive with it).
+    return std::make_shared<FlagTimer>(std::shared_ptr<std::atomic<bool>>(state, &state->valid));
 }
 
 bool ManualScheduler::isCurrent() const { return std::this_thread::get_id() == m_owner; }

@@ -58,7 +58,6 @@ public:
 
 private:
     struct TimerState;
-    class TimerImpl;
     using Key = std::pair<double, std::uint64_t>;
 
     std::shared_ptr<Timer> addTimer(double delay, double interval, Task task);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/WorkerScheduler.hpp"
 
+#include "platform/FlagTimer.hpp"
+
 #include <atomic>
 #include <future>
 
@@ -10,16 +12,6 @@ struct WorkerScheduler::TimerState {
     Task task;
     std::chrono::nanoseconds interval{0};
     std::atomic<bool> valid{true};
-};
-
-class WorkerScheduler::TimerImpl final : public Timer {
-public:
-    explicit TimerImpl(std::shared_ptr<TimerState> state) : m_state(std::move(state)) {}
-    void invalidate() override { m_state->valid = false; }
-    bool isValid() const override { return m_state->valid; }
-
-private:
-    std::shared_ptr<TimerState> m_state;
 };
 
 WorkerScheduler::WorkerScheduler(std::string name) : m_name(std::move(name)) {
@@ -69,7 +61,8 @@ std::shared_ptr<Timer> WorkerScheduler::addTimer(double delay, double interval, 
         m_timers.emplace(Key{due, m_seq++}, state);
     }
     m_cv.notify_all();
-    return std::make_shared<TimerImpl>(state);
+    // The timer shares the state's flag (and keeps the state alive with it).
+    return std::make_shared<FlagTimer>(std::shared_ptr<std::atomic<bool>>(state, &state->valid));
 }
 
 bool WorkerScheduler::isCurrent() const { return std::this_thread::get_id() == m_thread.get_id(); }

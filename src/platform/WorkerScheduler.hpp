@@ -38,7 +38,6 @@ public:
 
 private:
     struct TimerState;
-    class TimerImpl;
     using TimePoint = std::chrono::steady_clock::time_point;
     using Key = std::pair<TimePoint, std::uint64_t>;
 
