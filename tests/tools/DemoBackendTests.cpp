@@ -343,11 +343,38 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"ScheduleMalformed", Endpoint::Schedule, "/api/epl/schedule", {0, 0, true, false}, 200, false},
         FaultCase{"ScoreboardDrop", Endpoint::Scoreboard, "/api/epl/scoreboard?dates=20261205", {0, 0, false, true}, 0, false},
         FaultCase{"ScoreboardDelay", Endpoint::Scoreboard, "/api/epl/scoreboard?dates=20261205", {0, 2.0, false, false}, 0, false},
+        FaultCase{"ScoreboardTruncated", Endpoint::Scoreboard, "/api/epl/scoreboard?dates=20261205", {0, 0, false, false, true}, 0, false},
+        FaultCase{"CrestTruncated", Endpoint::Crest, "/crests/BRA.png", {0, 0, false, false, true}, 0, false},
         FaultCase{"CrestMalformed", Endpoint::Crest, "/crests/BRA.png", {0, 0, true, false}, 200, false},
         FaultCase{"IngestUnauthorised", Endpoint::Ingest, "/v2/", {401, 0, false, false}, 401, false},
         FaultCase{"IngestTooLarge", Endpoint::Ingest, "/v2/namespace/ns/", {413, 0, false, false}, 413, false},
         FaultCase{"FeedMalformedError", Endpoint::UpdateFeed, "/updates/feed.json", {500, 0, true, false}, 500, false}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST_F(DemoBackendTest, HugeBodiesStreamUntilTheClientStopsReading) {
+    startBackend();
+    Fault huge;
+    huge.hugeBodyMegabytes = 1;
+    m_backend->setFault(Endpoint::Schedule, huge);
+    auto whole = send("/api/epl/schedule");
+    ASSERT_TRUE(whole.ok()) << whole.error().description;
+    EXPECT_EQ(whole.value().status, 200);
+    EXPECT_EQ(whole.value().body.size(), 1024u * 1024 + 2);
+    EXPECT_TRUE(json::parse(whole.value().body).empty()) << "whitespace, then an empty object";
+
+    // A client with a smaller limit hangs up, and the server lets go of it.
+    huge.hugeBodyMegabytes = 8;
+    m_backend->setFault(Endpoint::Schedule, huge);
+    CurlHttpClient small(1024 * 1024);
+    std::promise<Result<HttpResponse>> refused;
+    small.send({"GET", m_backend->url() + "/api/epl/schedule", {}, {}, 10},
+               [&](Result<HttpResponse> r) { refused.set_value(std::move(r)); });
+    const auto answer = refused.get_future().get();
+    ASSERT_FALSE(answer.ok());
+    EXPECT_EQ(answer.error().description, "The response body is larger than the limit of 1048576 bytes");
+    m_backend->clearFaults();
+    EXPECT_EQ(send("/api/epl/schedule").value().status, 200);
+}
 
 TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
     startBackend();
@@ -453,8 +480,11 @@ TEST(FaultSpecTest, ParsesCommandLineFaults) {
     EXPECT_EQ(merged.value().fault.status, 503);
     EXPECT_TRUE(FaultSpec::parse("crest:malformed").value().fault.malformed);
     EXPECT_TRUE(FaultSpec::parse("feed:drop=1").value().fault.dropConnection);
+    EXPECT_TRUE(FaultSpec::parse("scoreboard:truncate").value().fault.truncateBody);
+    EXPECT_EQ(FaultSpec::parse("schedule:huge=100").value().fault.hugeBodyMegabytes, 100u);
     for (const char* bad : {"scoreboard", "scoreboard:", "nowhere:drop", "crest:status=99", "crest:status=5o3",
-                            "crest:delay=x", "crest:delay", "crest:drop=2", "crest:colour=red"}) {
+                            "crest:delay=x", "crest:delay", "crest:drop=2", "crest:colour=red", "crest:truncate=2",
+                            "schedule:huge", "schedule:huge=-1", "schedule:huge=4097", "schedule:huge=1.5"}) {
         auto r = FaultSpec::parse(bad);
         ASSERT_FALSE(r.ok()) << bad;
         EXPECT_FALSE(r.error().description.empty());

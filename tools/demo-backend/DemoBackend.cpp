@@ -13,6 +13,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -38,6 +39,7 @@ constexpr std::size_t kEndpointCount = 5;
 // season document, while loopback carries the plain megabyte at once.
 constexpr const char* kJsonType = "application/json; charset=utf-8";
 constexpr std::size_t kMaxIngestBytes = 8u * 1024 * 1024;
+constexpr std::size_t kMegabyte = 1024u * 1024;
 
 std::size_t indexOf(Endpoint e) { return static_cast<std::size_t>(e); }
 
@@ -208,7 +210,7 @@ public:
 
 private:
     DemoSeason season() const {
-        return DemoSeason({m_options.seed, m_clock->now(), m_weekNumbers.load(), url()});
+        return DemoSeason({m_options.seed, m_clock->now(), m_weekNumbers.load(), url(), m_options.placeSeasonAt});
     }
 
     /// The season changes only from one minute to the next (the clocks of
@@ -220,7 +222,7 @@ private:
         const auto minute = static_cast<std::int64_t>(std::floor(now / 60));
         std::lock_guard lock(m_cacheMutex);
         if (m_cachedBody.empty() || m_cachedMinute != minute || m_cachedWeeks != weeks) {
-            m_cachedBody = DemoSeason({m_options.seed, now, weeks, url()}).document();
+            m_cachedBody = DemoSeason({m_options.seed, now, weeks, url(), m_options.placeSeasonAt}).document();
             m_cachedMinute = minute;
             m_cachedWeeks = weeks;
         }
@@ -257,7 +259,44 @@ private:
             res.set_content(malformedBody(e), malformedType(e));
             return true;
         }
+        if (f.hugeBodyMegabytes > 0) {
+            res.status = 200;
+            serveHugeBody(res, f.hugeBodyMegabytes * kMegabyte);
+            return true;
+        }
         return false;
+    }
+
+    /// Streams `bytes` of JSON whitespace and then "{}", in chunks without a
+    /// length, so that only the client decides where to stop reading. Ends
+    /// as soon as the client hangs up.
+    static void serveHugeBody(httplib::Response& res, std::size_t bytes) {
+        res.set_chunked_content_provider(kJsonType, [bytes](std::size_t offset, httplib::DataSink& sink) {
+            static const std::string kChunk(kMegabyte / 4, ' ');
+            if (offset >= bytes) {
+                if (!sink.write("{}", 2)) return false;
+                sink.done();
+                return true;
+            }
+            return sink.write(kChunk.data(), std::min(kChunk.size(), bytes - offset));
+        });
+    }
+
+    /// Answers `body` unless the endpoint's fault truncates it: then the
+    /// answer announces the whole length, sends the first half and hangs up.
+    void serve(Endpoint e, httplib::Response& res, std::string body, const char* type) {
+        if (!fault(e).truncateBody) {
+            res.set_content(std::move(body), type);
+            return;
+        }
+        const std::size_t size = body.size();
+        const std::size_t half = size / 2;
+        res.set_content_provider(size, type,
+                                 [body = std::move(body), half](std::size_t offset, std::size_t length,
+                                                                httplib::DataSink& sink) {
+                                     if (offset >= half) return false;  // closes the connection mid-body
+                                     return sink.write(body.data() + offset, std::min(length, half - offset));
+                                 });
     }
 
     static void badRequest(httplib::Response& res, const std::string& text) {
@@ -292,7 +331,7 @@ private:
 
         m_server.Get("/api/epl/schedule", [this](const httplib::Request& req, httplib::Response& res) {
             if (faulted(Endpoint::Schedule, req, res)) return;
-            res.set_content(scheduleBody(), kJsonType);
+            serve(Endpoint::Schedule, res, scheduleBody(), kJsonType);
         });
 
         m_server.Get("/api/epl/scoreboard", [this](const httplib::Request& req, httplib::Response& res) {
@@ -307,7 +346,7 @@ private:
                 return badRequest(res, "invalid dates \"" + dates +
                                            "\": expected YYYYMMDD-YYYYMMDD (or one YYYYMMDD) of real calendar days");
             if (*last < *first) return badRequest(res, "invalid dates \"" + dates + "\": the range ends before it starts");
-            res.set_content(season().document(*first, *last), kJsonType);
+            serve(Endpoint::Scoreboard, res, season().document(*first, *last), kJsonType);
         });
 
         m_server.Get(R"(/crests/([^/]+)\.png)", [this](const httplib::Request& req, httplib::Response& res) {
@@ -318,7 +357,7 @@ private:
                 res.set_content("no crest for \"" + req.matches[1].str() + "\"\n", "text/plain");
                 return;
             }
-            res.set_content(it->second, "image/png");
+            serve(Endpoint::Crest, res, it->second, "image/png");
         });
 
         auto ingest = [this](const httplib::Request& req, httplib::Response& res, const std::string& ns) {
@@ -361,7 +400,7 @@ private:
                 {"notes", "Fixtora " + m_options.latestVersion +
                               ": live scores in the panel, crests cached for good and a calmer refresh."},
             };
-            res.set_content(feed.dump(), kJsonType);
+            serve(Endpoint::UpdateFeed, res, feed.dump(), kJsonType);
         });
 
         m_server.Get(R"(/site(/.*)?)", [this](const httplib::Request& req, httplib::Response& res) {
@@ -428,7 +467,8 @@ private:
     }
 
     static json faultJson(const Fault& f) {
-        return {{"status", f.status}, {"delay", f.delaySeconds}, {"malformed", f.malformed}, {"drop", f.dropConnection}};
+        return {{"status", f.status},      {"delay", f.delaySeconds},    {"malformed", f.malformed},
+                {"drop", f.dropConnection}, {"truncate", f.truncateBody}, {"huge", f.hugeBodyMegabytes}};
     }
 
     Options m_options;

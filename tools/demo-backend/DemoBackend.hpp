@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -27,6 +28,9 @@ struct Fault {
     double delaySeconds = 0;    // wait this long (real time) before answering
     bool malformed = false;     // answer 200 with a body that is not valid JSON / not an image
     bool dropConnection = false;  // close the connection without any answer
+    bool truncateBody = false;    // answer 200 announcing the whole body, send only its first half, then hang up
+    std::size_t hugeBodyMegabytes = 0;  // answer 200 with a body of this many MiB (JSON whitespace, then "{}"),
+                                        // streamed in chunks without a length
 };
 
 /// A synthetic Premier League season served over HTTP on loopback: 20 clubs,
@@ -44,6 +48,10 @@ public:
         bool weekNumbers = true;    // schedule events carry their round number
         std::string latestVersion = "0.1.0";  // what the update feed offers
         bool logRequests = false;   // one line per request on stderr
+        /// Places the season once around this instant (instead of around
+        /// each request's "now"); the matches then kick off, reach half-time
+        /// and finish as the clock moves on.
+        std::optional<Instant> placeSeasonAt = std::nullopt;
     };
 
     /// `clock` gives the server's "now" (the system clock when null).

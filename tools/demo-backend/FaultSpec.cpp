@@ -18,6 +18,9 @@ constexpr std::array<std::pair<const char*, Endpoint>, 5> kNames = {{
     {"feed", Endpoint::UpdateFeed},
 }};
 
+// A huge body is for testing a client's size limit, not the machine's memory.
+constexpr std::size_t kMaxHugeBodyMegabytes = 4096;
+
 Error specError(std::string text) { return Error{"DemoBackend", 1, std::move(text)}; }
 
 std::optional<bool> parseSwitch(std::string_view v) {
@@ -61,13 +64,24 @@ std::string applyFaultField(Fault& fault, std::string_view name, std::optional<s
         fault.delaySeconds = seconds;
         return {};
     }
-    if (name == "malformed" || name == "drop") {
+    if (name == "malformed" || name == "drop" || name == "truncate") {
         const auto on = value ? parseSwitch(*value) : std::optional<bool>(true);
         if (!on) return "invalid switch \"" + shown + "\": expected 0 or 1";
-        (name == "drop" ? fault.dropConnection : fault.malformed) = *on;
+        (name == "drop" ? fault.dropConnection : name == "truncate" ? fault.truncateBody : fault.malformed) = *on;
         return {};
     }
-    return "unknown fault field \"" + std::string(name) + "\" (expected status, delay, malformed or drop)";
+    if (name == "huge") {
+        if (!value) return "\"huge\" needs a size in megabytes, for example huge=100";
+        std::size_t megabytes = 0;
+        const auto [end, ec] = std::from_chars(value->data(), value->data() + value->size(), megabytes);
+        if (ec != std::errc() || end != value->data() + value->size() || megabytes > kMaxHugeBodyMegabytes)
+            return "invalid size in \"" + shown + "\": expected megabytes from 0 to " +
+                   std::to_string(kMaxHugeBodyMegabytes);
+        fault.hugeBodyMegabytes = megabytes;
+        return {};
+    }
+    return "unknown fault field \"" + std::string(name) +
+           "\" (expected status, delay, malformed, drop, truncate or huge)";
 }
 
 Result<FaultSpec> FaultSpec::parse(std::string_view text, const std::map<Endpoint, Fault>& earlier) {

@@ -14,7 +14,9 @@ namespace fixtora::demo {
 /// A fault for one endpoint as written on the command line:
 /// "ENDPOINT:FIELD[,FIELD...]" with ENDPOINT one of schedule, scoreboard,
 /// crest, ingest, feed and FIELD one of status=CODE, delay=SECONDS,
-/// malformed[=0|1], drop[=0|1]; for example "scoreboard:status=503,delay=2".
+/// malformed[=0|1], drop[=0|1], truncate[=0|1] (send half the body, then hang
+/// up), huge=MEGABYTES (a body that large, streamed; 0 for none); for example
+/// "scoreboard:status=503,delay=2" or "schedule:huge=100".
 struct FaultSpec {
     Endpoint endpoint = Endpoint::Schedule;
     Fault fault;

@@ -27,11 +27,13 @@ constexpr const char* kUsage =
     "  --no-week-numbers     leave the week numbers out of the schedule\n"
     "  --latest-version V    version offered by the update feed (default 0.1.0)\n"
     "  --fault FAULT         inject a fault, e.g. scoreboard:status=503, schedule:delay=20,\n"
-    "                        crest:malformed, ingest:drop (endpoints: schedule, scoreboard,\n"
-    "                        crest, ingest, feed); repeat for several endpoints\n"
+    "                        crest:malformed, ingest:drop, scoreboard:truncate,\n"
+    "                        schedule:huge=100 (endpoints: schedule, scoreboard, crest,\n"
+    "                        ingest, feed); repeat for several endpoints\n"
     "  --log                 print one line per request on stderr\n"
     "\n"
-    "At run time: POST /_control/fault?endpoint=E&status=N&delay=S&malformed=0|1&drop=0|1,\n"
+    "At run time: POST /_control/fault?endpoint=E&status=N&delay=S&malformed=0|1&drop=0|1\n"
+    "&truncate=0|1&huge=MB, "
     "POST /_control/clear, POST /_control/weeks?on=0|1, GET /_control/status;\n"
     "for example: curl -d '' 'http://127.0.0.1:8765/_control/fault?endpoint=scoreboard&status=503'\n";
 
