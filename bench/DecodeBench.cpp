@@ -1,25 +1,21 @@
 // SPDX-License-Identifier: MIT
-// Decoding speed of real scoreboard documents: the largest live snapshot
-// (32 events, about 360 kB) and a small daily scoreboard.
+// Decoding speed of real scoreboard documents: one day of a Serie A round
+// (7 matches, about 80 kB, what a matchweek request brings back), the
+// largest live snapshot (32 events, about 360 kB) and a small daily
+// scoreboard. Each has a floor: the same bytes through nlohmann::json::parse
+// alone, which the decoder runs first.
+#include "BenchDocuments.hpp"
 #include "data/ScoreboardDecoder.hpp"
 
 #include <benchmark/benchmark.h>
+#include <nlohmann/json.hpp>
 
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
+#include <cstdint>
 #include <string>
 
 namespace {
 
-std::string readDocument(const std::string& name) {
-    const std::string path = std::string(FIXTORA_BENCH_DATA_DIR) + "/espn/" + name;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using fixtora::bench::readDocument;
 
 void decode(benchmark::State& state, const std::string& name) {
     const std::string document = readDocument(name);
@@ -28,14 +24,33 @@ void decode(benchmark::State& state, const std::string& name) {
         if (!result) state.SkipWithError(result.error().description.c_str());
         benchmark::DoNotOptimize(result);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                            static_cast<int64_t>(document.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(document.size()));
+}
+
+void jsonParse(benchmark::State& state, const std::string& name) {
+    const std::string document = readDocument(name);
+    for (auto _ : state) {
+        auto parsed = nlohmann::json::parse(document);
+        benchmark::DoNotOptimize(parsed);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(document.size()));
 }
 
 }  // namespace
 
+BENCHMARK_CAPTURE(decode, MatchWeek7Events, std::string("ita1_20191030_scoreboard.json"))
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(jsonParse, MatchWeek7Events, std::string("ita1_20191030_scoreboard.json"))
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(decode, LiveSnapshot32Events,
                   std::string("wc2026_20260718T2140Z_first-half.json"))
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(jsonParse, LiveSnapshot32Events,
+                  std::string("wc2026_20260718T2140Z_first-half.json"))
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(decode, DailyScoreboard3Events, std::string("ita1_20191207_scoreboard.json"))
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(jsonParse, DailyScoreboard3Events, std::string("ita1_20191207_scoreboard.json"))
     ->Unit(benchmark::kMicrosecond);

@@ -1,32 +1,57 @@
 // SPDX-License-Identifier: MIT
-// The matchweek table of a whole 380-match season (both methods) and the
-// decoding of the schedule document it comes from, as the demo backend
-// serves it.
-#include "DemoBackend.hpp"
+// The season document the schedule fetches (380 matches, as the demo backend
+// serves it): decoding it and deriving the matchweek table, as the schedule
+// does on every fetch, against the floor of parsing the same bytes with
+// nlohmann::json::parse alone; and each step on its own, for both methods of
+// the table.
+#include "BenchDocuments.hpp"
 #include "data/MatchWeekComputation.hpp"
 #include "data/ScoreboardDecoder.hpp"
 
 #include <benchmark/benchmark.h>
+#include <nlohmann/json.hpp>
 
-#include <stdexcept>
+#include <cstdint>
 
 namespace {
 
 using namespace fixtora;
+using fixtora::bench::demoEvents;
+using fixtora::bench::demoSchedule;
 
-std::string demoSchedule(bool weekNumbers) {
-    // A fixed "now" keeps the document the same from run to run.
-    auto clock = std::make_shared<SettableClock>(1791032400.0);  // 2026-10-03T13:00:00Z
-    demo::DemoBackend backend({.weekNumbers = weekNumbers}, clock);
-    return backend.scheduleDocument().dump();
+void setBytes(benchmark::State& state, const std::string& body) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+    state.counters["bytes"] = static_cast<double>(body.size());
 }
 
-std::vector<ESPNEvent> demoEvents(bool weekNumbers) {
-    auto decoded = decodeScoreboard(demoSchedule(weekNumbers));
-    if (!decoded || !decoded.value().events || decoded.value().events->size() != 380)
-        throw std::runtime_error("the demo schedule does not decode to 380 events");
-    return *decoded.value().events;
+void BM_SeasonDecodeAndWeeks(benchmark::State& state) {
+    const auto body = demoSchedule(true);
+    for (auto _ : state) {
+        auto decoded = decodeScoreboard(body);
+        if (!decoded || !decoded.value().events) {
+            state.SkipWithError("the season does not decode");
+            break;
+        }
+        auto weeks = computeMatchWeeks(*decoded.value().events);
+        if (weeks.size() != 38) {
+            state.SkipWithError("not a 38-week table");
+            break;
+        }
+        benchmark::DoNotOptimize(weeks);
+    }
+    setBytes(state, body);
 }
+BENCHMARK(BM_SeasonDecodeAndWeeks)->Unit(benchmark::kMillisecond);
+
+void BM_SeasonJsonParse(benchmark::State& state) {
+    const auto body = demoSchedule(true);
+    for (auto _ : state) {
+        auto parsed = nlohmann::json::parse(body);
+        benchmark::DoNotOptimize(parsed);
+    }
+    setBytes(state, body);
+}
+BENCHMARK(BM_SeasonJsonParse)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeDemoSchedule(benchmark::State& state) {
     const auto body = demoSchedule(true);
@@ -34,8 +59,7 @@ void BM_DecodeDemoSchedule(benchmark::State& state) {
         auto decoded = decodeScoreboard(body);
         benchmark::DoNotOptimize(decoded);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
-    state.counters["bytes"] = static_cast<double>(body.size());
+    setBytes(state, body);
 }
 BENCHMARK(BM_DecodeDemoSchedule)->Unit(benchmark::kMillisecond);
 
