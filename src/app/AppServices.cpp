@@ -15,7 +15,8 @@ AppServices AppServices::production() {
     AppServices s;
     s.main = std::make_shared<QtMainScheduler>();
     s.http = std::make_shared<CurlHttpClient>();
-    s.preferences = std::make_shared<QtPreferencesStore>(std::string("Fixtora"), std::string("Fixtora"));
+    // Writes that follow one another closely are gathered on the main loop.
+    s.preferences = std::make_shared<QtPreferencesStore>(std::string("Fixtora"), std::string("Fixtora"), s.main);
     s.paths = std::make_shared<XdgPaths>();
     s.images = std::make_shared<QtImageDecoder>();
     s.clock = std::make_shared<SystemClock>();

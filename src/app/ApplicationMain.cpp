@@ -4,6 +4,7 @@
 #include "app/PerfLog.hpp"
 #include "app/SingleInstance.hpp"
 #include "platform/Paths.hpp"
+#include "platform/Preferences.hpp"
 #include "platform/qt/TerminationSignals.hpp"
 
 #include "fixtora/BuildConfig.hpp"
@@ -44,13 +45,19 @@ int runApplication(int argc, char** argv, AppDelegate::Launch launch) {
         options.version = QString::fromLatin1(build::kVersion);
         options.websiteUrl = QString::fromUtf8(build::kWebsiteUrl);
         options.updateFeedUrl = build::kUpdateFeedUrl;
-        AppDelegate delegate(AppServices::production(), std::move(launch), std::move(options));
+        AppServices services = AppServices::production();
+        const std::shared_ptr<PreferencesStore> preferences = services.preferences;
+        AppDelegate delegate(std::move(services), std::move(launch), std::move(options));
         QObject::connect(&instance, &SingleInstance::activationRequested, &delegate, [&delegate] {
             if (auto* controller = delegate.controller()) controller->showPopup();
         });
         // Launching has finished once the event loop runs.
         QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
-        return QApplication::exec();
+        const int status = QApplication::exec();
+        // What the quit itself stored (the unsent signals' bookkeeping, the
+        // last session's duration) reaches the disk before the process ends.
+        preferences->flush();
+        return status;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "Fixtora cannot start: %s\n", e.what());
         return 1;

@@ -43,6 +43,9 @@ public:
     virtual ~PreferencesStore() = default;
     virtual std::shared_ptr<Preferences> standard() = 0;
     virtual std::shared_ptr<Preferences> suite(const std::string& name) = 0;
+    /// Writes any values that the store still holds back. Stores that write
+    /// through have nothing to do.
+    virtual void flush() {}
 };
 
 /// Preferences held in memory only: for tests and tools.

@@ -4,6 +4,7 @@
 #include "platform/qt/QtImage.hpp"
 #include "platform/qt/QtImageDecoder.hpp"
 #include "platform/qt/QtMainScheduler.hpp"
+#include "platform/ManualScheduler.hpp"
 #include "platform/qt/QtPreferencesStore.hpp"
 #include "support/TempDir.hpp"
 
@@ -104,6 +105,56 @@ TEST(QtPreferencesStore, ValuesKeepTheirTypeAcrossStoresAndSuitesAreSeparateFile
     EXPECT_TRUE(std::filesystem::exists(dir / "com.fixtora.analytics.conf"));
     prefs->remove("fav_id");
     EXPECT_FALSE(prefs->integer("fav_id"));
+}
+
+TEST(QtPreferencesStore, CloseWritesAreGatheredIntoOneFileWritePerInterval) {
+    test::TempDir dir;
+    auto main = std::make_shared<ManualScheduler>();
+    const auto file = dir / "com.fixtora.analytics.conf";
+    const auto onDisk = [&](const std::string& text) {
+        return std::filesystem::exists(file) && test::readFile(file).find(text) != std::string::npos;
+    };
+    {
+        QtPreferencesStore store(dir.path(), "Fixtora", main, 15);
+        auto suite = store.suite("com.fixtora.analytics");
+        suite->setInteger("duration", 1);  // after a quiet spell: written at once
+        EXPECT_TRUE(onDisk("i:1"));
+        for (int second = 2; second <= 14; ++second) {
+            main->advance(1);
+            suite->setInteger("duration", second);
+        }
+        suite->setString("gone", "x");
+        suite->remove("gone");
+        EXPECT_EQ(suite->integer("duration"), 14);  // held back, yet read back at once
+        EXPECT_FALSE(suite->string("gone"));
+        EXPECT_FALSE(onDisk("i:14"));
+        main->advance(2);  // the interval ends: everything gathered is written
+        EXPECT_TRUE(onDisk("i:14"));
+        EXPECT_FALSE(onDisk("gone"));
+        main->advance(15);  // a quiet interval: back to writing through
+        EXPECT_EQ(main->timerCount(), 0U);
+        suite->setInteger("duration", 31);
+        EXPECT_TRUE(onDisk("i:31"));
+        suite->setInteger("duration", 32);
+        EXPECT_FALSE(onDisk("i:32"));
+    }  // the store's end writes what is still pending
+    EXPECT_TRUE(onDisk("i:32"));
+    EXPECT_EQ(QtPreferencesStore(dir.path(), "Fixtora").suite("com.fixtora.analytics")->integer("duration"), 32);
+}
+
+TEST(QtPreferencesStore, ValuesThatCannotBeWrittenStayReadableAndAreWrittenLater) {
+    test::TempDir dir;
+    auto main = std::make_shared<ManualScheduler>();
+    const auto folder = dir / "settings";
+    test::writeFile(folder, "a file where the folder should be");
+    QtPreferencesStore store(folder, "Fixtora", main, 15);
+    auto prefs = store.standard();
+    prefs->setString("fav_abbr", "ARS");
+    EXPECT_EQ(prefs->string("fav_abbr"), "ARS");
+    std::filesystem::remove(folder);
+    std::filesystem::create_directories(folder);
+    main->advance(15);
+    EXPECT_NE(test::readFile(folder / "Fixtora.conf").find("s:ARS"), std::string::npos);
 }
 
 TEST(QtPreferencesStore, SuiteNamesThatAreNotFileNamesAreRefused) {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <stdexcept>
 
 namespace fixtora {
@@ -27,11 +28,29 @@ QString tagged(char tag, const QString& payload) { return QString(QChar(tag)) + 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 /// One suite. A fresh QSettings per call: QSettings objects are not safe to
-/// share between threads, while the file cache behind them is.
-class QtPreferences final : public Preferences {
+/// share between threads, while the file cache behind them is. Writes that
+/// are held back wait in `m_pending` (a removal as an empty optional), which
+/// reads consult first.
+class QtPreferences final : public Preferences, public std::enable_shared_from_this<QtPreferences> {
 public:
-    QtPreferences(std::optional<QString> file, QString organization, QString application)
-        : m_file(std::move(file)), m_organization(std::move(organization)), m_application(std::move(application)) {}
+    QtPreferences(std::optional<QString> file, QString organization, QString application,
+                  std::shared_ptr<Scheduler> flushScheduler, double flushInterval)
+        : m_file(std::move(file)),
+          m_organization(std::move(organization)),
+          m_application(std::move(application)),
+          m_flushScheduler(std::move(flushScheduler)),
+          m_flushInterval(flushInterval) {}
+
+    ~QtPreferences() override {
+        std::lock_guard lock(m_mutex);
+        if (m_timer) m_timer->invalidate();
+        writePendingLocked();
+    }
+
+    void flush() {
+        std::lock_guard lock(m_mutex);
+        writePendingLocked();
+    }
 
     std::optional<std::string> string(const std::string& key) const override {
         auto p = payload(key, kString);
@@ -105,12 +124,7 @@ public:
         for (const auto& s : value) array.append(qs(s));
         put(key, tagged(kList, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact))));
     }
-    void remove(const std::string& key) override {
-        std::lock_guard lock(m_mutex);
-        auto settings = open();
-        settings->remove(qs(key));
-        settings->sync();
-    }
+    void remove(const std::string& key) override { put(key, std::nullopt); }
 
 private:
     std::unique_ptr<QSettings> open() const {
@@ -120,33 +134,87 @@ private:
 
     std::optional<QString> payload(const std::string& key, char tag) const {
         std::lock_guard lock(m_mutex);
-        const QVariant v = open()->value(qs(key));
-        if (!v.isValid()) return std::nullopt;
-        const QString text = v.toString();
+        QString text;
+        if (auto held = m_pending.find(qs(key)); held != m_pending.end()) {
+            if (!held->second) return std::nullopt;
+            text = *held->second;
+        } else {
+            const QVariant v = open()->value(qs(key));
+            if (!v.isValid()) return std::nullopt;
+            text = v.toString();
+        }
         if (text.size() < 2 || text[0] != QChar(tag) || text[1] != u':') return std::nullopt;
         return text.mid(2);
     }
 
-    void put(const std::string& key, const QString& value) {
+    void put(const std::string& key, std::optional<QString> value) {
         std::lock_guard lock(m_mutex);
+        m_pending[qs(key)] = std::move(value);
+        if (m_timer && m_timer->isValid()) return;  // within an interval: written when it ends
+        writePendingLocked();
+        if (m_flushScheduler) startIntervalLocked();
+    }
+
+    /// Starts an interval during which writes are only gathered. When it
+    /// ends with writes pending they are written and another interval
+    /// starts; when nothing came, the suite goes back to writing through.
+    void startIntervalLocked() {
+        m_timer = m_flushScheduler->scheduleOnce(m_flushInterval, [weak = weak_from_this()] {
+            auto self = weak.lock();
+            if (!self) return;
+            std::lock_guard lock(self->m_mutex);
+            self->m_timer.reset();
+            if (self->m_pending.empty()) return;
+            self->writePendingLocked();
+            self->startIntervalLocked();
+        });
+    }
+
+    /// Writes the pending values. When the file cannot be written they stay
+    /// pending (and readable) for the next attempt.
+    void writePendingLocked() {
+        if (m_pending.empty()) return;
         auto settings = open();
-        settings->setValue(qs(key), value);
+        for (const auto& [key, value] : m_pending) {
+            if (value) settings->setValue(key, *value);
+            else settings->remove(key);
+        }
         settings->sync();
+        if (settings->status() == QSettings::NoError) m_pending.clear();
     }
 
     std::optional<QString> m_file;
     QString m_organization;
     QString m_application;
+    std::shared_ptr<Scheduler> m_flushScheduler;
+    double m_flushInterval;
     mutable std::mutex m_mutex;
+    std::map<QString, std::optional<QString>> m_pending;
+    std::shared_ptr<Timer> m_timer;
 };
 
 }  // namespace
 
-QtPreferencesStore::QtPreferencesStore(std::string organization, std::string application)
-    : m_organization(std::move(organization)), m_application(std::move(application)) {}
+QtPreferencesStore::QtPreferencesStore(std::string organization, std::string application,
+                                       std::shared_ptr<Scheduler> flushScheduler, double flushInterval)
+    : m_organization(std::move(organization)),
+      m_application(std::move(application)),
+      m_flushScheduler(std::move(flushScheduler)),
+      m_flushInterval(flushInterval) {}
 
-QtPreferencesStore::QtPreferencesStore(std::filesystem::path folder, std::string application)
-    : m_folder(std::move(folder)), m_application(std::move(application)) {}
+QtPreferencesStore::QtPreferencesStore(std::filesystem::path folder, std::string application,
+                                       std::shared_ptr<Scheduler> flushScheduler, double flushInterval)
+    : m_folder(std::move(folder)),
+      m_application(std::move(application)),
+      m_flushScheduler(std::move(flushScheduler)),
+      m_flushInterval(flushInterval) {}
+
+QtPreferencesStore::~QtPreferencesStore() { flush(); }
+
+void QtPreferencesStore::flush() {
+    std::lock_guard lock(m_mutex);
+    for (auto& [name, suite] : m_suites) std::static_pointer_cast<QtPreferences>(suite)->flush();
+}
 
 std::shared_ptr<Preferences> QtPreferencesStore::standard() { return open(""); }
 
@@ -171,7 +239,7 @@ std::shared_ptr<Preferences> QtPreferencesStore::open(const std::string& name) {
         const std::string base = name.empty() ? m_application : name;
         std::optional<QString> file;
         if (m_folder) file = QString::fromStdString((*m_folder / (base + ".conf")).string());
-        suite = std::make_shared<QtPreferences>(file, qs(m_organization), qs(base));
+        suite = std::make_shared<QtPreferences>(file, qs(m_organization), qs(base), m_flushScheduler, m_flushInterval);
     }
     return suite;
 }
