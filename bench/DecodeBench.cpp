@@ -5,6 +5,7 @@
 // scoreboard. Each has a floor: the same bytes through nlohmann::json::parse
 // alone, which the decoder runs first.
 #include "BenchDocuments.hpp"
+#include "BenchStatistics.hpp"
 #include "data/ScoreboardDecoder.hpp"
 
 #include <benchmark/benchmark.h>
@@ -41,16 +42,22 @@ void jsonParse(benchmark::State& state, const std::string& name) {
 }  // namespace
 
 BENCHMARK_CAPTURE(decode, MatchWeek7Events, std::string("ita1_20191030_scoreboard.json"))
-    ->Unit(benchmark::kMicrosecond);
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(fixtora::bench::withSpread);
 BENCHMARK_CAPTURE(jsonParse, MatchWeek7Events, std::string("ita1_20191030_scoreboard.json"))
-    ->Unit(benchmark::kMicrosecond);
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(fixtora::bench::withSpread);
 BENCHMARK_CAPTURE(decode, LiveSnapshot32Events,
                   std::string("wc2026_20260718T2140Z_first-half.json"))
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(fixtora::bench::withSpread);
 BENCHMARK_CAPTURE(jsonParse, LiveSnapshot32Events,
                   std::string("wc2026_20260718T2140Z_first-half.json"))
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(fixtora::bench::withSpread);
 BENCHMARK_CAPTURE(decode, DailyScoreboard3Events, std::string("ita1_20191207_scoreboard.json"))
-    ->Unit(benchmark::kMicrosecond);
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(fixtora::bench::withSpread);
 BENCHMARK_CAPTURE(jsonParse, DailyScoreboard3Events, std::string("ita1_20191207_scoreboard.json"))
-    ->Unit(benchmark::kMicrosecond);
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(fixtora::bench::withSpread);

@@ -5,6 +5,7 @@
 // nlohmann::json::parse alone; and each step on its own, for both methods of
 // the table.
 #include "BenchDocuments.hpp"
+#include "BenchStatistics.hpp"
 #include "data/MatchWeekComputation.hpp"
 #include "data/ScoreboardDecoder.hpp"
 
@@ -41,7 +42,9 @@ void BM_SeasonDecodeAndWeeks(benchmark::State& state) {
     }
     setBytes(state, body);
 }
-BENCHMARK(BM_SeasonDecodeAndWeeks)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SeasonDecodeAndWeeks)
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(fixtora::bench::withSpread);
 
 void BM_SeasonJsonParse(benchmark::State& state) {
     const auto body = demoSchedule(true);
@@ -51,7 +54,7 @@ void BM_SeasonJsonParse(benchmark::State& state) {
     }
     setBytes(state, body);
 }
-BENCHMARK(BM_SeasonJsonParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SeasonJsonParse)->Unit(benchmark::kMillisecond)->Apply(fixtora::bench::withSpread);
 
 void BM_DecodeDemoSchedule(benchmark::State& state) {
     const auto body = demoSchedule(true);
@@ -61,7 +64,7 @@ void BM_DecodeDemoSchedule(benchmark::State& state) {
     }
     setBytes(state, body);
 }
-BENCHMARK(BM_DecodeDemoSchedule)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeDemoSchedule)->Unit(benchmark::kMillisecond)->Apply(fixtora::bench::withSpread);
 
 void BM_ComputeMatchWeeks(benchmark::State& state) {
     const bool weekNumbers = state.range(0) != 0;
@@ -73,6 +76,10 @@ void BM_ComputeMatchWeeks(benchmark::State& state) {
     }
     state.SetLabel(weekNumbers ? "weekNumber" : "dateCluster");
 }
-BENCHMARK(BM_ComputeMatchWeeks)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ComputeMatchWeeks)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(fixtora::bench::withSpread);
 
 }  // namespace

@@ -4,6 +4,7 @@
 // season. The title is recomputed on every answer, every minute and every
 // cycling tick, and each time it looks through every cached match.
 #include "BenchDocuments.hpp"
+#include "BenchStatistics.hpp"
 #include "state/FixturesViewModel.hpp"
 #include "state/MatchStatus.hpp"
 
@@ -68,6 +69,7 @@ BENCHMARK(BM_StatusTitleFullCache)
     ->Arg(kFavourite)
     ->Arg(kNextKickOff)
     ->Arg(kDisplayedLive)
-    ->Unit(benchmark::kMicrosecond);
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(fixtora::bench::withSpread);
 
 }  // namespace
