@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: MIT
+// The analytics signal cache file, read through a real file as at start-up:
+// the loaded signals are then posted (encoded as a batch), described for the
+// log, and written back at termination, which must read back the same.
+
+#include "FuzzCheck.hpp"
+
+#include "analytics/AnalyticsEncoder.hpp"
+#include "analytics/SignalCache.hpp"
+#include "analytics/SignalPostBody.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+using namespace analytics;
+using fixtora::fuzz::check;
+
+namespace {
+
+using Cache = SignalCache<SignalPostBody>;
+
+// One folder per process, in memory where the system offers it.
+const std::filesystem::path& cacheFile() {
+    static const std::filesystem::path file = [] {
+        std::error_code ec;
+        const std::filesystem::path shm("/dev/shm");
+        std::string base = (std::filesystem::is_directory(shm, ec) ? shm : std::filesystem::temp_directory_path()) /
+                           "fixtora-fuzz-signalcache-XXXXXX";
+        if (!::mkdtemp(base.data())) fixtora::fuzz::fail("cannot make a temporary folder");
+        return std::filesystem::path(base) / "analyticssignalcache";
+    }();
+    return file;
+}
+
+bool sameSignal(const SignalPostBody& a, const SignalPostBody& b) {
+    return fixtora::fuzz::sameInstant(a.receivedAt, b.receivedAt) && a.appID == b.appID &&
+           a.clientUser == b.clientUser && a.sessionID == b.sessionID && a.type == b.type &&
+           a.floatValue.has_value() == b.floatValue.has_value() && (!a.floatValue || *a.floatValue == *b.floatValue) &&
+           a.payload == b.payload && a.isTestMode == b.isTestMode;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto& file = cacheFile();
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        if (!out) fixtora::fuzz::fail("cannot write the cache file");
+    }
+
+    std::vector<SignalPostBody> loaded;
+    {
+        Cache cache(std::nullopt, file);
+        check(!std::filesystem::exists(file), "loading removes the cache file");
+        for (auto batch = cache.pop(); !batch.empty(); batch = cache.pop()) {
+            check(batch.size() <= Cache::maximumNumberOfSignalsToPopAtOnce, "a batch holds at most 100 signals");
+            (void)AnalyticsEncoder::encodeBatch(batch);
+            for (const auto& signal : batch) (void)signal.description();
+            loaded.insert(loaded.end(), batch.begin(), batch.end());
+        }
+        check(cache.count() == 0, "popping empties the cache");
+        if (!loaded.empty()) {
+            cache.push(loaded);
+            check(cache.backupCache(), "the loaded signals are written back");
+        }
+    }
+    if (loaded.empty()) return 0;
+
+    Cache again(std::nullopt, file);
+    check(again.count() == loaded.size(), "the written signals read back");
+    std::size_t i = 0;
+    for (auto batch = again.pop(); !batch.empty(); batch = again.pop())
+        for (const auto& signal : batch) check(sameSignal(signal, loaded[i++]), "a written signal reads back as itself");
+    return 0;
+}
