@@ -18,7 +18,9 @@ AppServices AppServices::production() {
     // Writes that follow one another closely are gathered on the main loop.
     s.preferences = std::make_shared<QtPreferencesStore>(std::string("Fixtora"), std::string("Fixtora"), s.main);
     s.paths = std::make_shared<XdgPaths>();
-    s.images = std::make_shared<QtImageDecoder>();
+    // Crests are drawn at most 24 points wide: keep them at up to four device
+    // pixels a point rather than at the 500-pixel size the backend serves.
+    s.images = std::make_shared<QtImageDecoder>(96);
     s.clock = std::make_shared<SystemClock>();
     s.systemInfo = createDesktopSystemInfo();
     return s;

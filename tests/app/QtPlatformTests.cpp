@@ -19,6 +19,7 @@
 #include <cmath>
 #include <limits>
 #include <thread>
+#include <tuple>
 
 using namespace fixtora;
 
@@ -206,6 +207,18 @@ TEST(QtImageDecoder, DecodesPicturesAndRefusesTheRest) {
     EXPECT_EQ(decoder.decode("<html>not found</html>"), nullptr);
     const std::string png = encoded(red, "PNG");
     EXPECT_EQ(decoder.decode(png.substr(0, png.size() / 2)), nullptr);
+
+    // With a largest edge, big pictures shrink as they are decoded, aspect
+    // kept; small ones stay as they are.
+    QImage crest(500, 400, QImage::Format_ARGB32);
+    crest.fill(Qt::blue);
+    const QtImageDecoder bounded(96);
+    for (const auto& [picture, width, height] : {std::tuple{crest, 96, 76}, std::tuple{red, 7, 5}}) {
+        auto decoded = bounded.decode(encoded(picture, "PNG"));
+        ASSERT_NE(decoded, nullptr);
+        EXPECT_EQ(decoded->width(), width);
+        EXPECT_EQ(decoded->height(), height);
+    }
 }
 
 // --- display --------------------------------------------------------------------
