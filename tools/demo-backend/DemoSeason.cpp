@@ -171,7 +171,10 @@ void writeStatus(JsonText& out, const StatusText& s) {
 
 }  // namespace
 
-DemoSeason::DemoSeason(Settings settings) : m_settings(std::move(settings)) { placeRounds(m_settings.now); }
+DemoSeason::DemoSeason(Settings settings) : m_settings(std::move(settings)) {
+    placeRounds(m_settings.placedAt.value_or(m_settings.now));
+    if (m_settings.placedAt) followClock(m_settings.now);
+}
 
 int DemoSeason::localDay(std::int64_t unixSeconds) {
     const std::time_t tt = static_cast<std::time_t>(unixSeconds);
@@ -310,6 +313,33 @@ void DemoSeason::placeRounds(Instant nowInstant) {
         m_matches.insert(m_matches.end(), inRound.begin(), inRound.end());
     }
     m_currentRound = current;
+}
+
+void DemoSeason::followClock(Instant nowInstant) {
+    // A match lasts 47 minutes to half-time, rests 15, and ends 110 minutes
+    // after its kick-off.
+    constexpr std::int64_t kHalfTime = 47;
+    constexpr std::int64_t kSecondHalf = 62;
+    constexpr std::int64_t kFullTime = 110;
+    const auto now = static_cast<std::int64_t>(std::floor(nowInstant));
+    for (Match& m : m_matches) {
+        if (m.phase == Phase::Postponed) continue;
+        const std::int64_t minutes = floorDiv(now - m.kickoff, kMinute);
+        m.liveMinute = 0;
+        if (now < m.kickoff) {
+            m.phase = Phase::Scheduled;
+        } else if (minutes < kHalfTime) {
+            m.phase = Phase::FirstHalf;
+            m.liveMinute = static_cast<int>(std::clamp<std::int64_t>(minutes, 1, 45));
+        } else if (minutes < kSecondHalf) {
+            m.phase = Phase::HalfTime;
+        } else if (minutes < kFullTime) {
+            m.phase = Phase::SecondHalf;
+            m.liveMinute = static_cast<int>(std::min<std::int64_t>(46 + minutes - kSecondHalf, 90));
+        } else {
+            m.phase = Phase::Finished;
+        }
+    }
 }
 
 std::vector<DemoSeason::Incident> DemoSeason::incidentsOf(const Match& match) const {

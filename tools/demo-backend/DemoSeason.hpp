@@ -4,6 +4,7 @@
 #include "platform/Clock.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,12 @@ public:
         Instant now = 0;
         bool weekNumbers = true;
         std::string baseUrl;  // crest URLs are baseUrl + "/crests/<ABBR>.png"
+        /// When set, the rounds are placed around this instant instead of
+        /// `now`, and every match (but the postponed one) takes the state it
+        /// has at `now`: scheduled until its kick-off, then first half,
+        /// half-time, second half and full time. A clock moving through a
+        /// day then sees the matches of that day kick off and finish.
+        std::optional<Instant> placedAt = std::nullopt;
     };
 
     static constexpr int kRounds = 38;
@@ -69,6 +76,7 @@ private:
     };
 
     void placeRounds(Instant now);
+    void followClock(Instant now);
     std::vector<Incident> incidentsOf(const Match& match) const;
     void writeEvent(JsonText& out, const Match& match) const;
     void writeTeam(JsonText& out, std::size_t club) const;
