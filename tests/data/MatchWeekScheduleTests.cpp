@@ -99,6 +99,10 @@ struct AgeCase {
     bool fresh;
 };
 
+// Names the case in test output; gtest's fallback dumps the raw bytes,
+// padding included.
+void PrintTo(const AgeCase& c, std::ostream* os) { *os << c.name; }
+
 class ScheduleCacheAge : public ScheduleTest, public testing::WithParamInterface<AgeCase> {};
 
 TEST_P(ScheduleCacheAge, UsesTheFileForOneDay) {

@@ -40,6 +40,12 @@ struct TitleCase {
     std::string expected;
 };
 
+// Names the case in test output; gtest's fallback dumps the raw bytes,
+// padding included.
+void PrintTo(const TitleCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 const ESPNTeam kChelsea = club("CHE");
 
 std::vector<TitleCase> titleCases() {
