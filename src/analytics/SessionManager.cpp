@@ -8,6 +8,7 @@
 #include "platform/WorkerScheduler.hpp"
 
 #include <cmath>
+#include <limits>
 
 namespace analytics {
 namespace {
@@ -224,9 +225,25 @@ std::int64_t SessionManager::averageSessionSeconds() const {
     std::lock_guard lock(m_mutex);
     if (m_recentSessions.empty()) return -1;
     if (m_recentSessions.size() == 1) return m_recentSessions.front().durationInSeconds;
+    const auto count = static_cast<std::int64_t>(m_recentSessions.size() - 1);
     std::int64_t sum = 0;
-    for (std::size_t i = 0; i + 1 < m_recentSessions.size(); ++i) sum += m_recentSessions[i].durationInSeconds;
-    return sum / static_cast<std::int64_t>(m_recentSessions.size() - 1);
+    bool fits = true;
+    for (std::size_t i = 0; i + 1 < m_recentSessions.size() && fits; ++i) {
+        const std::int64_t d = m_recentSessions[i].durationInSeconds;
+        fits = d >= 0 ? sum <= std::numeric_limits<std::int64_t>::max() - d
+                      : sum >= std::numeric_limits<std::int64_t>::min() - d;
+        if (fits) sum += d;
+    }
+    if (fits) return sum / count;
+    // Stored durations whose sum overflows can only come from a damaged
+    // store; their mean still fits, summed as quotients and remainders.
+    std::int64_t quotients = 0;
+    std::int64_t remainders = 0;
+    for (std::size_t i = 0; i + 1 < m_recentSessions.size(); ++i) {
+        quotients += m_recentSessions[i].durationInSeconds / count;
+        remainders += m_recentSessions[i].durationInSeconds % count;
+    }
+    return quotients + remainders / count;
 }
 
 std::optional<std::int64_t> SessionManager::previousSessionSeconds() const {

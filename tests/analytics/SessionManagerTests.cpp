@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace analytics::test {
 namespace {
@@ -137,6 +138,31 @@ TEST_F(SessionManagerTest, WithoutASuiteNothingIsStoredButTheSessionIsTimed) {
     EXPECT_EQ(manager->averageSessionSeconds(), 3);
     EXPECT_FALSE(r.suite->contains("recentSessions"));
     EXPECT_FALSE(r.suite->contains("distinctDaysUsed"));
+}
+
+TEST(SessionStatistics, DamagedStoredDurationsAverageWithoutOverflow) {
+    constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
+    struct Case {
+        std::vector<std::int64_t> durations;  // the last one is the latest session, left out
+        std::int64_t average;
+    };
+    const Case cases[] = {
+        {{10, 20, 99}, 15},
+        {{kMax, kMax, 1}, kMax},
+        {{kMax, 300, 1}, kMax / 2 + 150},
+        {{kMin, kMin, -1, 1}, -6148914691236517205},  // (2 kMin - 1) / 3, rounded towards zero
+        {{kMax, kMin, 7, 1}, (kMax + kMin + 7) / 3},
+    };
+    for (const auto& c : cases) {
+        RecordingServices r(kMarch1);
+        std::vector<StoredSession> sessions;
+        for (std::size_t i = 0; i < c.durations.size(); ++i)
+            sessions.push_back({kMarch1 - kDay + static_cast<double>(i) * 60, c.durations[i]});
+        storeSessions(*r.suite, sessions);
+        auto manager = SessionManager::create(r.services(), r.scheduler);
+        EXPECT_EQ(manager->averageSessionSeconds(), c.average) << ::testing::PrintToString(c.durations);
+    }
 }
 
 TEST(StoredSessionCoding, StartTimesAreWholeSecondsAndUnencodableTimesWriteNothing) {
