@@ -10,6 +10,10 @@
 namespace analytics {
 
 std::string AnalyticsEncoder::formatDate(fixtora::Instant instant) {
+    // A date read from the cache file may be anything; beyond some 30
+    // million years either way there is no calendar date to write (and the
+    // seconds would not fit the system's time type).
+    if (!std::isfinite(instant) || std::fabs(instant) > 1e15) return {};
     // Whole seconds, rounded down as a date formatter does.
     const auto seconds = static_cast<std::time_t>(std::floor(instant));
     std::tm tm{};

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "analytics/AnalyticsEncoder.hpp"
 #include "analytics/AnalyticsError.hpp"
 #include "analytics/CryptoHashing.hpp"
 #include "analytics/LogHandler.hpp"
@@ -7,6 +8,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <regex>
 
 using namespace analytics;
@@ -102,3 +105,17 @@ TEST(SignalManager, EndpointFollowsTheBaseAndNamespace) {
         EXPECT_EQ(SignalManager::getServiceUrl(c.base, c.ns), c.endpoint) << c.base << " " << c.ns.value_or("nil");
 }
 
+
+TEST(AnalyticsEncoder, WritesDatesInGmtAndNothingForInstantsBeyondTheCalendar) {
+    // Dates come back from the signal cache file, whatever it holds.
+    const std::pair<double, std::string> cases[] = {
+        {0, "1970-01-01T00:00:00+0000"},
+        {1780315200.75, "2026-06-01T12:00:00+0000"},
+        {-0.5, "1969-12-31T23:59:59+0000"},
+        {1e300, ""},
+        {-1e300, ""},
+        {std::numeric_limits<double>::infinity(), ""},
+        {std::nan(""), ""},
+    };
+    for (const auto& [instant, text] : cases) EXPECT_EQ(AnalyticsEncoder::formatDate(instant), text) << instant;
+}
