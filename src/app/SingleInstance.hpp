@@ -5,19 +5,20 @@
 #include <QString>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 
-class QLocalServer;
 class QLockFile;
+class QSocketNotifier;
 
 namespace fixtora {
 
 /// Keeps to one running application per user, so that two processes never
 /// share the caches and the unsent-signals file. The first process takes a
 /// lock file in the user's runtime folder and listens on a local socket
-/// beside it; a later one finds the lock taken and, through the socket, asks
-/// the running one to show itself. Main thread only (the static ask may run
-/// on any thread).
+/// beside it (a Unix socket only its user may open); a later one finds the
+/// lock taken and, through the socket, asks the running one to show itself.
+/// Main thread only (the static ask may run on any thread).
 class SingleInstance final : public QObject {
     Q_OBJECT
 public:
@@ -42,11 +43,20 @@ signals:
     void activationRequested();
 
 private:
+    struct Client {
+        std::unique_ptr<QSocketNotifier> notifier;
+        QByteArray received;
+    };
+
     void onConnection();
+    void onClientReadable(int fd);
+    void closeClient(int fd);
 
     std::filesystem::path m_dir;
     std::unique_ptr<QLockFile> m_lock;
-    std::unique_ptr<QLocalServer> m_server;
+    int m_listenFd = -1;
+    std::unique_ptr<QSocketNotifier> m_listener;
+    std::map<int, Client> m_clients;
     bool m_primary = false;
 };
 

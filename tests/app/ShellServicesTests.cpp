@@ -13,6 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+
 #include <csignal>
 #include <future>
 
@@ -75,9 +81,45 @@ TEST(SingleInstance, SecondStartAsksTheFirstToShowItselfAndTheLockIsReleasedAtEx
         EXPECT_TRUE(answered.get());
     }
     // Nobody runs now: nobody answers, and the next start gets the lock.
+    EXPECT_FALSE(std::filesystem::exists(runtime / SingleInstance::kSocketName));
     EXPECT_FALSE(SingleInstance::askRunningInstanceToActivate(runtime, 300));
     SingleInstance third(runtime);
     EXPECT_TRUE(third.acquire());
+}
+
+TEST(SingleInstance, StrangersAreDroppedWithoutDisturbingTheNextAsker) {
+    test::TempDir dir;
+    SingleInstance first(dir / "run");
+    ASSERT_TRUE(first.acquire());
+    const auto socket = dir / "run" / SingleInstance::kSocketName;
+    EXPECT_EQ(std::filesystem::status(socket).permissions() &
+                  (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+              std::filesystem::perms::none);
+    QSignalSpy activated(&first, &SingleInstance::activationRequested);
+    // One talks nonsense without a line end, one sends a wrong line, one
+    // connects and says nothing; none of them is taken for a request.
+    const auto talk = [&](const std::string& bytes) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socket.c_str(), sizeof(address.sun_path) - 1);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        if (!bytes.empty()) {
+            EXPECT_GT(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), 0);
+        }
+        return fd;
+    };
+    const int flood = talk(std::string(200, 'x'));
+    const int wrong = talk("deactivate\n");
+    const int silent = talk("");
+    auto answered = std::async(std::launch::async, [&] {
+        return SingleInstance::askRunningInstanceToActivate(dir / "run", 5000);
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activated.count() == 1; }, 5000));
+    EXPECT_TRUE(answered.get());
+    QTest::qWait(50);
+    EXPECT_EQ(activated.count(), 1);
+    for (int fd : {flood, wrong, silent}) ::close(fd);
 }
 
 TEST(SingleInstance, LockOfAProcessThatDiedIsTakenOver) {
