@@ -321,6 +321,14 @@ std::string SimulatedDay::table() const {
     std::snprintf(line, sizeof line, "%4zu | %10s | %8s | %5s | %12s | %7s | %4s | ", m_hours.size(), "", "", "", "",
                   "", "");
     out << line << m_endTitle << "\n";
+    if (m_hours.size() >= 2) {
+        std::size_t timers = 0;
+        for (const auto& h : m_hours) timers = std::max(timers, h.maxTimers);
+        std::snprintf(line, sizeof line, "resident memory %.1f MiB at 02:00, %.1f MiB at the end; at most %zu timers\n",
+                      static_cast<double>(m_hours[1].rssBytes) / (1024 * 1024),
+                      static_cast<double>(m_hours.back().rssBytes) / (1024 * 1024), timers);
+        out << line;
+    }
     return out.str();
 }
 

@@ -155,6 +155,7 @@ public:
     const MatchWeekSchedule& schedule() const { return *m_schedule; }
     const ImageCache& images() const { return *m_images; }
     ManualScheduler& mainScheduler() { return *m_main; }
+    const analytics::SessionManager& sessions() const { return *m_sessions; }
     const std::vector<HourRecord>& hours() const { return m_hours; }
     /// The "dates" of the displayed matchweek's scoreboard requests.
     const std::string& displayedDates() const { return m_displayedDates; }
