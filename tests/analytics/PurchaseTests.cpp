@@ -46,6 +46,10 @@ struct PurchaseCase {
     Parameters parameters;
 };
 
+// Names the case in test output; gtest's fallback dumps the raw bytes,
+// padding included.
+void PrintTo(const PurchaseCase& c, std::ostream* os) { *os << c.name; }
+
 T withOlderIntroOffer(T t) {
     t.offerType = T::OfferType::introductory;
     t.offerPaymentModeStringRepresentation = "FREE_TRIAL";

@@ -122,6 +122,10 @@ struct KeyCase {
     std::optional<std::string> key;
 };
 
+// Names the case in test output; gtest's fallback dumps the raw bytes,
+// uninitialised ones included.
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.url; }
+
 class ImageCacheKey : public testing::TestWithParam<KeyCase> {};
 
 // Keys come from the network: none may name a file outside the crest folder.

@@ -129,6 +129,8 @@ struct BadFileCase {
     std::string bytes;
 };
 
+void PrintTo(const BadFileCase& c, std::ostream* os) { *os << c.name; }
+
 class ScheduleBadCacheFile : public ScheduleTest,
                              public testing::WithParamInterface<BadFileCase> {};
 
@@ -173,6 +175,8 @@ struct FailureCase {
     std::string domain;  // empty: accepted
     std::string description;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class ScheduleAnswer : public ScheduleTest, public testing::WithParamInterface<FailureCase> {};
 

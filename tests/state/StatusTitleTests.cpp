@@ -135,6 +135,10 @@ struct CountdownCase {
     std::string expected;
 };
 
+void PrintTo(const CountdownCase& c, std::ostream* os) {
+    *os << c.seconds << " s in " << c.dates.locale << ", " << c.dates.timeZone;
+}
+
 class Countdown : public ::testing::TestWithParam<CountdownCase> {};
 
 TEST_P(Countdown, Formats) {
@@ -165,6 +169,10 @@ struct RefreshCase {
     std::vector<ESPNEvent> events;
     int expected;
 };
+
+void PrintTo(const RefreshCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AutoRefreshInterval : public ::testing::TestWithParam<RefreshCase> {};
 
@@ -204,6 +212,10 @@ struct LabelCase {
     std::vector<std::pair<std::string, std::vector<std::string>>> groups;
     std::string weekRange;
 };
+
+void PrintTo(const LabelCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class DayLabels : public ::testing::TestWithParam<LabelCase> {};
 
