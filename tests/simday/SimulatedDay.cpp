@@ -69,12 +69,13 @@ void CountingHttpClient::send(HttpRequest request, Completion completion) {
     }
     ++m_sent;
     ++m_inFlight;
-    m_client.send(std::move(request), [this, completion = std::move(completion)](Result<HttpResponse> result) {
-        completion(std::move(result));
-        // Whatever the completion handed to other queues is on its way now.
-        --m_inFlight;
-        wake(m_wake);
-    });
+    m_client.send(std::move(request),
+                  [this, completion = std::move(completion)](Result<HttpResponse> result) {
+                      completion(std::move(result));
+                      // Whatever the completion handed to other queues is on its way now.
+                      --m_inFlight;
+                      wake(m_wake);
+                  });
 }
 
 std::vector<SentRequest> CountingHttpClient::log() const {
@@ -92,7 +93,9 @@ Scheduler::Task CountingQueue::counted(Task task) {
     };
 }
 
-void CountingQueue::post(Task task) { m_worker.post(counted(std::move(task))); }
+void CountingQueue::post(Task task) {
+    m_worker.post(counted(std::move(task)));
+}
 
 std::shared_ptr<Timer> CountingQueue::scheduleOnce(double delaySeconds, Task task) {
     return m_worker.scheduleOnce(delaySeconds, std::move(task));
@@ -102,7 +105,8 @@ std::shared_ptr<Timer> CountingQueue::scheduleRepeating(double intervalSeconds, 
     return m_worker.scheduleRepeating(intervalSeconds, std::move(task));
 }
 
-std::map<std::string, std::string> SignalTally::enrich(const std::string&, const std::optional<std::string>&,
+std::map<std::string, std::string> SignalTally::enrich(const std::string&,
+                                                       const std::optional<std::string>&,
                                                        std::optional<double>) {
     std::lock_guard lock(m_mutex);
     m_times.push_back(m_clock->now());
@@ -138,7 +142,8 @@ SimulatedDay::~SimulatedDay() {
     analytics::Analytics::setDefaultEnvironment(analytics::Environment{});
     m_sessions.reset();
     // Nothing may still be on its way to the queues about to go.
-    m_main->runUntil([this] { return m_http->inFlight() == 0 && m_crestQueue->pending() == 0; }, kPatience);
+    m_main->runUntil([this] { return m_http->inFlight() == 0 && m_crestQueue->pending() == 0; },
+                     kPatience);
     m_main->runUntilIdle();
 }
 
@@ -160,9 +165,11 @@ void SimulatedDay::launch(const std::optional<ESPNTeam>& favourite) {
     analytics::Analytics::setDefaultEnvironment(environment);
     m_sessions = analytics::SessionManager::create(analytics::ClientServices::production(), m_main);
     analytics::SessionManager::setShared(m_sessions);
-    m_analytics = std::make_shared<analytics::AnalyticsConfiguration>("SIMDAY-APP", std::nullopt, m_backend->url());
+    m_analytics = std::make_shared<analytics::AnalyticsConfiguration>("SIMDAY-APP", std::nullopt,
+                                                                      m_backend->url());
     m_analytics->setEnvironment(environment);
-    m_analytics->setLogHandler(analytics::LogHandler::standard(analytics::LogHandler::LogLevel::error));
+    m_analytics->setLogHandler(
+        analytics::LogHandler::standard(analytics::LogHandler::LogLevel::error));
     m_analytics->setMetadataEnrichers({m_tally});
     analytics::Analytics::initialize(m_analytics);
     analytics::Analytics::signal("app.launched");
@@ -171,16 +178,20 @@ void SimulatedDay::launch(const std::optional<ESPNTeam>& favourite) {
 
     if (favourite) {
         m_preferences->setString(FixturesViewModel::kFavouriteIdKey, favourite->id);
-        m_preferences->setString(FixturesViewModel::kFavouriteAbbreviationKey, favourite->abbreviation);
+        m_preferences->setString(FixturesViewModel::kFavouriteAbbreviationKey,
+                                 favourite->abbreviation);
         m_preferences->setString(FixturesViewModel::kFavouriteNameKey, favourite->shortDisplayName);
-        if (favourite->logo) m_preferences->setString(FixturesViewModel::kFavouriteLogoKey, *favourite->logo);
+        if (favourite->logo)
+            m_preferences->setString(FixturesViewModel::kFavouriteLogoKey, *favourite->logo);
     }
-    m_schedule = std::make_shared<MatchWeekSchedule>(m_http, m_backend->url(), paths, m_clock, m_main);
-    m_images = std::make_shared<ImageCache>(m_http, paths, std::make_shared<test::FakeImageDecoder>(), m_main,
-                                            m_crestQueue);
-    auto fetcher = MatchesFetcher::fromClient(std::make_shared<APIClient>(m_http, m_backend->url()));
-    m_viewModel = FixturesViewModel::create(m_schedule, fetcher, m_images, m_preferences, m_clock, m_main,
-                                            {"en_GB", "Europe/London"});
+    m_schedule =
+        std::make_shared<MatchWeekSchedule>(m_http, m_backend->url(), paths, m_clock, m_main);
+    m_images = std::make_shared<ImageCache>(
+        m_http, paths, std::make_shared<test::FakeImageDecoder>(), m_main, m_crestQueue);
+    auto fetcher =
+        MatchesFetcher::fromClient(std::make_shared<APIClient>(m_http, m_backend->url()));
+    m_viewModel = FixturesViewModel::create(m_schedule, fetcher, m_images, m_preferences, m_clock,
+                                            m_main, {"en_GB", "Europe/London"});
     m_changes = m_viewModel->subscribe([this] { m_eventsChanged = true; });
     settle();
 
@@ -189,7 +200,8 @@ void SimulatedDay::launch(const std::optional<ESPNTeam>& favourite) {
     std::error_code ignored;
     const auto written = std::chrono::sys_time<std::chrono::nanoseconds>(
         std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::duration<double>(now())));
-    std::filesystem::last_write_time(m_schedule->cacheFile(), std::chrono::file_clock::from_sys(written), ignored);
+    std::filesystem::last_write_time(m_schedule->cacheFile(),
+                                     std::chrono::file_clock::from_sys(written), ignored);
 
     for (const auto& request : m_http->log()) {
         if (request.kind != RequestKind::Scoreboard) continue;
@@ -206,7 +218,8 @@ void SimulatedDay::settle() {
         const bool answered = m_main->runUntil(
             [this] { return m_http->inFlight() == 0 && m_crestQueue->pending() == 0; }, kPatience);
         if (!answered) ++m_stalls;
-        if (m_main->runUntilIdle() == 0 && m_http->inFlight() == 0 && m_crestQueue->pending() == 0) return;
+        if (m_main->runUntilIdle() == 0 && m_http->inFlight() == 0 && m_crestQueue->pending() == 0)
+            return;
         if (!answered) return;
     }
 }
@@ -268,22 +281,31 @@ void SimulatedDay::closeHour() {
     for (const auto& request : m_http->log()) {
         if (!within(request.at)) continue;
         switch (request.kind) {
-        case RequestKind::Scoreboard:
-            ++m_current.scoreboard;
-            if (request.dates != m_displayedDates &&
-                std::find(m_knownDates.begin(), m_knownDates.end(), request.dates) == m_knownDates.end()) {
-                m_knownDates.push_back(request.dates);
-                ++m_current.firstLoads;
-            }
-            break;
-        case RequestKind::Schedule: ++m_current.schedule; break;
-        case RequestKind::Crest: ++m_current.crest; break;
-        case RequestKind::Ingest: ++m_current.ingestPosts; break;
-        case RequestKind::Other: break;
+            case RequestKind::Scoreboard:
+                ++m_current.scoreboard;
+                if (request.dates != m_displayedDates &&
+                    std::find(m_knownDates.begin(), m_knownDates.end(), request.dates) ==
+                        m_knownDates.end()) {
+                    m_knownDates.push_back(request.dates);
+                    ++m_current.firstLoads;
+                }
+                break;
+            case RequestKind::Schedule:
+                ++m_current.schedule;
+                break;
+            case RequestKind::Crest:
+                ++m_current.crest;
+                break;
+            case RequestKind::Ingest:
+                ++m_current.ingestPosts;
+                break;
+            case RequestKind::Other:
+                break;
         }
     }
     const auto signals = m_tally->times();
-    m_current.signalsQueued = static_cast<std::size_t>(std::count_if(signals.begin(), signals.end(), within));
+    m_current.signalsQueued =
+        static_cast<std::size_t>(std::count_if(signals.begin(), signals.end(), within));
     m_current.rssBytes = residentBytes();
     m_hours.push_back(m_current);
     m_hourStart += kHour;
@@ -298,10 +320,12 @@ std::size_t SimulatedDay::signalsWaiting() const {
 
 bool SimulatedDay::relaunchScheduleFromCache() {
     const auto paths = std::make_shared<FixedPaths>(m_dir.path());
-    auto next = std::make_shared<MatchWeekSchedule>(m_http, m_backend->url(), paths, m_clock, m_main);
+    auto next =
+        std::make_shared<MatchWeekSchedule>(m_http, m_backend->url(), paths, m_clock, m_main);
     const auto requests = m_backend->requestCount(demo::Endpoint::Schedule);
     bool answeredAtOnce = false;
-    next->load([&answeredAtOnce](Result<std::vector<MatchWeek>> result) { answeredAtOnce = result.ok(); });
+    next->load(
+        [&answeredAtOnce](Result<std::vector<MatchWeek>> result) { answeredAtOnce = result.ok(); });
     settle();
     return answeredAtOnce && m_backend->requestCount(demo::Endpoint::Schedule) == requests &&
            next->weeks().size() == m_schedule->weeks().size();
@@ -310,23 +334,27 @@ bool SimulatedDay::relaunchScheduleFromCache() {
 std::string SimulatedDay::table() const {
     std::ostringstream out;
     char line[160];
-    std::snprintf(line, sizeof line, "%4s | %10s | %8s | %5s | %12s | %7s | %4s | %s\n", "hour", "scoreboard",
-                  "schedule", "crest", "ingest POSTs", "signals", "hot", "title at the hour");
+    std::snprintf(line, sizeof line, "%4s | %10s | %8s | %5s | %12s | %7s | %4s | %s\n", "hour",
+                  "scoreboard", "schedule", "crest", "ingest POSTs", "signals", "hot",
+                  "title at the hour");
     out << line;
     for (const auto& h : m_hours) {
-        std::snprintf(line, sizeof line, "%4d | %10zu | %8zu | %5zu | %12zu | %7zu | %3.0f%% | ", h.hour, h.scoreboard,
-                      h.schedule, h.crest, h.ingestPosts, h.signalsQueued, 100 * h.hotSeconds / kHour);
+        std::snprintf(line, sizeof line, "%4d | %10zu | %8zu | %5zu | %12zu | %7zu | %3.0f%% | ",
+                      h.hour, h.scoreboard, h.schedule, h.crest, h.ingestPosts, h.signalsQueued,
+                      100 * h.hotSeconds / kHour);
         out << line << h.title << "\n";
     }
-    std::snprintf(line, sizeof line, "%4zu | %10s | %8s | %5s | %12s | %7s | %4s | ", m_hours.size(), "", "", "", "",
-                  "", "");
+    std::snprintf(line, sizeof line, "%4zu | %10s | %8s | %5s | %12s | %7s | %4s | ",
+                  m_hours.size(), "", "", "", "", "", "");
     out << line << m_endTitle << "\n";
     if (m_hours.size() >= 2) {
         std::size_t timers = 0;
         for (const auto& h : m_hours) timers = std::max(timers, h.maxTimers);
-        std::snprintf(line, sizeof line, "resident memory %.1f MiB at 02:00, %.1f MiB at the end; at most %zu timers\n",
-                      static_cast<double>(m_hours[1].rssBytes) / (1024 * 1024),
-                      static_cast<double>(m_hours.back().rssBytes) / (1024 * 1024), timers);
+        std::snprintf(
+            line, sizeof line,
+            "resident memory %.1f MiB at 02:00, %.1f MiB at the end; at most %zu timers\n",
+            static_cast<double>(m_hours[1].rssBytes) / (1024 * 1024),
+            static_cast<double>(m_hours.back().rssBytes) / (1024 * 1024), timers);
         out << line;
     }
     return out.str();

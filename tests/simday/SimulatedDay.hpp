@@ -49,7 +49,7 @@ struct SentRequest {
 /// counts the requests in flight and, after each answer has been handed on,
 /// wakes the main scheduler so that `runUntil` sees the count drop at once.
 class CountingHttpClient final : public HttpClient {
-public:
+  public:
     CountingHttpClient(std::shared_ptr<const Clock> clock, std::shared_ptr<Scheduler> wake)
         : m_clock(std::move(clock)), m_wake(std::move(wake)) {}
     void send(HttpRequest request, Completion completion) override;
@@ -58,7 +58,7 @@ public:
     std::size_t inFlight() const { return m_inFlight.load(); }
     std::vector<SentRequest> log() const;
 
-private:
+  private:
     std::shared_ptr<const Clock> m_clock;
     std::weak_ptr<Scheduler> m_wake;
     std::atomic<std::size_t> m_sent{0};
@@ -71,7 +71,7 @@ private:
 /// A serial worker queue that counts the tasks not yet run and wakes the main
 /// scheduler after each one.
 class CountingQueue final : public Scheduler {
-public:
+  public:
     CountingQueue(std::string name, std::shared_ptr<Scheduler> wake)
         : m_wake(std::move(wake)), m_worker(std::move(name)) {}
     void post(Task task) override;
@@ -82,7 +82,7 @@ public:
     std::size_t posted() const { return m_posted.load(); }
     std::size_t pending() const { return m_pending.load(); }
 
-private:
+  private:
     Task counted(Task task);
 
     std::weak_ptr<Scheduler> m_wake;
@@ -95,14 +95,14 @@ private:
 /// signal) and notes when, so that what was queued can be compared with what
 /// reached the ingest endpoint.
 class SignalTally final : public analytics::SignalEnricher {
-public:
+  public:
     explicit SignalTally(std::shared_ptr<const Clock> clock) : m_clock(std::move(clock)) {}
     std::map<std::string, std::string> enrich(const std::string& signalType,
                                               const std::optional<std::string>& customUserID,
                                               std::optional<double> floatValue) override;
     std::vector<Instant> times() const;
 
-private:
+  private:
     std::shared_ptr<const Clock> m_clock;
     mutable std::mutex m_mutex;
     std::vector<Instant> m_times;
@@ -112,17 +112,18 @@ private:
 /// including) the next hour's.
 struct HourRecord {
     int hour = 0;
-    std::size_t scoreboard = 0;     // scoreboard requests sent
-    std::size_t firstLoads = 0;     // of which for a matchweek other than the displayed one, never asked before
+    std::size_t scoreboard = 0;  // scoreboard requests sent
+    std::size_t firstLoads =
+        0;  // of which for a matchweek other than the displayed one, never asked before
     std::size_t schedule = 0;
     std::size_t crest = 0;
     std::size_t ingestPosts = 0;    // POSTs to the ingest endpoint
     std::size_t signalsQueued = 0;  // signals the client built in this hour
     std::size_t queuedAtStart = 0;  // signals waiting in the client's queue when the hour began
-    double hotSeconds = 0;          // time during which a displayed match was live or about to start
-    std::size_t maxTimers = 0;      // most live timers on the main scheduler
-    std::string title;              // the status title when the hour began
-    std::size_t rssBytes = 0;       // resident set size when the hour ended
+    double hotSeconds = 0;      // time during which a displayed match was live or about to start
+    std::size_t maxTimers = 0;  // most live timers on the main scheduler
+    std::string title;          // the status title when the hour began
+    std::size_t rssBytes = 0;   // resident set size when the hour ended
 };
 
 /// A day of the application's core in virtual time: the real view model,
@@ -131,7 +132,7 @@ struct HourRecord {
 /// application), talking real HTTP to the demo backend whose season stays
 /// where it was placed while its matches follow the clock.
 class SimulatedDay {
-public:
+  public:
     /// The clock starts half a second before `start`, when the analytics
     /// client is started; the view model starts at `start`.
     SimulatedDay(Instant start, Instant seasonPlacedAt);
@@ -181,7 +182,7 @@ public:
     /// Resident set size of the process, from /proc/self/statm.
     static std::size_t residentBytes();
 
-private:
+  private:
     void settle();
     void openHour();
     void closeHour();

@@ -70,8 +70,10 @@ struct MatchMoment {
 nlohmann::json weekend(const demo::DemoBackend& backend) {
     CurlHttpClient http;
     std::promise<Result<HttpResponse>> answer;
-    http.send(HttpRequest{"GET", backend.url() + "/api/epl/scoreboard?dates=20261205-20261206", {}, {}, 10},
-              [&answer](Result<HttpResponse> result) { answer.set_value(std::move(result)); });
+    http.send(
+        HttpRequest{
+            "GET", backend.url() + "/api/epl/scoreboard?dates=20261205-20261206", {}, {}, 10},
+        [&answer](Result<HttpResponse> result) { answer.set_value(std::move(result)); });
     auto result = answer.get_future().get();
     if (!result.ok()) return nullptr;
     return nlohmann::json::parse(result.value().body, nullptr, false);
@@ -136,9 +138,13 @@ struct Scenario {
     std::vector<Checkpoint> checkpoints;
 };
 
-void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+void PrintTo(const Scenario& scenario, std::ostream* out) {
+    *out << scenario.name;
+}
 
-std::string scoreOf(const std::optional<ESPNCompetitor>& side) { return side && side->score ? *side->score : "0"; }
+std::string scoreOf(const std::optional<ESPNCompetitor>& side) {
+    return side && side->score ? *side->score : "0";
+}
 
 const ESPNEvent* findKickingOff(const std::vector<ESPNEvent>& events, Instant kickOff) {
     for (const auto& event : events)
@@ -147,8 +153,9 @@ const ESPNEvent* findKickingOff(const std::vector<ESPNEvent>& events, Instant ki
 }
 
 class SimulatedDayTest : public ::testing::TestWithParam<Scenario> {
-protected:
-    void expectCheckpoint(SimulatedDay& day, const Checkpoint& c, const std::optional<ESPNTeam>& favourite) {
+  protected:
+    void expectCheckpoint(SimulatedDay& day, const Checkpoint& c,
+                          const std::optional<ESPNTeam>& favourite) {
         auto& vm = day.viewModel();
         SCOPED_TRACE(formatInternetDateTime(c.when));
         const auto* match = findKickingOff(vm.events(), c.kickOff);
@@ -161,29 +168,32 @@ protected:
         ASSERT_TRUE(home && away);
         std::string expected;
         switch (c.line) {
-        case Line::Countdown:
-            expected = std::string(kBall) + "  " + home->team.abbreviation + " vs " + away->team.abbreviation +
-                       "  " + c.tail;
-            break;
-        case Line::Score:
-            expected = std::string(kBall) + "  " + home->team.abbreviation + " " + scoreOf(home) + "\u2013" +
-                       scoreOf(away) + " " + away->team.abbreviation + "  " + c.tail;
-            break;
-        case Line::NextRound: {
-            // The favourite's next match is in the following matchweek.
-            ASSERT_TRUE(favourite);
-            const auto next = vm.matchCache().find(vm.liveGW() + 1);
-            ASSERT_NE(next, vm.matchCache().end());
-            const ESPNEvent* fixture = nullptr;
-            for (const auto& event : next->second)
-                if (event.home()->team.id == favourite->id || event.away()->team.id == favourite->id) fixture = &event;
-            ASSERT_NE(fixture, nullptr);
-            const bool atHome = fixture->home()->team.id == favourite->id;
-            const ESPNTeam opponent = atHome ? fixture->away()->team : fixture->home()->team;
-            expected = std::string(kBall) + "  " + favourite->abbreviation + " vs " + opponent.abbreviation + "  " +
-                       c.tail;
-            break;
-        }
+            case Line::Countdown:
+                expected = std::string(kBall) + "  " + home->team.abbreviation + " vs " +
+                           away->team.abbreviation + "  " + c.tail;
+                break;
+            case Line::Score:
+                expected = std::string(kBall) + "  " + home->team.abbreviation + " " +
+                           scoreOf(home) + "\u2013" + scoreOf(away) + " " +
+                           away->team.abbreviation + "  " + c.tail;
+                break;
+            case Line::NextRound: {
+                // The favourite's next match is in the following matchweek.
+                ASSERT_TRUE(favourite);
+                const auto next = vm.matchCache().find(vm.liveGW() + 1);
+                ASSERT_NE(next, vm.matchCache().end());
+                const ESPNEvent* fixture = nullptr;
+                for (const auto& event : next->second)
+                    if (event.home()->team.id == favourite->id ||
+                        event.away()->team.id == favourite->id)
+                        fixture = &event;
+                ASSERT_NE(fixture, nullptr);
+                const bool atHome = fixture->home()->team.id == favourite->id;
+                const ESPNTeam opponent = atHome ? fixture->away()->team : fixture->home()->team;
+                expected = std::string(kBall) + "  " + favourite->abbreviation + " vs " +
+                           opponent.abbreviation + "  " + c.tail;
+                break;
+            }
         }
         EXPECT_EQ(vm.statusBarTitle(), expected);
     }
@@ -199,7 +209,8 @@ TEST_P(SimulatedDayTest, TwentyFourHoursAskTheNetworkOnlyAsOftenAsTheMatchesNeed
         ASSERT_FALSE(event.is_null());
         const auto& team = event["competitions"][0]["competitors"][0]["team"];
         ASSERT_EQ(event["competitions"][0]["competitors"][0]["homeAway"], "home");
-        favourite = ESPNTeam{team["id"], team["abbreviation"], team["shortDisplayName"], team["logo"]};
+        favourite =
+            ESPNTeam{team["id"], team["abbreviation"], team["shortDisplayName"], team["logo"]};
     }
     day.launch(favourite);
     auto& vm = day.viewModel();
@@ -218,7 +229,8 @@ TEST_P(SimulatedDayTest, TwentyFourHoursAskTheNetworkOnlyAsOftenAsTheMatchesNeed
 
     const std::string table = day.table();
     std::cout << "Simulated day, " << scenario.name << ":\n" << table << std::flush;
-    std::ofstream(std::string(FIXTORA_SIMDAY_REPORT_DIR) + "/simday-" + scenario.name + ".txt") << table;
+    std::ofstream(std::string(FIXTORA_SIMDAY_REPORT_DIR) + "/simday-" + scenario.name + ".txt")
+        << table;
 
     const auto& hours = day.hours();
     ASSERT_EQ(hours.size(), 24u);
@@ -249,22 +261,26 @@ TEST_P(SimulatedDayTest, TwentyFourHoursAskTheNetworkOnlyAsOftenAsTheMatchesNeed
     // The log the hours are counted from agrees with the backend's counts.
     std::map<RequestKind, std::size_t> logged;
     for (const auto& request : day.requests()) ++logged[request.kind];
-    EXPECT_EQ(logged[RequestKind::Scoreboard], day.backend().requestCount(demo::Endpoint::Scoreboard));
+    EXPECT_EQ(logged[RequestKind::Scoreboard],
+              day.backend().requestCount(demo::Endpoint::Scoreboard));
     EXPECT_EQ(logged[RequestKind::Schedule], day.backend().requestCount(demo::Endpoint::Schedule));
     EXPECT_EQ(logged[RequestKind::Crest], day.backend().requestCount(demo::Endpoint::Crest));
     EXPECT_EQ(logged[RequestKind::Ingest], day.backend().ingestPostCount());
     EXPECT_EQ(logged[RequestKind::Other], 0u);
     EXPECT_EQ(schedules, 1u);
-    EXPECT_TRUE(day.relaunchScheduleFromCache()) << "a launch at the end of the day uses the cached table";
+    EXPECT_TRUE(day.relaunchScheduleFromCache())
+        << "a launch at the end of the day uses the cached table";
     EXPECT_LE(crests, 20u) << "each crest is downloaded once";
     EXPECT_EQ(day.images().mem().size(), 20u);
     EXPECT_EQ(hours[0].signalsQueued, 3u) << "app.launched, the new installation and the session";
     EXPECT_EQ(hours[0].ingestPosts, 1u);
     const auto requests = day.requests();
-    const auto firstPost = std::find_if(requests.begin(), requests.end(),
-                                        [](const SentRequest& r) { return r.kind == RequestKind::Ingest; });
+    const auto firstPost = std::find_if(requests.begin(), requests.end(), [](const SentRequest& r) {
+        return r.kind == RequestKind::Ingest;
+    });
     ASSERT_NE(firstPost, requests.end());
-    EXPECT_LE(firstPost->at, kSaturday + 10) << "the send timer posts within 10 seconds of the start";
+    EXPECT_LE(firstPost->at, kSaturday + 10)
+        << "the send timer posts within 10 seconds of the start";
     // The session was timed second by second all day.
     const auto sessions = day.sessions().recentSessions();
     ASSERT_EQ(sessions.size(), 1u);
@@ -272,14 +288,16 @@ TEST_P(SimulatedDayTest, TwentyFourHoursAskTheNetworkOnlyAsOftenAsTheMatchesNeed
 
     // Memory stays with the caches.
     std::set<std::int64_t> visited{liveGW - 1, liveGW, liveGW + 1};
-    for (const auto& [gw, events] : vm.matchCache()) EXPECT_TRUE(visited.count(gw)) << "matchweek " << gw;
+    for (const auto& [gw, events] : vm.matchCache())
+        EXPECT_TRUE(visited.count(gw)) << "matchweek " << gw;
     EXPECT_LE(vm.knownTeams().size(), 20u);
     EXPECT_EQ(day.signalsWaiting(), 0u);
     EXPECT_EQ(day.backend().receivedSignals().size(), day.signalsBuilt());
 #ifndef __SANITIZE_ADDRESS__
     // (Under the address sanitizer freed memory waits in its quarantine, so
     // the resident size only says how much was freed; its leak check counts.)
-    const auto grown = static_cast<double>(hours[23].rssBytes) - static_cast<double>(hours[1].rssBytes);
+    const auto grown =
+        static_cast<double>(hours[23].rssBytes) - static_cast<double>(hours[1].rssBytes);
     EXPECT_LE(grown, 8.0 * 1024 * 1024) << "resident memory grew from 02:00 to 24:00";
 #endif
 }
@@ -310,7 +328,9 @@ const Scenario kScenarios[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Saturday, SimulatedDayTest, ::testing::ValuesIn(kScenarios),
-                         [](const ::testing::TestParamInfo<Scenario>& param) { return std::string(param.param.name); });
+                         [](const ::testing::TestParamInfo<Scenario>& param) {
+                             return std::string(param.param.name);
+                         });
 
 }  // namespace
 }  // namespace fixtora::simday
