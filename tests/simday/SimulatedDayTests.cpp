@@ -130,6 +130,7 @@ struct Checkpoint {
     const char* tail;
     const char* status;
     bool cycling;
+    std::optional<Instant> finished = std::nullopt;  // a match over by then
 };
 
 struct Scenario {
@@ -162,6 +163,11 @@ class SimulatedDayTest : public ::testing::TestWithParam<Scenario> {
         ASSERT_NE(match, nullptr);
         EXPECT_EQ(match->competitions.front().status.type.name, c.status);
         EXPECT_EQ(vm.isCycling(), c.cycling);
+        if (c.finished) {
+            const auto* over = findKickingOff(vm.events(), *c.finished);
+            ASSERT_NE(over, nullptr);
+            EXPECT_EQ(over->competitions.front().status.type.name, "STATUS_FULL_TIME");
+        }
 
         const auto home = match->home();
         const auto away = match->away();
@@ -313,8 +319,9 @@ const Scenario kScenarios[] = {
          {at(9, 50), Line::Score, at(9, 0), "HT", "STATUS_HALFTIME", true},
          {at(9, 50, 10), Line::Score, at(9, 50), "1'", "STATUS_FIRST_HALF", true},
          {at(9, 50, 20), Line::Score, at(9, 0), "HT", "STATUS_HALFTIME", true},
-         {at(13, 30), Line::Countdown, at(14, 10), "40m", "STATUS_SCHEDULED", false},
-         {at(17, 0), Line::Countdown, at(36, 0), "19h 0m", "STATUS_SCHEDULED", false},
+         // The morning's last match is over: on to the afternoon's first.
+         {at(13, 30), Line::Countdown, at(14, 10), "40m", "STATUS_SCHEDULED", false, at(11, 40)},
+         {at(17, 0), Line::Countdown, at(36, 0), "19h 0m", "STATUS_SCHEDULED", false, at(15, 10)},
      }},
     {"favourite",
      true,
