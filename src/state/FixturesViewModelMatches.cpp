@@ -38,6 +38,11 @@ void FixturesViewModel::fetchMatches() {
 
 void FixturesViewModel::refresh() {
     Batch batch(*this);
+    if (m_scheduleError) {
+        // Nothing can be fetched without the table: ask for it again now.
+        loadSchedule();
+        return;
+    }
     m_matchCache.erase(m_currentGW);
     m_activeFetch.reset();  // so that fetchMatches() cannot hold the new load back
     fetchMatches();
