@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+// The system clock jumps a day back and a day forward while the application
+// runs: its timers run on the monotonic clock and keep their pace, the
+// matchweek stays, the title stays well formed and no request storm starts.
+#include "FaultRig.hpp"
+
+#include "state/FixturesViewModel.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace fixtora;
+using namespace fixtora::test;
+using demo::Endpoint;
+
+namespace {
+
+/// "⚽" alone, or "⚽  " and a score line or a countdown: never a negative
+/// number of minutes or hours.
+void expectWellFormedTitle(const std::string& title) {
+    EXPECT_TRUE(title == kBall || startsWith(title, kBallAndBlanks)) << title;
+    EXPECT_EQ(title.find('-'), std::string::npos) << title;
+}
+
+TEST(ClockJumps, KeepTheMatchweekTheTitleAndThePaceOfRequests) {
+    FaultRig rig;
+    auto& app = rig.launch();
+    waitUntilShown(app);
+    expectHealthy(app);
+    const int matchweek = app.model().currentGW();
+    const int current = app.model().liveGW();
+    const auto schedule = rig.backend().requestCount(Endpoint::Schedule);
+
+    struct Jump {
+        const char* name;
+        double seconds;
+    };
+    // A day back, then a day ahead of the true time.
+    for (const Jump& jump : {Jump{"a day back", -86400}, Jump{"a day forward", 2 * 86400}}) {
+        SCOPED_TRACE(jump.name);
+        rig.wall()->advance(jump.seconds);
+        const auto scoreboard = rig.backend().requestCount(Endpoint::Scoreboard);
+        const auto ingest = rig.backend().requestCount(Endpoint::Ingest);
+        std::vector<std::string> titles;
+        for (int minute = 0; minute < 20; ++minute) {
+            app.advance(60);
+            titles.push_back(app.title().toStdString());
+            expectWellFormedTitle(titles.back());
+        }
+        EXPECT_EQ(app.model().currentGW(), matchweek);
+        EXPECT_EQ(app.model().liveGW(), current);
+        EXPECT_EQ(app.model().matchError(), std::nullopt);
+        EXPECT_TRUE(app.showsMatchList());
+        // The refresh timer keeps its pace: between one request every five
+        // minutes and one a minute (plus the neighbours' prefetches).
+        const auto requests = rig.backend().requestCount(Endpoint::Scoreboard) - scoreboard;
+        EXPECT_GE(requests, 20u * 60 / FixturesViewModel::kSlowRefreshSeconds);
+        EXPECT_LE(requests, 20u * 60 / FixturesViewModel::kFastRefreshSeconds + 4);
+        // The analytics client posts at most once per 10-second tick.
+        EXPECT_LE(rig.backend().requestCount(Endpoint::Ingest) - ingest, 20u * 6 + 1);
+    }
+    EXPECT_EQ(rig.backend().requestCount(Endpoint::Schedule), schedule) << "the table is loaded once per start";
+}
+
+// A restart after the clock went back: the table written "in the future"
+// is not trusted, and the application still comes up.
+TEST(ClockJumps, ARestartWithTheClockBackADayFetchesTheTableAgain) {
+    FaultRig rig;
+    rig.launch();
+    waitUntilShown(rig.app());
+    rig.quit();
+    const auto schedule = rig.backend().requestCount(Endpoint::Schedule);
+    rig.wall()->advance(-86400);
+    auto& app = rig.launch();
+    waitUntilShown(app);
+    EXPECT_EQ(rig.backend().requestCount(Endpoint::Schedule), schedule + 1);
+    expectWellFormedTitle(app.title().toStdString());
+    EXPECT_EQ(app.model().scheduleError(), std::nullopt);
+    EXPECT_TRUE(app.showsMatchList());
+}
+
+}  // namespace

@@ -1,0 +1,309 @@
+// SPDX-License-Identifier: MIT
+#include "FaultRig.hpp"
+
+#include "analytics/Analytics.hpp"
+#include "analytics/AnalyticsConfiguration.hpp"
+#include "analytics/DurationSignalTracker.hpp"
+#include "analytics/NavigationStatus.hpp"
+#include "analytics/SessionManager.hpp"
+#include "analytics/SignalManager.hpp"
+#include "app/PopupWindow.hpp"
+#include "app/UpdatePresenter.hpp"
+#include "data/APIClient.hpp"
+#include "data/ImageCache.hpp"
+#include "data/MatchWeekSchedule.hpp"
+#include "platform/CurlHttpClient.hpp"
+#include "platform/SystemInfo.hpp"
+#include "platform/WorkerScheduler.hpp"
+#include "platform/qt/QtImageDecoder.hpp"
+#include "platform/qt/QtPreferencesStore.hpp"
+#include "platform/qt/StatusItem.hpp"
+#include "state/FixturesViewModel.hpp"
+#include "state/MatchesFetcher.hpp"
+#include "views/CentreMessage.hpp"
+#include "views/FixturesView.hpp"
+
+#include <fixtora/BuildConfig.hpp>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace fixtora::test {
+
+namespace {
+
+const DateContext kDates{"en_GB", "UTC"};
+
+std::string pathOf(const std::string& url) {
+    const auto scheme = url.find("://");
+    const auto slash = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+    return slash == std::string::npos ? "/" : url.substr(slash);
+}
+
+class SilentStatusItem final : public StatusItem {
+public:
+    void setTitle(const QString& t) override { m_title = t; }
+    QString title() const override { return m_title; }
+    QRect anchorRect() const override { return {}; }
+    QString backendName() const override { return QStringLiteral("silent"); }
+
+private:
+    QString m_title;
+};
+
+class QuietUpdatePresenter final : public UpdatePresenter {
+public:
+    void showUpToDate(const std::string&) override {}
+    void offerUpdate(const UpdateOffer&, const std::string&) override {}
+    void showCheckFailed(const std::string&) override {}
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+TimeoutScalingHttpClient::TimeoutScalingHttpClient(double divisor, std::weak_ptr<Scheduler> wake)
+    : m_divisor(divisor), m_wake(std::move(wake)), m_client(std::make_unique<CurlHttpClient>()) {}
+
+TimeoutScalingHttpClient::~TimeoutScalingHttpClient() = default;
+
+void TimeoutScalingHttpClient::send(HttpRequest request, Completion completion) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_requested.emplace_back(pathOf(request.url), request.timeoutSeconds);
+    }
+    request.timeoutSeconds /= m_divisor;
+    m_inFlight->fetch_add(1);
+    m_client->send(std::move(request), [inFlight = m_inFlight, wake = m_wake, completion = std::move(completion)](
+                                           Result<HttpResponse> result) {
+        completion(std::move(result));
+        inFlight->fetch_sub(1);
+        // Whoever waits for the count to drop wakes up and sees it.
+        if (auto scheduler = wake.lock()) scheduler->post([] {});
+    });
+}
+
+std::vector<double> TimeoutScalingHttpClient::requestedTimeouts(const std::string& pathPrefix) const {
+    std::lock_guard lock(m_mutex);
+    std::vector<double> out;
+    for (const auto& [path, timeout] : m_requested)
+        if (path.rfind(pathPrefix, 0) == 0) out.push_back(timeout);
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+
+RunningApp::RunningApp(FaultRig& rig)
+    : m_rig(rig),
+      m_main(std::make_shared<ManualScheduler>()),  // monotonic: the system clock may jump, timers do not
+      m_http(std::make_shared<TimeoutScalingHttpClient>(FaultRig::kTimeoutDivisor, m_main)) {
+    AppServices services;
+    services.main = m_main;
+    services.http = m_http;
+    services.preferences = rig.preferences();
+    services.paths = rig.paths();
+    services.images = std::make_shared<QtImageDecoder>();
+    services.clock = rig.wall();
+    services.systemInfo = std::make_shared<FixedSystemInfo>();
+
+    const std::string url = rig.url();
+    AppDelegate::Launch launch;
+    // The shipped program's launch steps, with every queue of the analytics
+    // client on the virtual main queue.
+    launch.beforeMenuBar = [url](AppServices& s) {
+        analytics::Environment environment;
+        environment.clock = s.clock;
+        environment.mainScheduler = s.main;
+        environment.utilityScheduler = s.main;
+        environment.timerScheduler = s.main;
+        environment.httpClient = s.http;
+        environment.preferencesStore = s.preferences;
+        environment.paths = s.paths;
+        environment.systemInfo = s.systemInfo;
+        analytics::Analytics::setDefaultEnvironment(environment);
+        auto config = std::make_shared<analytics::AnalyticsConfiguration>(build::kAnalyticsAppId, std::nullopt, url);
+        config->setEnvironment(environment);
+        config->setLogHandler(std::nullopt);
+        analytics::Analytics::initialize(config);
+        analytics::Analytics::signal("app.launched");
+    };
+    launch.content = [this, url](AppServices& s) {
+        m_crestQueue = std::make_shared<WorkerScheduler>("com.fixtora.crests");
+        m_images = std::make_shared<ImageCache>(s.http, s.paths, s.images, s.main, m_crestQueue);
+        auto schedule = std::make_shared<MatchWeekSchedule>(s.http, url, s.paths, s.clock, s.main);
+        auto fetcher = MatchesFetcher::fromClient(std::make_shared<APIClient>(s.http, url));
+        m_model = FixturesViewModel::create(schedule, fetcher, m_images, s.preferences->standard(), s.clock, s.main,
+                                            kDates);
+        AppDelegate::MenuBarContent content;
+        content.popup = [model = m_model, images = m_images]() -> std::unique_ptr<QWidget> {
+            return std::make_unique<FixturesView>(model, images, kDates);
+        };
+        content.title = [model = std::weak_ptr<FixturesViewModel>(m_model)](MenuBarController::TitleCallback onTitle) {
+            auto m = model.lock();
+            return m ? m->subscribeTitle(std::move(onTitle)) : Subscription{};
+        };
+        content.keepAlive = m_model;
+        return content;
+    };
+    AppDelegate::Options options;
+    options.version = QStringLiteral("1.0.0");
+    options.websiteUrl = QString::fromStdString(url + "/site");
+    options.updateFeedUrl = url + "/updates/feed.json";
+    options.updatePresenter = std::make_shared<QuietUpdatePresenter>();
+    options.makeStatusItem = [](MenuSource) { return std::make_unique<SilentStatusItem>(); };
+    options.openUrl = [](const QUrl&) {};
+    options.quit = [] {};
+    m_delegate = std::make_unique<AppDelegate>(std::move(services), std::move(launch), std::move(options));
+    m_delegate->applicationDidFinishLaunching();
+    m_main->runUntilIdle();
+}
+
+RunningApp::~RunningApp() {
+    // What the application does when it is told to quit.
+    analytics::Analytics::applicationWillTerminate();
+    m_delegate.reset();
+    m_model.reset();
+    analytics::Analytics::terminate();
+    analytics::SessionManager::setShared(nullptr);
+    analytics::NavigationStatus::setShared(nullptr);
+    analytics::DurationSignalTracker::setShared(nullptr);
+    m_images.reset();
+    m_crestQueue.reset();  // waits for a crest download under way
+    m_http.reset();        // cancels the requests still in flight
+    m_main->runUntilIdle();
+}
+
+QString RunningApp::title() const { return m_delegate->controller()->statusItem().title(); }
+
+FixturesView& RunningApp::popup() const {
+    auto* view = dynamic_cast<FixturesView*>(m_delegate->controller()->popup().content());
+    if (!view) throw std::logic_error("the popup does not hold the fixtures view");
+    return *view;
+}
+
+std::string RunningApp::popupMessage() const {
+    const auto* message = popup().centreMessage();
+    return message ? message->text().toStdString() : std::string();
+}
+
+bool RunningApp::showsMatchList() const { return popup().content() == FixturesView::Content::MatchList; }
+
+bool RunningApp::settle(const std::function<bool()>& done, std::chrono::milliseconds patience) {
+    return m_main->runUntil(done, patience);
+}
+
+bool RunningApp::settleIo(std::chrono::milliseconds patience) {
+    const bool idle = m_main->runUntil([this] { return m_http->inFlight() == 0; }, patience);
+    m_main->runUntilIdle();
+    return idle;
+}
+
+void RunningApp::advance(double seconds) {
+    settleIo();
+    double left = seconds;
+    while (left > 0) {
+        double step = left;
+        if (const auto next = m_main->nextTimerDelay()) step = std::clamp(*next, 0.0, left);
+        m_rig.wall()->advance(step);
+        m_rig.trueTime()->advance(step);
+        m_main->advance(step);
+        left -= step;
+        settleIo();
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+FaultRig::FaultRig()
+    : m_wall(std::make_shared<SettableClock>(SystemClock().now())),
+      m_trueTime(std::make_shared<SettableClock>(m_wall->now())),
+      m_paths(std::make_shared<FixedPaths>(m_dir.path())),
+      m_preferences(std::make_shared<QtPreferencesStore>(m_dir.path() / "config", "Fixtora")) {
+    startBackend();
+}
+
+FaultRig::~FaultRig() {
+    quit();
+    stopBackend();
+}
+
+RunningApp& FaultRig::launch() {
+    quit();
+    m_app = std::make_unique<RunningApp>(*this);
+    return *m_app;
+}
+
+void FaultRig::quit() { m_app.reset(); }
+
+void FaultRig::startBackend() {
+    if (m_backend) return;
+    demo::DemoBackend::Options options;
+    options.port = m_port;  // the first start picks a free port, later ones take it again
+    m_backend = std::make_unique<demo::DemoBackend>(options, m_trueTime);
+    m_port = m_backend->start();
+}
+
+void FaultRig::stopBackend() { m_backend.reset(); }
+
+std::string FaultRig::url() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+
+std::filesystem::path FaultRig::signalCacheFile() const { return analytics::SignalManager::cacheFileIn(cachesDir()); }
+
+void FaultRig::setModified(const std::filesystem::path& file, Instant instant) {
+    const auto at = std::chrono::sys_time<std::chrono::seconds>(std::chrono::seconds(static_cast<std::int64_t>(instant)));
+    std::filesystem::last_write_time(file, std::chrono::file_clock::from_sys(at));
+}
+
+// ---------------------------------------------------------------------------
+
+void waitUntilShown(RunningApp& app) {
+    ASSERT_TRUE(app.settle([&] { return !app.model().events().empty() && !app.model().isFetchingMatches(); }))
+        << "schedule error: " << app.model().scheduleError().value_or("none")
+        << ", match error: " << app.model().matchError().value_or("none");
+    app.settleIo();
+}
+
+void expectHealthy(RunningApp& app) {
+    const auto& model = app.model();
+    EXPECT_EQ(model.scheduleError(), std::nullopt);
+    EXPECT_EQ(model.matchError(), std::nullopt);
+    EXPECT_FALSE(model.events().empty());
+    EXPECT_EQ(model.totalGWs(), 38);
+    EXPECT_EQ(model.currentGW(), model.liveGW());
+    EXPECT_TRUE(app.showsMatchList()) << app.popupMessage();
+    EXPECT_TRUE(startsWith(app.title().toStdString(), kBallAndBlanks)) << app.title().toStdString();
+}
+
+demo::Fault delayedFault(double seconds) {
+    demo::Fault f;
+    f.delaySeconds = seconds;
+    return f;
+}
+demo::Fault droppedFault() {
+    demo::Fault f;
+    f.dropConnection = true;
+    return f;
+}
+demo::Fault malformedFault() {
+    demo::Fault f;
+    f.malformed = true;
+    return f;
+}
+demo::Fault truncatedFault() {
+    demo::Fault f;
+    f.truncateBody = true;
+    return f;
+}
+demo::Fault hugeFault(std::size_t megabytes) {
+    demo::Fault f;
+    f.hugeBodyMegabytes = megabytes;
+    return f;
+}
+demo::Fault statusFault(int code) {
+    demo::Fault f;
+    f.status = code;
+    return f;
+}
+
+}  // namespace fixtora::test
