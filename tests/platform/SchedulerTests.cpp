@@ -86,9 +86,11 @@ TEST(WorkerScheduler, TimersFireAndCanBeInvalidated) {
     WorkerScheduler w;
     std::promise<void> fired;
     std::atomic<int> cancelledRuns{0};
-    auto cancelled = w.scheduleOnce(0.02, [&] { ++cancelledRuns; });
+    // Half a second leaves room to invalidate it first even on a slow run
+    // (under Valgrind, or with every core busy).
+    auto cancelled = w.scheduleOnce(0.5, [&] { ++cancelledRuns; });
     cancelled->invalidate();
-    w.scheduleOnce(0.05, [&] { fired.set_value(); });
+    w.scheduleOnce(0.55, [&] { fired.set_value(); });
     EXPECT_EQ(fired.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
     w.drain();
     EXPECT_EQ(cancelledRuns, 0);
