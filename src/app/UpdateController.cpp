@@ -49,7 +49,7 @@ Result<UpdateOffer> UpdateController::parseFeed(std::string_view body) {
     nlohmann::json doc;
     try {
         doc = nlohmann::json::parse(body);
-    } catch (const nlohmann::json::parse_error& e) {
+    } catch (const nlohmann::json::exception& e) {  // a syntax error, or a number beyond a double
         return feedError(1, std::string("it is not JSON (") + e.what() + ")");
     }
     if (!doc.is_object()) return feedError(1, "it is not a JSON object");

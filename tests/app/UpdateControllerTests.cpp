@@ -77,6 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FeedCase{R"({"version":"1.2.0","url":"http://127.0.0.1/dl"})", true, ""},
                       FeedCase{R"({"version":"1.2.0","url":"https://x.example","notes":null})", true, ""},
                       FeedCase{"<html>", false, "not JSON"}, FeedCase{"[1]", false, "not a JSON object"},
+                      FeedCase{R"({"version":"1.2.0","url":"https://x.example","size":1e400})", false, "not JSON"},
                       FeedCase{R"({"url":"https://x.example"})", false, "\"version\""},
                       FeedCase{R"({"version":"soon","url":"https://x.example"})", false, "soon"},
                       FeedCase{R"({"version":"1.2.0"})", false, "\"url\""},
