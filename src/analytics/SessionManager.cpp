@@ -7,6 +7,7 @@
 #include "platform/SystemInfo.hpp"
 #include "platform/WorkerScheduler.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -166,7 +167,9 @@ void SessionManager::updateSessionDuration() {
 
 void SessionManager::updateSessionDurationLocked() {
     const fixtora::Instant t = now();
-    if (m_sessionDurationLastUpdatedAt) m_currentSessionDuration += t - *m_sessionDurationLastUpdatedAt;
+    // A system clock set back must not take time off the session (which
+    // would then go unrecorded until the clock has caught up again).
+    if (m_sessionDurationLastUpdatedAt) m_currentSessionDuration += std::max(0.0, t - *m_sessionDurationLastUpdatedAt);
     m_sessionDurationLastUpdatedAt = t;
     persistLocked();
 }
