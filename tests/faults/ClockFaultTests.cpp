@@ -4,6 +4,7 @@
 // matchweek stays, the title stays well formed and no request storm starts.
 #include "FaultRig.hpp"
 
+#include "analytics/SessionManager.hpp"
 #include "state/FixturesViewModel.hpp"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,8 @@ TEST(ClockJumps, KeepTheMatchweekTheTitleAndThePaceOfRequests) {
     const int matchweek = app.model().currentGW();
     const int current = app.model().liveGW();
     const auto schedule = rig.backend().requestCount(Endpoint::Schedule);
+    app.advance(60);  // the analytics session is under way
+    double running = 60;
 
     struct Jump {
         const char* name;
@@ -43,6 +46,7 @@ TEST(ClockJumps, KeepTheMatchweekTheTitleAndThePaceOfRequests) {
         std::vector<std::string> titles;
         for (int minute = 0; minute < 20; ++minute) {
             app.advance(60);
+            running += 60;
             titles.push_back(app.title().toStdString());
             expectWellFormedTitle(titles.back());
         }
@@ -57,6 +61,12 @@ TEST(ClockJumps, KeepTheMatchweekTheTitleAndThePaceOfRequests) {
         EXPECT_LE(requests, 20u * 60 / FixturesViewModel::kFastRefreshSeconds + 4);
         // The analytics client posts at most once per 10-second tick.
         EXPECT_LE(rig.backend().requestCount(Endpoint::Ingest) - ingest, 20u * 6 + 1);
+        // The session keeps counting the time the application runs. (A
+        // clock set forward cannot be told from a machine that slept, and
+        // counts.)
+        const auto sessions = analytics::SessionManager::shared()->recentSessions();
+        ASSERT_FALSE(sessions.empty());
+        EXPECT_GE(static_cast<double>(sessions.back().durationInSeconds), running - 2);
     }
     EXPECT_EQ(rig.backend().requestCount(Endpoint::Schedule), schedule) << "the table is loaded once per start";
 }
