@@ -48,6 +48,8 @@ struct SentRequest {
 /// Real HTTP that logs every request with the virtual time it was sent at,
 /// counts the requests in flight and, after each answer has been handed on,
 /// wakes the main scheduler so that `runUntil` sees the count drop at once.
+/// `send` returns once the answer has been handed on: requests take no
+/// virtual time.
 class CountingHttpClient final : public HttpClient {
   public:
     CountingHttpClient(std::shared_ptr<const Clock> clock, std::shared_ptr<Scheduler> wake)
