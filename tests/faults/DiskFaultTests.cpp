@@ -163,6 +163,7 @@ TEST_P(StaleScheduleTest, AGoodCacheIsNeverReplacedByABadAnswer) {
     FaultRig::setModified(rig.scheduleCacheFile(), rig.wall()->now() - 25 * 3600);
 
     rig.backend().setFault(Endpoint::Schedule, GetParam().fault);
+    if (GetParam().fault.hugeBodyMegabytes > 0) rig.setTimeoutDivisor(1);  // the production time-outs
     auto& app = rig.launch();
     ASSERT_TRUE(app.settle([&] { return !app.model().isLoadingSchedule(); }));
     ASSERT_TRUE(app.model().scheduleError().has_value());

@@ -97,7 +97,7 @@ std::vector<double> TimeoutScalingHttpClient::requestedTimeouts(const std::strin
 RunningApp::RunningApp(FaultRig& rig)
     : m_rig(rig),
       m_main(std::make_shared<ManualScheduler>()),  // monotonic: the system clock may jump, timers do not
-      m_http(std::make_shared<TimeoutScalingHttpClient>(FaultRig::kTimeoutDivisor, m_main)) {
+      m_http(std::make_shared<TimeoutScalingHttpClient>(rig.timeoutDivisor(), m_main)) {
     AppServices services;
     services.main = m_main;
     services.http = m_http;

@@ -113,6 +113,11 @@ public:
     FaultRig();
     ~FaultRig();
 
+    /// The divisor of the time-outs for the next launches (a body of tens of
+    /// megabytes takes longer than a second to arrive under a sanitizer).
+    void setTimeoutDivisor(double divisor) { m_timeoutDivisor = divisor; }
+    double timeoutDivisor() const { return m_timeoutDivisor; }
+
     RunningApp& launch();
     /// Quits the running application (if any).
     void quit();
@@ -149,6 +154,7 @@ private:
     std::shared_ptr<SettableClock> m_trueTime;
     std::shared_ptr<Paths> m_paths;
     std::shared_ptr<PreferencesStore> m_preferences;
+    double m_timeoutDivisor = kTimeoutDivisor;
     int m_port = 0;
     std::unique_ptr<demo::DemoBackend> m_backend;
     std::unique_ptr<RunningApp> m_app;

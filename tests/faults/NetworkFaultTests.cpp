@@ -179,6 +179,12 @@ INSTANTIATE_TEST_SUITE_P(Faults, StallTest,
 // ---------------------------------------------------------------------------
 // Broken, wrong and huge bodies.
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 long peakResidentKilobytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -214,6 +220,7 @@ TEST_P(BadBodyTest, ShowsAClearErrorCachesNothingAndRecovers) {
         expected = decoded.error().description;
     }
     rig.backend().setFault(c.endpoint, c.fault);
+    if (c.fault.hugeBodyMegabytes > 0) rig.setTimeoutDivisor(1);  // the production time-outs
     const long peakBefore = peakResidentKilobytes();
 
     auto& app = rig.launch();
@@ -230,8 +237,9 @@ TEST_P(BadBodyTest, ShowsAClearErrorCachesNothingAndRecovers) {
     if (schedule) {
         EXPECT_FALSE(std::filesystem::exists(rig.scheduleCacheFile())) << "no table from a bad answer";
     }
-    // A body over the limit is dropped as it comes, not held whole.
-    if (c.fault.hugeBodyMegabytes > 0) {
+    // A body over the limit is dropped as it comes, not held whole. (The
+    // address sanitizer keeps freed blocks aside, so its figure says nothing.)
+    if (c.fault.hugeBodyMegabytes > 0 && !kAddressSanitizer) {
         EXPECT_LT(peakResidentKilobytes() - peakBefore, 96L * 1024) << "kilobytes more at the peak";
     }
 
