@@ -25,7 +25,9 @@ struct PresetCase {
 
 // Names the case in test output; gtest's fallback dumps the raw bytes,
 // padding included.
-void PrintTo(const PresetCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PresetCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const AnyIdentifiableError kTimeout = with(fixtora::Error{"APIClient", 504, "The backend did not answer."}, "E-504");
 

@@ -48,7 +48,9 @@ struct PurchaseCase {
 
 // Names the case in test output; gtest's fallback dumps the raw bytes,
 // padding included.
-void PrintTo(const PurchaseCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PurchaseCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 T withOlderIntroOffer(T t) {
     t.offerType = T::OfferType::introductory;

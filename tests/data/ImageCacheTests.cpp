@@ -124,7 +124,9 @@ struct KeyCase {
 
 // Names the case in test output; gtest's fallback dumps the raw bytes,
 // uninitialised ones included.
-void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.url; }
+void PrintTo(const KeyCase& c, std::ostream* os) {
+    *os << c.url;
+}
 
 class ImageCacheKey : public testing::TestWithParam<KeyCase> {};
 

@@ -101,7 +101,9 @@ struct AgeCase {
 
 // Names the case in test output; gtest's fallback dumps the raw bytes,
 // padding included.
-void PrintTo(const AgeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const AgeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ScheduleCacheAge : public ScheduleTest, public testing::WithParamInterface<AgeCase> {};
 
@@ -129,7 +131,9 @@ struct BadFileCase {
     std::string bytes;
 };
 
-void PrintTo(const BadFileCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BadFileCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ScheduleBadCacheFile : public ScheduleTest,
                              public testing::WithParamInterface<BadFileCase> {};
@@ -176,7 +180,9 @@ struct FailureCase {
     std::string description;
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ScheduleAnswer : public ScheduleTest, public testing::WithParamInterface<FailureCase> {};
 
