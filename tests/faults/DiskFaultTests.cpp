@@ -6,6 +6,7 @@
 
 #include "data/ImageCache.hpp"
 #include "data/MatchWeek.hpp"
+#include "platform/qt/QtPreferencesStore.hpp"
 #include "state/FixturesViewModel.hpp"
 #include "views/FixturesView.hpp"
 #include "views/SymbolButton.hpp"
@@ -218,6 +219,27 @@ TEST(Restart, UnsentSignalsAndTheFavouriteSurvive) {
     EXPECT_EQ(signalsOfType(rig.backend().receivedSignals(), "app.launched"), 2u)
         << rig.backend().receivedSignals().dump();
     EXPECT_FALSE(fs::exists(rig.signalCacheFile()));
+}
+
+TEST(Restart, UnreadablePreferencesStartWithoutAFavouriteThatCanBeChosenAgain) {
+    FaultRig rig;
+    auto* store = dynamic_cast<QtPreferencesStore*>(rig.preferences().get());
+    ASSERT_NE(store, nullptr);
+    const auto file = store->fileOf("");
+    writeFile(file, std::string("\0\xff[General\nfav_id=\x01\x02\n\xfe", 24));
+    ESPNTeam favourite;
+    {
+        auto& app = rig.launch();
+        waitUntilShown(app);
+        expectHealthy(app);
+        EXPECT_EQ(app.model().favouriteTeam(), std::nullopt);
+        favourite = app.model().knownTeams().back();
+        app.model().toggleFavourite(favourite);
+        rig.quit();
+    }
+    auto& app = rig.launch();
+    ASSERT_TRUE(app.model().favouriteTeam().has_value());
+    EXPECT_EQ(app.model().favouriteTeam()->id, favourite.id);
 }
 
 TEST(Restart, ACorruptSignalCacheIsDroppedAndNewSignalsAreSent) {

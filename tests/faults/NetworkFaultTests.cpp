@@ -111,6 +111,10 @@ TEST_P(ScoreboardOutageTest, ShowsTheStatusRetriesAtTheRefreshPaceAndRecovers) {
     }
 
     app.advance(3600);
+    // The other endpoints see no storm either: the table once per start,
+    // the update feed once a day.
+    EXPECT_EQ(rig.backend().requestCount(Endpoint::Schedule), 1u);
+    EXPECT_EQ(rig.backend().requestCount(Endpoint::UpdateFeed), 1u);
     const auto requests = rig.backend().requestCount(Endpoint::Scoreboard) - before;
     EXPECT_GE(requests, 3600u / FixturesViewModel::kSlowRefreshSeconds);
     EXPECT_LE(requests, c.maxRequests);
