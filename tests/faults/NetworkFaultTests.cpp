@@ -8,6 +8,7 @@
 #include "data/ScoreboardDecoder.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "state/FixturesViewModel.hpp"
+#include "state/MatchStatus.hpp"
 #include "views/FixturesView.hpp"
 #include "views/SymbolButton.hpp"
 
@@ -15,6 +16,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <future>
 
@@ -140,6 +142,29 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Outage{"FromLaunch", true, 1 + 3600 / FixturesViewModel::kSlowRefreshSeconds + 1},
                       Outage{"WhileShowingLiveMatches", false, 3600 / FixturesViewModel::kFastRefreshSeconds + 2}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+// The favourite plays live when the backend starts failing: the title keeps
+// its score rather than turning to a later match.
+TEST(ScoreboardOutage, TheFavouritesLiveScoreStaysInTheTitle) {
+    FaultRig rig;
+    auto& app = rig.launch();
+    waitUntilShown(app);
+    const auto& events = app.model().events();
+    const auto live = std::find_if(events.begin(), events.end(), isLiveEvent);
+    ASSERT_NE(live, events.end());
+    const ESPNTeam favourite = live->home()->team;
+    app.model().toggleFavourite(favourite);
+    const auto title = app.title().toStdString();
+    EXPECT_TRUE(startsWith(title, kBallAndBlanks + favourite.abbreviation + " ")) << title;
+
+    rig.backend().setFault(Endpoint::Scoreboard, statusFault(503));
+    for (int minute = 1; minute <= 5; ++minute) {
+        app.advance(60);
+        EXPECT_EQ(app.title().toStdString(), title) << "minute " << minute;
+    }
+    EXPECT_EQ(app.model().matchError(), "Server returned HTTP 503");
+    EXPECT_TRUE(app.showsMatchList());
+}
 
 // ---------------------------------------------------------------------------
 // Answers that stall past the time-outs (the real ones of curl, scaled down).
