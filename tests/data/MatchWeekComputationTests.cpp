@@ -186,6 +186,21 @@ std::vector<ESPNEvent> weeklyRounds(int rounds, int shortAfter) {
     return events;
 }
 
+// A document of thousands of lone match days, each two days after the
+// last, folds into one week (and quickly: counting every cluster again on
+// every fold once made this take minutes).
+TEST(MatchWeekFolding, ThousandsOfLoneMatchDaysFoldIntoOneWeek) {
+    std::vector<ESPNEvent> events;
+    const Instant first = at("1990-01-01T00:00:00Z");
+    Instant day = first;
+    for (int i = 0; i < 20000; ++i, day += 2 * 86400.0)
+        addMatches(events, formatInternetDateTime(day).substr(0, 10), 1);
+    const auto weeks = computeMatchWeeks(events);
+    ASSERT_EQ(weeks.size(), 1u);
+    EXPECT_EQ(weeks[0].startDate, first);
+    EXPECT_EQ(weeks[0].endDate, day - 2 * 86400.0 + 86399);
+}
+
 TEST(MatchWeekCap, ThirtyEightClustersStayAsTheyAre) {
     const auto weeks = computeMatchWeeks(weeklyRounds(38, -1));
     ASSERT_EQ(weeks.size(), 38u);
