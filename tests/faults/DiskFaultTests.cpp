@@ -190,9 +190,16 @@ INSTANTIATE_TEST_SUITE_P(Faults, StaleScheduleTest,
 // ---------------------------------------------------------------------------
 // Restarts lose nothing.
 
-TEST(Restart, UnsentSignalsAndTheFavouriteSurvive) {
+struct IngestDown {
+    const char* name;
+    demo::Fault fault;
+};
+
+class RestartTest : public ::testing::TestWithParam<IngestDown> {};
+
+TEST_P(RestartTest, UnsentSignalsAndTheFavouriteSurvive) {
     FaultRig rig;
-    rig.backend().setFault(Endpoint::Ingest, statusFault(503));
+    rig.backend().setFault(Endpoint::Ingest, GetParam().fault);
     ESPNTeam favourite;
     {
         auto& app = rig.launch();
@@ -220,6 +227,11 @@ TEST(Restart, UnsentSignalsAndTheFavouriteSurvive) {
         << rig.backend().receivedSignals().dump();
     EXPECT_FALSE(fs::exists(rig.signalCacheFile()));
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, RestartTest,
+                         ::testing::Values(IngestDown{"ServiceUnavailable", statusFault(503)},
+                                           IngestDown{"ConnectionDropped", droppedFault()}),
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(Restart, UnreadablePreferencesStartWithoutAFavouriteThatCanBeChosenAgain) {
     FaultRig rig;
