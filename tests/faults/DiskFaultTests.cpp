@@ -238,7 +238,8 @@ TEST(Restart, UnreadablePreferencesStartWithoutAFavouriteThatCanBeChosenAgain) {
     auto* store = dynamic_cast<QtPreferencesStore*>(rig.preferences().get());
     ASSERT_NE(store, nullptr);
     const auto file = store->fileOf("");
-    writeFile(file, std::string("\0\xff[General\nfav_id=\x01\x02\n\xfe", 24));
+    static constexpr char kGarbage[] = "\0\xff[General\nfav_id=\x01\x02\n\xfe";
+    writeFile(file, std::string(kGarbage, sizeof kGarbage - 1));
     ESPNTeam favourite;
     {
         auto& app = rig.launch();
