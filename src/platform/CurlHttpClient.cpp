@@ -129,6 +129,8 @@ public:
         curl_multi_cleanup(m_multi);
     }
 
+    bool runsOnThisThread() const { return std::this_thread::get_id() == m_thread.get_id(); }
+
     void submit(HttpRequest request, Completion completion) {
         auto t = std::make_unique<Transfer>();
         const double timeout = request.timeoutSeconds > 0 ? request.timeoutSeconds : 60;
@@ -313,7 +315,13 @@ private:
 
 CurlHttpClient::CurlHttpClient(std::size_t maxBodyBytes) : m_engine(std::make_unique<Engine>(maxBodyBytes)) {}
 
-CurlHttpClient::~CurlHttpClient() = default;
+CurlHttpClient::~CurlHttpClient() {
+    // The last owner may be a completion running on the engine's own thread,
+    // which cannot wait for itself: another thread then stops the engine,
+    // once that completion has returned.
+    if (m_engine && m_engine->runsOnThisThread())
+        std::thread([engine = std::move(m_engine)]() mutable { engine.reset(); }).detach();
+}
 
 void CurlHttpClient::send(HttpRequest request, Completion completion) { m_engine->submit(std::move(request), std::move(completion)); }
 

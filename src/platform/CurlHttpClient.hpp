@@ -20,7 +20,8 @@ public:
 
     explicit CurlHttpClient(std::size_t maxBodyBytes = kDefaultMaxBodyBytes);
     /// Requests still running are cancelled; their completions run with an
-    /// error before the destructor returns.
+    /// error before the destructor returns (or, when the client is destroyed
+    /// by one of its own completions, soon after).
     ~CurlHttpClient() override;
     CurlHttpClient(const CurlHttpClient&) = delete;
     CurlHttpClient& operator=(const CurlHttpClient&) = delete;

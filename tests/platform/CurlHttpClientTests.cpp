@@ -178,3 +178,17 @@ TEST_F(CurlHttpClientTest, DestructionCancelsRequestsInFlight) {
     EXPECT_EQ(completions, 1);
     EXPECT_EQ(seen.description, "The request was cancelled");
 }
+
+TEST_F(CurlHttpClientTest, ItsOwnCompletionMayHoldTheLastReference) {
+    auto client = std::make_shared<CurlHttpClient>();
+    const std::weak_ptr<CurlHttpClient> weak = client;
+    std::promise<int> status;
+    client->send(get(m_server.url("/ok")), [&status, keep = client](Result<HttpResponse> r) {
+        status.set_value(r.ok() ? r.value().status : -1);
+    });
+    client.reset();  // the completion, on the engine's thread, now owns the client
+    EXPECT_EQ(status.get_future().get(), 200);
+    // Released there without ending the process.
+    for (int i = 0; i < 2000 && !weak.expired(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(weak.expired());
+}
