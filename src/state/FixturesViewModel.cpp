@@ -55,7 +55,7 @@ FixturesViewModel::FixturesViewModel(Token, std::shared_ptr<MatchWeekSchedule> s
       m_observers(std::make_shared<Observers>()) {}
 
 FixturesViewModel::~FixturesViewModel() {
-    for (auto* timer : {&m_titleTimer, &m_autoRefreshTimer, &m_cycleTimer, &m_scheduleRetryTimer})
+    for (auto* timer : {&m_titleTimer, &m_autoRefreshTimer, &m_cycleTimer})
         if (*timer) (*timer)->invalidate();
 }
 
@@ -141,15 +141,9 @@ void FixturesViewModel::flush() {
 // ---------------------------------------------------------------------------
 // Schedule loading
 
-void FixturesViewModel::loadSchedule(bool showLoading) {
-    if (m_scheduleLoadInFlight) return;
-    m_scheduleLoadInFlight = true;
-    if (m_scheduleRetryTimer) m_scheduleRetryTimer->invalidate();
-    m_scheduleRetryTimer.reset();
-    if (showLoading) {
-        m_isLoadingSchedule = true;
-        markChanged();
-    }
+void FixturesViewModel::loadSchedule() {
+    m_isLoadingSchedule = true;
+    markChanged();
     std::weak_ptr<FixturesViewModel> weak = weak_from_this();
     std::weak_ptr<Scheduler> mainScheduler = m_main;
     // The schedule may answer at once (from its cache file) or later; either
@@ -165,15 +159,11 @@ void FixturesViewModel::loadSchedule(bool showLoading) {
 
 void FixturesViewModel::onScheduleLoaded(const Result<std::vector<MatchWeek>>& result) {
     Batch batch(*this);
-    m_scheduleLoadInFlight = false;
     m_isLoadingSchedule = false;
     markChanged();
     if (!result.ok()) {
-        // The text stays until the table arrives. A panel application is
-        // often started before the network is up: without a retry it would
-        // show the failure until it is restarted.
+        // Stays until the next start; nothing retries.
         m_scheduleError = result.error().description;
-        scheduleScheduleRetry();
         return;
     }
     // The largest week number, not the count: with gaps in the numbering a
@@ -187,18 +177,6 @@ void FixturesViewModel::onScheduleLoaded(const Result<std::vector<MatchWeek>>& r
     m_currentGW = m_liveGW;
     m_scheduleError.reset();
     fetchMatches();
-}
-
-void FixturesViewModel::scheduleScheduleRetry() {
-    if (m_scheduleRetryTimer) m_scheduleRetryTimer->invalidate();
-    std::weak_ptr<FixturesViewModel> weak = weak_from_this();
-    m_scheduleRetryTimer = m_main->scheduleOnce(kScheduleRetrySeconds, [weak] {
-        if (auto self = weak.lock()) {
-            Batch batch(*self);
-            self->m_scheduleRetryTimer.reset();
-            self->loadSchedule(false);
-        }
-    });
 }
 
 // ---------------------------------------------------------------------------

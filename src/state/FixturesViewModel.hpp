@@ -61,9 +61,6 @@ public:
     static constexpr int kCycleIntervalSeconds = 10;
     static constexpr int kFastRefreshSeconds = 60;
     static constexpr int kSlowRefreshSeconds = 300;
-    /// After a failed load of the season's table, it is asked for again
-    /// this often (and at once on `refresh()`) until it arrives.
-    static constexpr int kScheduleRetrySeconds = kSlowRefreshSeconds;
     static constexpr int kInitialTotalGWs = 38;
 
     /// Preference keys of the favourite team.
@@ -135,8 +132,7 @@ public:
     void fetchMatches();
     /// Forces a new load of the displayed matchweek (its matches stay shown)
     /// and quietly reloads every other cached matchweek still holding a live
-    /// match. While the season's table could not be loaded, asks for it
-    /// again instead.
+    /// match.
     void refresh();
 
     // Favourite team.
@@ -188,10 +184,7 @@ private:
     void start();
 
     // Schedule and navigation.
-    /// `showLoading`: raise `isLoadingSchedule` while the table is asked for
-    /// (a quiet retry keeps the failure's text on screen instead).
-    void loadSchedule(bool showLoading = true);
-    void scheduleScheduleRetry();
+    void loadSchedule();
     void onScheduleLoaded(const Result<std::vector<MatchWeek>>& result);
     void showWeek(int gw);
 
@@ -253,8 +246,6 @@ private:
     std::shared_ptr<Timer> m_cycleTimer;
     int m_cycleIndex = 0;
     std::shared_ptr<Timer> m_titleTimer;
-    bool m_scheduleLoadInFlight = false;
-    std::shared_ptr<Timer> m_scheduleRetryTimer;
 
     // Observers.
     std::shared_ptr<Observers> m_observers;

@@ -38,11 +38,6 @@ void FixturesViewModel::fetchMatches() {
 
 void FixturesViewModel::refresh() {
     Batch batch(*this);
-    if (m_scheduleError) {
-        // Nothing can be fetched without the table: ask for it again now.
-        loadSchedule();
-        return;
-    }
     m_matchCache.erase(m_currentGW);
     m_activeFetch.reset();  // so that fetchMatches() cannot hold the new load back
     fetchMatches();
@@ -86,15 +81,6 @@ void FixturesViewModel::onMatchesAnswer(std::int64_t gw, std::uint64_t seq, bool
         if (m_currentGW == gw) {
             m_matchError = result.error().description;
             markChanged();
-            if (m_matchCache.count(gw) == 0 && !m_events.empty()) {
-                // The reload dropped the cached copy, and the shown matches
-                // are still the last ones received: without them the title
-                // would swap the favourite's live score for a later match
-                // for as long as the backend fails.
-                m_matchCache[gw] = m_events;
-                updateKnownTeams();
-                updateStatusBar();
-            }
         }
         scheduleAutoRefresh();
         return;

@@ -173,9 +173,9 @@ TEST_P(StaleScheduleTest, AGoodCacheIsNeverReplacedByABadAnswer) {
     EXPECT_EQ(readFile(rig.scheduleCacheFile()), goodTable);
 
     rig.backend().clearFaults();
-    app.popup().refreshButton()->click();
-    waitUntilShown(app);
-    expectHealthy(app);
+    auto& next = recoverAfterFault(rig, true);
+    waitUntilShown(next);
+    expectHealthy(next);
     // Written again: fresh for another day.
     EXPECT_LT(fs::file_time_type::clock::now() - fs::last_write_time(rig.scheduleCacheFile()), std::chrono::hours(1));
 }

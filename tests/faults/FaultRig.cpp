@@ -22,6 +22,7 @@
 #include "state/MatchesFetcher.hpp"
 #include "views/CentreMessage.hpp"
 #include "views/FixturesView.hpp"
+#include "views/SymbolButton.hpp"
 
 #include <fixtora/BuildConfig.hpp>
 #include <gtest/gtest.h>
@@ -273,6 +274,20 @@ void expectHealthy(RunningApp& app) {
     EXPECT_EQ(model.currentGW(), model.liveGW());
     EXPECT_TRUE(app.showsMatchList()) << app.popupMessage();
     EXPECT_TRUE(startsWith(app.title().toStdString(), kBallAndBlanks)) << app.title().toStdString();
+}
+
+RunningApp& recoverAfterFault(FaultRig& rig, bool scheduleFailed) {
+    auto& app = rig.app();
+    app.popup().refreshButton()->click();
+    if (!scheduleFailed) return app;
+    const auto error = app.model().scheduleError();
+    const auto asked = rig.backend().requestCount(demo::Endpoint::Schedule);
+    app.advance(FixturesViewModel::kSlowRefreshSeconds);
+    EXPECT_TRUE(error.has_value());
+    EXPECT_EQ(app.model().scheduleError(), error) << "a failed table stays until the next start";
+    EXPECT_EQ(rig.backend().requestCount(demo::Endpoint::Schedule), asked) << "nothing asks for the table again";
+    EXPECT_EQ(app.popupMessage(), kWarning + error.value_or(""));
+    return rig.launch();
 }
 
 demo::Fault delayedFault(double seconds) {

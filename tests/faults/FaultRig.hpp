@@ -173,6 +173,12 @@ void waitUntilShown(RunningApp& app);
 /// season always has matches live in the current matchweek).
 void expectHealthy(RunningApp& app);
 
+/// The way back once a fault is cleared. A matchweek comes back with the
+/// Refresh button. The season's table is loaded once per start: Refresh and
+/// the refresh timers leave a failed load as it is (checked here), and the
+/// next start of the application loads it.
+RunningApp& recoverAfterFault(FaultRig& rig, bool scheduleFailed);
+
 /// Faults of one kind.
 demo::Fault delayedFault(double seconds);
 demo::Fault droppedFault();
