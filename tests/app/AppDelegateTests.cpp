@@ -6,6 +6,7 @@
 #include "platform/CurlHttpClient.hpp"
 #include "platform/ManualScheduler.hpp"
 #include "support/LoopbackServer.hpp"
+#include "support/SilentStatusItem.hpp"
 
 #include <QAction>
 #include <QApplication>
@@ -19,17 +20,6 @@
 using namespace fixtora;
 
 namespace {
-
-class SilentStatusItem final : public StatusItem {
-public:
-    void setTitle(const QString& t) override { m_title = t; }
-    QString title() const override { return m_title; }
-    QRect anchorRect() const override { return {}; }
-    QString backendName() const override { return QStringLiteral("silent"); }
-
-private:
-    QString m_title;
-};
 
 class NullPresenter final : public UpdatePresenter {
 public:
@@ -70,7 +60,7 @@ TEST(AppDelegate, StartsTheUpdaterFirstThenLaunchesInOrderOnce) {
     options.version = QStringLiteral("1.0.0");
     options.updateFeedUrl = server.url("/feed.json");
     options.updatePresenter = presenter;
-    options.makeStatusItem = [](MenuSource) { return std::make_unique<SilentStatusItem>(); };
+    options.makeStatusItem = [](MenuSource) { return std::make_unique<test::SilentStatusItem>(); };
 
     AppDelegate delegate(services, launch, options);
     // The updater runs before launching has finished.

@@ -17,7 +17,7 @@
 #include "platform/WorkerScheduler.hpp"
 #include "platform/qt/QtImageDecoder.hpp"
 #include "platform/qt/QtPreferencesStore.hpp"
-#include "platform/qt/StatusItem.hpp"
+#include "support/SilentStatusItem.hpp"
 #include "state/FixturesViewModel.hpp"
 #include "state/MatchesFetcher.hpp"
 #include "views/CentreMessage.hpp"
@@ -41,17 +41,6 @@ std::string pathOf(const std::string& url) {
     const auto slash = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
     return slash == std::string::npos ? "/" : url.substr(slash);
 }
-
-class SilentStatusItem final : public StatusItem {
-public:
-    void setTitle(const QString& t) override { m_title = t; }
-    QString title() const override { return m_title; }
-    QRect anchorRect() const override { return {}; }
-    QString backendName() const override { return QStringLiteral("silent"); }
-
-private:
-    QString m_title;
-};
 
 class QuietUpdatePresenter final : public UpdatePresenter {
 public:
@@ -152,7 +141,7 @@ RunningApp::RunningApp(FaultRig& rig)
     options.websiteUrl = QString::fromStdString(url + "/site");
     options.updateFeedUrl = url + "/updates/feed.json";
     options.updatePresenter = std::make_shared<QuietUpdatePresenter>();
-    options.makeStatusItem = [](MenuSource) { return std::make_unique<SilentStatusItem>(); };
+    options.makeStatusItem = [](MenuSource) { return std::make_unique<test::SilentStatusItem>(); };
     options.openUrl = [](const QUrl&) {};
     options.quit = [] {};
     m_delegate = std::make_unique<AppDelegate>(std::move(services), std::move(launch), std::move(options));
