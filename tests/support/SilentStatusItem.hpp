@@ -11,13 +11,13 @@ namespace fixtora::test {
 /// A status item that shows nothing anywhere and only remembers its title:
 /// for tests that run the whole shell without a panel or a strip window.
 class SilentStatusItem final : public StatusItem {
-public:
+  public:
     void setTitle(const QString& t) override { m_title = t; }
     QString title() const override { return m_title; }
     QRect anchorRect() const override { return {}; }
     QString backendName() const override { return QStringLiteral("silent"); }
 
-private:
+  private:
     QString m_title;
 };
 
