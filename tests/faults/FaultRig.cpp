@@ -7,19 +7,16 @@
 #include "analytics/NavigationStatus.hpp"
 #include "analytics/SessionManager.hpp"
 #include "analytics/SignalManager.hpp"
+#include "app/FixturesContent.hpp"
 #include "app/PopupWindow.hpp"
 #include "app/UpdatePresenter.hpp"
-#include "data/APIClient.hpp"
 #include "data/ImageCache.hpp"
-#include "data/MatchWeekSchedule.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "platform/SystemInfo.hpp"
-#include "platform/WorkerScheduler.hpp"
 #include "platform/qt/QtImageDecoder.hpp"
 #include "platform/qt/QtPreferencesStore.hpp"
 #include "support/SilentStatusItem.hpp"
 #include "state/FixturesViewModel.hpp"
-#include "state/MatchesFetcher.hpp"
 #include "views/CentreMessage.hpp"
 #include "views/FixturesView.hpp"
 #include "views/SymbolButton.hpp"
@@ -102,15 +99,9 @@ RunningApp::RunningApp(FaultRig& rig)
     // The shipped program's launch steps, with every queue of the analytics
     // client on the virtual main queue.
     launch.beforeMenuBar = [url](AppServices& s) {
-        analytics::Environment environment;
-        environment.clock = s.clock;
-        environment.mainScheduler = s.main;
+        analytics::Environment environment = analyticsEnvironment(s);
         environment.utilityScheduler = s.main;
         environment.timerScheduler = s.main;
-        environment.httpClient = s.http;
-        environment.preferencesStore = s.preferences;
-        environment.paths = s.paths;
-        environment.systemInfo = s.systemInfo;
         analytics::Analytics::setDefaultEnvironment(environment);
         auto config = std::make_shared<analytics::AnalyticsConfiguration>(build::kAnalyticsAppId, std::nullopt, url);
         config->setEnvironment(environment);
@@ -119,22 +110,8 @@ RunningApp::RunningApp(FaultRig& rig)
         analytics::Analytics::signal("app.launched");
     };
     launch.content = [this, url](AppServices& s) {
-        m_crestQueue = std::make_shared<WorkerScheduler>("com.fixtora.crests");
-        m_images = std::make_shared<ImageCache>(s.http, s.paths, s.images, s.main, m_crestQueue);
-        auto schedule = std::make_shared<MatchWeekSchedule>(s.http, url, s.paths, s.clock, s.main);
-        auto fetcher = MatchesFetcher::fromClient(std::make_shared<APIClient>(s.http, url));
-        m_model = FixturesViewModel::create(schedule, fetcher, m_images, s.preferences->standard(), s.clock, s.main,
-                                            kDates);
-        AppDelegate::MenuBarContent content;
-        content.popup = [model = m_model, images = m_images]() -> std::unique_ptr<QWidget> {
-            return std::make_unique<FixturesView>(model, images, kDates);
-        };
-        content.title = [model = std::weak_ptr<FixturesViewModel>(m_model)](MenuBarController::TitleCallback onTitle) {
-            auto m = model.lock();
-            return m ? m->subscribeTitle(std::move(onTitle)) : Subscription{};
-        };
-        content.keepAlive = m_model;
-        return content;
+        m_content = FixturesContent::create(s, url, kDates);
+        return m_content->menuBarContent();
     };
     AppDelegate::Options options;
     options.version = QStringLiteral("1.0.0");
@@ -153,16 +130,18 @@ RunningApp::~RunningApp() {
     // What the application does when it is told to quit.
     analytics::Analytics::applicationWillTerminate();
     m_delegate.reset();
-    m_model.reset();
+    m_content.reset();  // waits for a crest download under way
     analytics::Analytics::terminate();
     analytics::SessionManager::setShared(nullptr);
     analytics::NavigationStatus::setShared(nullptr);
     analytics::DurationSignalTracker::setShared(nullptr);
-    m_images.reset();
-    m_crestQueue.reset();  // waits for a crest download under way
     m_http.reset();        // cancels the requests still in flight
     m_main->runUntilIdle();
 }
+
+FixturesViewModel& RunningApp::model() const { return *m_content->viewModel(); }
+
+ImageCache& RunningApp::images() const { return *m_content->images(); }
 
 QString RunningApp::title() const { return m_delegate->controller()->statusItem().title(); }
 

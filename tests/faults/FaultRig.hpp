@@ -22,11 +22,11 @@
 
 namespace fixtora {
 class CurlHttpClient;
+class FixturesContent;
 class FixturesView;
 class FixturesViewModel;
 class ImageCache;
 class PreferencesStore;
-class WorkerScheduler;
 }  // namespace fixtora
 
 namespace fixtora::test {
@@ -76,8 +76,8 @@ public:
     /// The popup's centre message ("" when it shows the list or the picker).
     std::string popupMessage() const;
     bool showsMatchList() const;
-    FixturesViewModel& model() const { return *m_model; }
-    ImageCache& images() const { return *m_images; }
+    FixturesViewModel& model() const;
+    ImageCache& images() const;
     TimeoutScalingHttpClient& http() const { return *m_http; }
     ManualScheduler& main() const { return *m_main; }
 
@@ -95,9 +95,7 @@ private:
     FaultRig& m_rig;
     std::shared_ptr<ManualScheduler> m_main;
     std::shared_ptr<TimeoutScalingHttpClient> m_http;
-    std::shared_ptr<WorkerScheduler> m_crestQueue;
-    std::shared_ptr<ImageCache> m_images;
-    std::shared_ptr<FixturesViewModel> m_model;
+    std::shared_ptr<FixturesContent> m_content;
     std::unique_ptr<AppDelegate> m_delegate;
 };
 
