@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// fixtora-demo-backend: serves the synthetic season, crests, the analytics
+// fixtora-backend: serves the synthetic season, crests, the analytics
 // ingest endpoint and the update feed on loopback until SIGINT or SIGTERM.
 #include "DemoBackend.hpp"
 #include "FaultSpec.hpp"
@@ -18,7 +18,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: fixtora-demo-backend [--port N] [--host ADDRESS] [--seed N] [--no-week-numbers]\n"
+    "usage: fixtora-backend [--port N] [--host ADDRESS] [--seed N] [--no-week-numbers]\n"
     "                            [--latest-version V] [--fault ENDPOINT:FIELD[,FIELD...]]... [--log]\n"
     "\n"
     "  --port N              port to listen on (default 8765; 0 picks a free one)\n"
@@ -38,7 +38,7 @@ constexpr const char* kUsage =
     "for example: curl -d '' 'http://127.0.0.1:8765/_control/fault?endpoint=scoreboard&status=503'\n";
 
 int usageError(const std::string& text) {
-    std::fprintf(stderr, "fixtora-demo-backend: %s\n\n%s", text.c_str(), kUsage);
+    std::fprintf(stderr, "fixtora-backend: %s\n\n%s", text.c_str(), kUsage);
     return 2;
 }
 
@@ -106,10 +106,10 @@ int main(int argc, char** argv) {
     try {
         backend.start();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "fixtora-demo-backend: %s\n", e.what());
+        std::fprintf(stderr, "fixtora-backend: %s\n", e.what());
         return 1;
     }
-    std::printf("Fixtora demo backend listening on %s\n", backend.url().c_str());
+    std::printf("Fixtora backend listening on %s\n", backend.url().c_str());
     std::fflush(stdout);
 
     int received = 0;
