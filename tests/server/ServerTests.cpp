@@ -174,6 +174,21 @@ TEST_F(EspnBackend, FiftyClientsAtOnceCauseOneUpstreamRequest) {
     EXPECT_EQ(upstream.mostAtOnce(), 4u);
 }
 
+TEST_F(EspnBackend, ForgetsTheLeastRecentlyUsedAnswersBeyondItsCap) {
+    upstream.serveDocument(recorded("wc2026_20260822T1942Z_all-final.json"));
+    server::EspnSource::Options options;
+    options.upstream = upstream.url();
+    options.maxEntries = 2;
+    const auto small = std::make_shared<server::EspnSource>(
+        options, std::make_shared<CurlHttpClient>(), clock, nullptr);
+    for (const char* dates : {"20260701-20260702", "20260703-20260704", "20260701-20260702",
+                              "20260705-20260706", "20260701-20260702"})
+        EXPECT_EQ(small->scoreboard(dates).status, 200);
+    EXPECT_EQ(upstream.requests(), 3u);
+    small->scoreboard("20260703-20260704");  // the least recently used one went
+    EXPECT_EQ(upstream.requests(), 4u);
+}
+
 class UpstreamFaults : public EspnBackend, public testing::WithParamInterface<UpstreamFault> {};
 
 TEST_P(UpstreamFaults, ServeTheLastGoodAnswerStaleThenRecover) {
