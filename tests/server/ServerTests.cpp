@@ -130,13 +130,20 @@ const char* const kRange = "/api/epl/scoreboard?dates=20260628-20260719";
 
 struct FreshnessCase {
     const char* document;
+    const char* now;
     double freshSeconds;
+    bool halfTimeOver = false;  // the one live match of the document has finished
 };
 
 class Freshness : public EspnBackend, public testing::WithParamInterface<FreshnessCase> {};
 
 TEST_P(Freshness, LastsAsLongAsTheMatchesAllow) {
-    upstream.serveDocument(recorded(GetParam().document));
+    std::string document = recorded(GetParam().document);
+    for (std::size_t at;
+         GetParam().halfTimeOver && (at = document.find("STATUS_HALFTIME")) != std::string::npos;)
+        document.replace(at, 15, "STATUS_FULL_TIME");
+    upstream.serveDocument(document);
+    clock->set(*parseInternetDateTime(GetParam().now));
     const auto first = get(kRange);
     ASSERT_EQ(first->status, 200) << first->body;
     EXPECT_EQ(first->get_header_value("Cache-Control"),
@@ -149,10 +156,15 @@ TEST_P(Freshness, LastsAsLongAsTheMatchesAllow) {
     EXPECT_EQ(upstream.requests(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Documents, Freshness,
-                         testing::Values(FreshnessCase{"wc2026_20260704T1756Z_halftime.json", 15},
-                                         FreshnessCase{"wc2026_20260822T1942Z_all-final.json",
-                                                       300}));
+// The half-time document's next kick-off is at 21:00.
+INSTANTIATE_TEST_SUITE_P(
+    Documents, Freshness,
+    testing::Values(
+        FreshnessCase{"wc2026_20260704T1756Z_halftime.json", "2026-07-04T17:56:00Z", 15},
+        FreshnessCase{"wc2026_20260822T1942Z_all-final.json", "2026-07-04T17:56:00Z", 300},
+        FreshnessCase{"wc2026_20260704T1756Z_halftime.json", "2026-07-04T20:15:00Z", 300, true},
+        FreshnessCase{"wc2026_20260704T1756Z_halftime.json", "2026-07-04T20:47:00Z", 180, true},
+        FreshnessCase{"wc2026_20260704T1756Z_halftime.json", "2026-07-04T20:52:00Z", 15, true}));
 
 TEST_F(EspnBackend, FiftyClientsAtOnceCauseOneUpstreamRequest) {
     upstream.serveDocument(recorded("wc2026_20260822T1942Z_all-final.json"));
