@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "data/APIClient.hpp"
 #include "data/ScoreboardDecoder.hpp"
-#include "demo-backend/DemoBackend.hpp"
+#include "DemoBackend.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "support/LoopbackServer.hpp"
 #include "support/TempDir.hpp"

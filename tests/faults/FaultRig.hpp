@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/AppDelegate.hpp"
-#include "demo-backend/DemoBackend.hpp"
+#include "DemoBackend.hpp"
 #include "platform/Clock.hpp"
 #include "platform/HttpClient.hpp"
 #include "platform/ManualScheduler.hpp"

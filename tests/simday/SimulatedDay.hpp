@@ -3,7 +3,7 @@
 
 #include "analytics/SignalEnricher.hpp"
 #include "data/ESPNModels.hpp"
-#include "demo-backend/DemoBackend.hpp"
+#include "DemoBackend.hpp"
 #include "platform/Clock.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "platform/HttpClient.hpp"

@@ -4,7 +4,7 @@
 #include "data/APIClient.hpp"
 #include "data/ImageCache.hpp"
 #include "data/MatchWeekSchedule.hpp"
-#include "demo-backend/DemoBackend.hpp"
+#include "DemoBackend.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "platform/ManualScheduler.hpp"
 #include "platform/Paths.hpp"

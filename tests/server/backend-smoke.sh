@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Starts fixtora-demo-backend on a free port with a fault switched on, reads
+# Starts fixtora-backend (demo source) on a free port with a fault switched on, reads
 # the address it prints, checks a few answers and stops it with SIGTERM.
 set -euo pipefail
 exe="$1"
@@ -13,7 +13,7 @@ for _ in $(seq 1 100); do
   grep -q "listening on" "$out" && break
   sleep 0.05
 done
-url=$(sed -n 's/^Fixtora demo backend listening on \(http:\/\/127\.0\.0\.1:[0-9]*\)$/\1/p' "$out")
+url=$(sed -n 's/^Fixtora backend listening on \(http:\/\/127\.0\.0\.1:[0-9]*\)$/\1/p' "$out")
 [ -n "$url" ] || { echo "no address printed: $(cat "$out")"; exit 1; }
 
 events=$(curl -fsS "$url/api/epl/schedule" | grep -o '"uid":"s:600~l:700~e:[0-9]*"' | wc -l)
@@ -27,4 +27,19 @@ curl -fsS "$url/crests/BRA.png" | head -c 4 | grep -q PNG || { echo "crest is no
 
 kill -TERM "$pid"
 wait "$pid" || { echo "exit status $? after SIGTERM"; exit 1; }
-echo "demo backend smoke test passed"
+
+# The espn source with no upstream to reach: not healthy, and a clean 502.
+"$exe" --source espn --upstream http://127.0.0.1:9 --port 0 >"$out" &
+pid=$!
+for _ in $(seq 1 100); do
+  grep -q "listening on" "$out" && break
+  sleep 0.05
+done
+url=$(sed -n 's/^Fixtora backend listening on \(http:\/\/127\.0\.0\.1:[0-9]*\)$/\1/p' "$out")
+[ "$(curl -s -o /dev/null -w '%{http_code}' "$url/healthz")" = 503 ] || { echo "healthy without a season"; exit 1; }
+[ "$(curl -s -o /dev/null -w '%{http_code}' "$url/api/epl/scoreboard?dates=2025")" = 400 ] || { echo "bad dates accepted"; exit 1; }
+curl -s "$url/api/epl/scoreboard?dates=20250301-20250302" | grep -q '"error"' || { echo "no JSON error without upstream"; exit 1; }
+kill -TERM "$pid"
+wait "$pid" || { echo "exit status $? after SIGTERM"; exit 1; }
+"$exe" --help | grep -q -- "--source demo|espn" || { echo "--help does not name the sources"; exit 1; }
+echo "backend smoke test passed"

@@ -1,0 +1,337 @@
+// SPDX-License-Identifier: MIT
+// The backend's espn source against a fake upstream on loopback: trimmed
+// answers, freshness in virtual time, single flight, stale answers while
+// upstream fails, whole seasons only, and HTTP as a shared cache expects it.
+#include "DemoBackend.hpp"
+#include "EspnSource.hpp"
+#include "FakeUpstream.hpp"
+#include "Payload.hpp"
+#include "ScoreboardEncoder.hpp"
+#include "data/InternetDateTime.hpp"
+#include "data/MatchWeekComputation.hpp"
+#include "data/ScoreboardDecoder.hpp"
+#include "platform/CurlHttpClient.hpp"
+#include "support/TempDir.hpp"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace fixtora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::UpstreamFault;
+
+std::string run(const std::string& command) {
+    std::string out;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(
+        popen((command + " 2>&1; echo \"exit $?\"").c_str(), "r"), pclose);
+    char buffer[4096];
+    for (std::size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
+        out.append(buffer, n);
+    return out;
+}
+
+std::string trimmed(const std::string& original) {
+    const auto decoded = decodeScoreboard(original);
+    if (!decoded) return {};
+    const auto& events = decoded.value().events;
+    return server::encodeScoreboard(events ? *events : std::vector<ESPNEvent>{});
+}
+
+// Every recorded document, the season archive's 114 days included, prints the
+// same in the inspector trimmed as it does whole, and shrinks.
+TEST(TrimmedAnswers, InspectAlikeForEveryRecordedDocument) {
+    test::TempDir dir;
+    const fs::path espn = test::testDataPath("espn");
+    ASSERT_EQ(std::system(("tar -xzf '" +
+                           (espn / "ita1_2019-20_season_daily_scoreboards.tar.gz").string() +
+                           "' -C '" + dir.path().string() + "'")
+                              .c_str()),
+              0);
+    std::vector<fs::path> documents;
+    for (const auto& root : {espn, dir.path()})
+        for (const auto& f : fs::recursive_directory_iterator(root))
+            if (f.path().extension() == ".json") documents.push_back(f.path());
+    ASSERT_EQ(documents.size(), 123u);
+    for (const auto& original : documents) {
+        const std::string body = test::readFile(original);
+        const std::string small = trimmed(body);
+        ASSERT_FALSE(small.empty()) << original;
+        EXPECT_LT(small.size(), body.size() / 2) << original;
+        const fs::path copy = dir.path() / "trimmed.json";
+        FILE* f = std::fopen(copy.c_str(), "w");
+        std::fwrite(small.data(), 1, small.size(), f);
+        std::fclose(f);
+        for (const char* mode : {"", "--weeks"}) {
+            const std::string inspect =
+                std::string("TZ=Europe/London '") + FIXTORA_INSPECT + "' " + mode + " ";
+            EXPECT_EQ(run(inspect + "'" + copy.string() + "'"),
+                      run(inspect + "'" + original.string() + "'"))
+                << original << " " << mode;
+        }
+    }
+}
+
+std::string gunzip(const std::string& in) {
+    z_stream z{};
+    inflateInit2(&z, 15 + 16);
+    std::string out(in.size() * 20 + 1024, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+    z.avail_in = static_cast<uInt>(in.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    inflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    inflateEnd(&z);
+    return out;
+}
+
+/// The backend with the espn source on a fake upstream, in virtual time.
+class EspnBackend : public testing::Test {
+  protected:
+    void SetUp() override { start(); }
+    void start(double timeout = 0.8) {
+        server::EspnSource::Options options;
+        options.upstream = upstream.url();
+        options.timeoutSeconds = timeout;
+        auto metrics = std::make_shared<server::Metrics>();
+        source = std::make_shared<server::EspnSource>(options, std::make_shared<CurlHttpClient>(),
+                                                      clock, metrics);
+        demo::DemoBackend::Options serverOptions;
+        serverOptions.metrics = metrics;
+        serverOptions.matches = source;
+        backend = std::make_unique<demo::DemoBackend>(serverOptions);
+        backend->start();
+    }
+    httplib::Result get(const std::string& target, const httplib::Headers& headers = {}) {
+        httplib::Client client(backend->url());
+        client.set_read_timeout(20);
+        return client.Get(target, headers);
+    }
+    std::string recorded(const std::string& name) {
+        return test::readFile(test::testDataPath("espn/" + name));
+    }
+
+    test::FakeUpstream upstream;
+    std::shared_ptr<SettableClock> clock =
+        std::make_shared<SettableClock>(*parseInternetDateTime("2026-07-04T17:56:00Z"));
+    std::shared_ptr<server::EspnSource> source;
+    std::unique_ptr<demo::DemoBackend> backend;
+};
+
+const char* const kRange = "/api/epl/scoreboard?dates=20260628-20260719";
+
+struct FreshnessCase {
+    const char* document;
+    const char* now;
+    double freshSeconds;
+    bool halfTimeOver = false;  // the one live match of the document has finished
+};
+
+class Freshness : public EspnBackend, public testing::WithParamInterface<FreshnessCase> {};
+
+TEST_P(Freshness, LastsAsLongAsTheMatchesAllow) {
+    std::string document = recorded(GetParam().document);
+    for (std::size_t at;
+         GetParam().halfTimeOver && (at = document.find("STATUS_HALFTIME")) != std::string::npos;)
+        document.replace(at, 15, "STATUS_FULL_TIME");
+    upstream.serveDocument(document);
+    clock->set(*parseInternetDateTime(GetParam().now));
+    const auto first = get(kRange);
+    ASSERT_EQ(first->status, 200) << first->body;
+    EXPECT_EQ(first->get_header_value("Cache-Control"),
+              "public, max-age=" + std::to_string(static_cast<int>(GetParam().freshSeconds)));
+    clock->advance(GetParam().freshSeconds - 1);
+    EXPECT_EQ(get(kRange)->body, first->body);
+    EXPECT_EQ(upstream.requests(), 1u);
+    clock->advance(1);
+    EXPECT_EQ(get(kRange)->status, 200);
+    EXPECT_EQ(upstream.requests(), 2u);
+}
+
+// The half-time document's next kick-off is at 21:00.
+INSTANTIATE_TEST_SUITE_P(
+    Documents, Freshness,
+    testing::Values(
+        FreshnessCase{"wc2026_20260704T1756Z_halftime.json", "2026-07-04T17:56:00Z", 15},
+        FreshnessCase{"wc2026_20260822T1942Z_all-final.json", "2026-07-04T17:56:00Z", 300},
+        FreshnessCase{"wc2026_20260704T1756Z_halftime.json", "2026-07-04T20:15:00Z", 300, true},
+        FreshnessCase{"wc2026_20260704T1756Z_halftime.json", "2026-07-04T20:47:00Z", 180, true},
+        FreshnessCase{"wc2026_20260704T1756Z_halftime.json", "2026-07-04T20:52:00Z", 15, true}));
+
+TEST_F(EspnBackend, FiftyClientsAtOnceCauseOneUpstreamRequest) {
+    upstream.serveDocument(recorded("wc2026_20260822T1942Z_all-final.json"));
+    upstream.setDelay(0.3);
+    std::vector<std::thread> clients;
+    std::atomic<int> good{0};
+    for (int i = 0; i < 50; ++i) clients.emplace_back([&] { good += get(kRange)->status == 200; });
+    for (auto& t : clients) t.join();
+    EXPECT_EQ(good.load(), 50);
+    EXPECT_EQ(upstream.requests(), 1u);
+
+    // Distinct answers go upstream at most four at a time.
+    clients.clear();
+    for (int day = 1; day <= 9; ++day)
+        clients.emplace_back([&, day] {
+            get("/api/epl/scoreboard?dates=2026070" + std::to_string(day) + "-20260710");
+        });
+    for (auto& t : clients) t.join();
+    EXPECT_EQ(upstream.mostAtOnce(), 4u);
+}
+
+TEST_F(EspnBackend, ForgetsTheLeastRecentlyUsedAnswersBeyondItsCap) {
+    upstream.serveDocument(recorded("wc2026_20260822T1942Z_all-final.json"));
+    server::EspnSource::Options options;
+    options.upstream = upstream.url();
+    options.maxEntries = 2;
+    const auto small = std::make_shared<server::EspnSource>(
+        options, std::make_shared<CurlHttpClient>(), clock, nullptr);
+    for (const char* dates : {"20260701-20260702", "20260703-20260704", "20260701-20260702",
+                              "20260705-20260706", "20260701-20260702"})
+        EXPECT_EQ(small->scoreboard(dates).status, 200);
+    EXPECT_EQ(upstream.requests(), 3u);
+    small->scoreboard("20260703-20260704");  // the least recently used one went
+    EXPECT_EQ(upstream.requests(), 4u);
+}
+
+class UpstreamFaults : public EspnBackend, public testing::WithParamInterface<UpstreamFault> {};
+
+TEST_P(UpstreamFaults, ServeTheLastGoodAnswerStaleThenRecover) {
+    upstream.serveDocument(recorded("wc2026_20260822T1942Z_all-final.json"));
+    upstream.setFault(GetParam());
+    const auto none = get(kRange);
+    EXPECT_EQ(none->status, 502);
+    EXPECT_NE(none->body.find("\"error\""), std::string::npos);
+
+    upstream.setFault(UpstreamFault::None);
+    clock->advance(2);  // past the back-off
+    const auto good = get(kRange);
+    ASSERT_EQ(good->status, 200);
+    EXPECT_FALSE(good->has_header("X-Fixtora-Stale"));
+
+    upstream.setFault(GetParam());
+    clock->advance(301);
+    const auto stale = get(kRange);
+    EXPECT_EQ(stale->status, 200);
+    EXPECT_EQ(stale->body, good->body);
+    EXPECT_EQ(stale->get_header_value("X-Fixtora-Stale"), "1");
+    EXPECT_EQ(stale->get_header_value("Age"), "301");
+    const std::size_t asked = upstream.requests();
+    EXPECT_EQ(get(kRange)->status, 200);  // backing off: upstream is left alone
+    EXPECT_EQ(upstream.requests(), asked);
+
+    upstream.setFault(UpstreamFault::None);
+    clock->advance(2);
+    const auto recovered = get(kRange);
+    EXPECT_EQ(recovered->status, 200);
+    EXPECT_FALSE(recovered->has_header("X-Fixtora-Stale"));
+    clock->advance(24 * 3600 + 1);  // over a day later, with upstream down, nothing is served
+    upstream.setFault(GetParam());
+    EXPECT_EQ(get(kRange)->status, 502);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, UpstreamFaults,
+                         testing::Values(UpstreamFault::Status500, UpstreamFault::Html,
+                                         UpstreamFault::Truncated, UpstreamFault::WrongType,
+                                         UpstreamFault::Stall, UpstreamFault::Reset,
+                                         UpstreamFault::Huge));
+
+TEST_F(EspnBackend, BadDatesAreRefusedWithoutAskingUpstream) {
+    const std::string tooLong(10 * 1024, '1');
+    for (const std::string& dates : std::vector<std::string>{
+             "", "dates=2025", "dates=20250230-20250301", "dates=20250310-20250301",
+             "dates=20150101-20250101", "dates=" + tooLong,
+             "dates=%EF%BC%92%EF%BC%90%EF%BC%92%EF%BC%95-20250301"}) {
+        const auto res = get("/api/epl/scoreboard?" + dates);
+        EXPECT_EQ(res->status, 400) << dates.substr(0, 40);
+        EXPECT_EQ(nlohmann::json::parse(res->body).count("error"), 1u);
+    }
+    EXPECT_EQ(upstream.requests(), 0u);
+}
+
+TEST_F(EspnBackend, SpeaksHttpAsASharedCacheExpects) {
+    upstream.serveDocument(recorded("wc2026_20260704T1756Z_halftime.json"));
+    const auto plain = get(kRange);
+    httplib::Client raw(backend->url());
+    raw.set_decompress(false);
+    const auto zipped = raw.Get(kRange, {{"Accept-Encoding", "gzip"}});
+    ASSERT_EQ(zipped->get_header_value("Content-Encoding"), "gzip");
+    EXPECT_EQ(gunzip(zipped->body), plain->body);
+    EXPECT_NE(zipped->get_header_value("ETag"), plain->get_header_value("ETag"));
+    EXPECT_EQ(get(kRange, {{"If-None-Match", plain->get_header_value("ETag")}})->status, 304);
+    EXPECT_EQ(get(kRange, {{"If-None-Match", "\"other\""}})->status, 200);
+
+    httplib::Client client(backend->url());
+    EXPECT_EQ(client.Head(kRange)->status, 200);
+    EXPECT_EQ(client.Post(kRange, "", "application/json")->status, 405);
+    const auto missing = get("/api/epl/nothing");
+    EXPECT_EQ(missing->status, 404);
+    EXPECT_EQ(nlohmann::json::parse(missing->body).count("error"), 1u);
+    const auto metrics = get("/metrics")->body;
+    EXPECT_NE(metrics.find("fixtora_upstream_requests_total 1\n"), std::string::npos);
+    EXPECT_NE(metrics.find("{endpoint=\"scoreboard\",status=\"304\"} 1\n"), std::string::npos);
+}
+
+// A real season, one Premier League fixture list turned into upstream's shape.
+nlohmann::json seasonEvents() {
+    const auto doc =
+        nlohmann::json::parse(test::readFile(test::testDataPath("seasons/en.1_2024-25.json")));
+    nlohmann::json events = nlohmann::json::array();
+    for (const auto& m : doc.at("matches")) {
+        // Kick-offs in UK summer time, an hour ahead of UTC from the end of March.
+        const std::string day = m.at("date");
+        const int hour = std::stoi(m.at("time").get<std::string>()) -
+                         (day >= "2025-03-30" || day < "2024-10-27" ? 1 : 0);
+        auto side = [](const std::string& name, const char* homeAway) {
+            return nlohmann::json{
+                {"homeAway", homeAway},
+                {"team",
+                 {{"id", name}, {"abbreviation", name.substr(0, 3)}, {"shortDisplayName", name}}}};
+        };
+        char date[32];
+        std::snprintf(date, sizeof date, "%sT%02d:%sZ", day.c_str(), hour,
+                      m.at("time").get<std::string>().substr(3).c_str());
+        events.push_back(
+            {{"id", std::to_string(events.size())},
+             {"date", date},
+             {"competitions",
+              {{{"competitors", {side(m.at("team1"), "home"), side(m.at("team2"), "away")}},
+                {"status", {{"type", {{"name", "STATUS_FULL_TIME"}, {"completed", true}}}}}}}}});
+    }
+    return events;
+}
+
+TEST_F(EspnBackend, ServesWholeSeasonsOnly) {
+    const auto events = seasonEvents();
+    upstream.serveSeason(events, "2024-07-01T04:00Z", "2025-06-01T03:59Z");
+    EXPECT_EQ(get("/healthz")->status, 503);
+    const auto season = get("/api/epl/schedule");
+    ASSERT_EQ(season->status, 200);
+    EXPECT_EQ(upstream.requests(), 1u + 11u);  // the default answer, then 336 days in 31-day parts
+    EXPECT_EQ(get("/healthz")->status, 200);
+    const auto served = decodeScoreboard(season->body);
+    ASSERT_TRUE(served);
+    EXPECT_EQ(served.value().events->size(), 380u);
+    const auto original = decodeScoreboard(nlohmann::json{{"events", events}}.dump());
+    EXPECT_EQ(computeMatchWeeks(*served.value().events),
+              computeMatchWeeks(*original.value().events));
+    EXPECT_EQ(computeMatchWeeks(*served.value().events).size(), 38u);
+
+    // Six hours on, one part fails: the whole previous season is served.
+    upstream.setFault(UpstreamFault::Status500, "dates=2024120");
+    clock->advance(6 * 3600 + 1);
+    const auto again = get("/api/epl/schedule");
+    EXPECT_EQ(again->status, 200);
+    EXPECT_EQ(again->get_header_value("X-Fixtora-Stale"), "1");
+    EXPECT_EQ(again->body, season->body);
+}
+
+}  // namespace
+}  // namespace fixtora
