@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QWindow>
 
 #include <stdexcept>
 
@@ -30,6 +31,15 @@ MenuBarController::MenuBarController(const PopupFactory& popupContent, Options o
     connect(m_popup.get(), &PopupWindow::hidden, this, [this] {
         if (!m_hidingOnPurpose) m_closedByOutsideClick.start();
         m_hidingOnPurpose = false;
+    });
+
+    // The user going anywhere else (a click outside, another window, another
+    // workspace) takes the focus away: that closes the popup and the menu
+    // also where no pointer grab would (Wayland). For the reopen guard it
+    // counts as a click outside.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+        if (m_menu && m_menu->isVisible() && focus != m_menu->windowHandle()) m_menu->close();
+        if (isPopupShown() && focus != m_popup->windowHandle()) m_popup->hide();
     });
 
     m_item = m_options.makeStatusItem([this] { return menuEntries(); });

@@ -2,6 +2,7 @@
 #include "app/PopupWindow.hpp"
 
 #include "app/PerfLog.hpp"
+#include "app/SessionPlatform.hpp"
 
 #include <QKeyEvent>
 #include <QTimer>
@@ -10,7 +11,7 @@
 namespace fixtora {
 
 PopupWindow::PopupWindow(std::unique_ptr<QWidget> content)
-    : QFrame(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
+    : QFrame(nullptr, flags(SessionPlatform::isXWayland())) {
     setObjectName(QStringLiteral("fixturesPopup"));
     setFixedSize(kWidth, kHeight);
     // A frame would take its width from the content's 380 × 520.
@@ -19,6 +20,11 @@ PopupWindow::PopupWindow(std::unique_ptr<QWidget> content)
     layout->setContentsMargins(0, 0, 0, 0);
     m_content = content.release();  // reparented by the layout
     layout->addWidget(m_content);
+}
+
+Qt::WindowFlags PopupWindow::flags(bool managed) {
+    if (!managed) return Qt::Popup | Qt::FramelessWindowHint;
+    return Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
 }
 
 void PopupWindow::showEvent(QShowEvent* event) {

@@ -10,6 +10,10 @@ namespace fixtora {
 
 /// The transient window that holds the popup's content: no frame, no
 /// taskbar entry, closed by a click anywhere outside it or by Escape.
+/// On XWayland it is a frameless tool window that the compositor manages
+/// (and floats), so that it receives the keyboard focus when it opens and
+/// loses it when the user goes elsewhere, which closes it (see
+/// MenuBarController); elsewhere a popup window with its own pointer grab.
 class PopupWindow final : public QFrame {
     Q_OBJECT
   public:
@@ -18,6 +22,9 @@ class PopupWindow final : public QFrame {
 
     /// Takes ownership of `content`, which fills the window.
     explicit PopupWindow(std::unique_ptr<QWidget> content);
+
+    /// The window flags: a managed tool window when `managed`, else a popup.
+    static Qt::WindowFlags flags(bool managed);
 
     QWidget* content() const { return m_content; }
 
