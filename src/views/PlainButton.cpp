@@ -36,7 +36,13 @@ void PlainButton::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), colour);
     }
     if (isDown()) painter.fillRect(rect(), Theme::pressedOverlay(palette()));
-    if (hasFocus()) Theme::paintFocusRing(painter, rect(), palette());
+    if (hasFocus() && m_keyboardFocus) Theme::paintFocusRing(painter, rect(), palette());
+}
+
+void PlainButton::focusInEvent(QFocusEvent* event) {
+    m_keyboardFocus =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QAbstractButton::focusInEvent(event);
 }
 
 void PlainButton::keyPressEvent(QKeyEvent* event) {

@@ -28,10 +28,12 @@ class PlainButton final : public QAbstractButton {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
   private:
     std::optional<Theme::Colour> m_tint;
     double m_tintOpacity = 0;
+    bool m_keyboardFocus = false;  // the ring shows only for focus the keyboard moved
 };
 
 }  // namespace fixtora

@@ -113,7 +113,13 @@ void SymbolButton::paintEvent(QPaintEvent*) {
         x += textWidth + gap;
         drawSymbol(x);
     }
-    if (hasFocus()) Theme::paintFocusRing(painter, rect(), palette());
+    if (hasFocus() && m_keyboardFocus) Theme::paintFocusRing(painter, rect(), palette());
+}
+
+void SymbolButton::focusInEvent(QFocusEvent* event) {
+    m_keyboardFocus =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QAbstractButton::focusInEvent(event);
 }
 
 void SymbolButton::keyPressEvent(QKeyEvent* event) {

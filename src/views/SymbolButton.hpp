@@ -37,6 +37,7 @@ class SymbolButton final : public QAbstractButton {
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
   private:
     QSizeF symbolBox() const;
@@ -46,6 +47,7 @@ class SymbolButton final : public QAbstractButton {
     SymbolSide m_side = SymbolSide::Leading;
     int m_spacing = 4;
     Theme::Colour m_colour = Theme::Colour::Primary;
+    bool m_keyboardFocus = false;  // the ring shows only for focus the keyboard moved
 };
 
 }  // namespace fixtora
