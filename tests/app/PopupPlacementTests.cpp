@@ -91,18 +91,9 @@ TEST_P(ScreenPixelsTest, DeviceToLogical) {
 
 INSTANTIATE_TEST_SUITE_P(Screens, ScreenPixelsTest,
                          ::testing::Values(PixelCase{"scaled", {3700, 20}, {1850, 10}},
-                                           PixelCase{"scaled_origin", {0, 0}, {0, 0}},
                                            PixelCase{"scaled_right_half", {1930, 500}, {965, 250}},
                                            PixelCase{"unscaled_beside", {3850, 500}, {3850, 500}},
                                            PixelCase{"off_every_screen", {-5, -5}, {-5, -5}}),
                          [](const auto& p) { return std::string(p.param.name); });
-
-TEST(ScreenPixelsPlacement, PopupLandsByTheItemAt200Percent) {
-    const QPoint item = ScreenPixels::toLogical({3700, 20}, kScreens);
-    const QRect frame = PopupPlacement::place(kPopup, QRect(item - QPoint(12, 12), QSize(24, 24)), kBelowTopPanel);
-    EXPECT_LE(frame.left(), item.x());
-    EXPECT_GE(frame.right(), item.x());
-    EXPECT_LT(frame.top() - item.y(), 40);
-}
 
 }  // namespace
