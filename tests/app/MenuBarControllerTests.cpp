@@ -172,7 +172,8 @@ TEST_F(MenuBarControllerTest, EscapeOrGoingElsewhereClosesPopupAndMenu) {
     // Another window taking the focus closes both: on Wayland nothing else
     // would tell.
     controller->showPopup();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == popup.windowHandle(); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == popup.windowHandle(); }));
     item_->secondary();
     QWidget other;
     other.show();
@@ -194,7 +195,8 @@ TEST(SessionPlatformTest, WaylandSessionsRunOnXWaylandUnlessTheUserChose) {
         {{"", "wayland-0", ""}, std::nullopt},           // no XWayland
         {{"", "", ":0"}, std::nullopt},                  // an X11 session
     };
-    for (const auto& c : cases) EXPECT_EQ(SessionPlatform::choose(c.env), c.chosen) << c.env.qpaPlatform;
+    for (const auto& c : cases)
+        EXPECT_EQ(SessionPlatform::choose(c.env), c.chosen) << c.env.qpaPlatform;
 }
 
 TEST_F(MenuBarControllerTest, TitleStartsAsTheBallAndMirrorsEverySourceValue) {

@@ -81,7 +81,8 @@ struct PixelCase {
 
 // A 200 % screen (3840 × 2160 pixels) and, right of it, a 100 % one: Qt
 // keeps each screen's corner where the device pixels put it.
-const std::vector<ScreenPixels::Screen> kScreens = {{QRect(0, 0, 1920, 1080), 2}, {QRect(3840, 0, 1280, 1024), 1}};
+const std::vector<ScreenPixels::Screen> kScreens = {{QRect(0, 0, 1920, 1080), 2},
+                                                    {QRect(3840, 0, 1280, 1024), 1}};
 
 class ScreenPixelsTest : public ::testing::TestWithParam<PixelCase> {};
 

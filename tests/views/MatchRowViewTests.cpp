@@ -13,8 +13,8 @@
 #include "views/TextLabel.hpp"
 #include "views/Theme.hpp"
 
-#include <QBuffer>
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
 #include <QScrollBar>
 #include <QTest>
