@@ -5,6 +5,7 @@
 #include "app/PerfLog.hpp"
 #include "app/PopupPlacement.hpp"
 #include "app/PopupWindow.hpp"
+#include "app/SessionPlatform.hpp"
 #include "app/StatusItemFactory.hpp"
 
 #include <QCoreApplication>
@@ -117,6 +118,13 @@ MenuEntries MenuBarController::menuEntries() const {
 void MenuBarController::showContextMenu(QPoint pos) {
     if (m_menu) m_menu->close();
     m_menu = ContextMenu::build(menuEntries());
+    // As the popup: on XWayland only a managed window gets the keyboard and
+    // hears of the user going elsewhere.
+    if (SessionPlatform::isXWayland()) {
+        m_menu->setWindowFlags(PopupWindow::flags(true));
+        // A menu that is no popup does not close itself after a choice.
+        connect(m_menu.get(), &QMenu::triggered, m_menu.get(), &QMenu::close);
+    }
     // Under the item where it is known (Qt keeps the menu on the screen),
     // else where the click was.
     const QRect anchor = anchorFor(pos);
