@@ -2,6 +2,7 @@
 #include "app/ApplicationMain.hpp"
 
 #include "app/PerfLog.hpp"
+#include "app/SessionPlatform.hpp"
 #include "app/SingleInstance.hpp"
 #include "platform/Paths.hpp"
 #include "platform/Preferences.hpp"
@@ -19,6 +20,7 @@ namespace fixtora {
 
 int runApplication(int argc, char** argv, AppDelegate::Launch launch) {
     PerfLog::markProcessStart();
+    SessionPlatform::applyToProcess();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fixtora"));
     QApplication::setOrganizationName(QStringLiteral("Fixtora"));

@@ -5,6 +5,7 @@
 #include "app/PerfLog.hpp"
 #include "app/PopupPlacement.hpp"
 #include "app/PopupWindow.hpp"
+#include "app/SessionPlatform.hpp"
 #include "app/StatusItemFactory.hpp"
 
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QWindow>
 
 #include <stdexcept>
 
@@ -30,6 +32,15 @@ MenuBarController::MenuBarController(const PopupFactory& popupContent, Options o
     connect(m_popup.get(), &PopupWindow::hidden, this, [this] {
         if (!m_hidingOnPurpose) m_closedByOutsideClick.start();
         m_hidingOnPurpose = false;
+    });
+
+    // The user going anywhere else (a click outside, another window, another
+    // workspace) takes the focus away: that closes the popup and the menu
+    // also where no pointer grab would (Wayland). For the reopen guard it
+    // counts as a click outside.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+        if (m_menu && m_menu->isVisible() && focus != m_menu->windowHandle()) m_menu->close();
+        if (isPopupShown() && focus != m_popup->windowHandle()) m_popup->hide();
     });
 
     m_item = m_options.makeStatusItem([this] { return menuEntries(); });
@@ -107,6 +118,13 @@ MenuEntries MenuBarController::menuEntries() const {
 void MenuBarController::showContextMenu(QPoint pos) {
     if (m_menu) m_menu->close();
     m_menu = ContextMenu::build(menuEntries());
+    // As the popup: on XWayland only a managed window gets the keyboard and
+    // hears of the user going elsewhere.
+    if (SessionPlatform::isXWayland()) {
+        m_menu->setWindowFlags(PopupWindow::flags(true));
+        // A menu that is no popup does not close itself after a choice.
+        connect(m_menu.get(), &QMenu::triggered, m_menu.get(), &QMenu::close);
+    }
     // Under the item where it is known (Qt keeps the menu on the screen),
     // else where the click was.
     const QRect anchor = anchorFor(pos);

@@ -11,6 +11,7 @@
 #include "views/Theme.hpp"
 
 #include <QHBoxLayout>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace fixtora {
@@ -28,13 +29,18 @@ constexpr int kNavigationSpacing = 4;
 
 const QString kWarningPrefix = QStringLiteral("\u26A0\uFE0F  ");
 
-QString q(const std::string& text) { return QString::fromStdString(text); }
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 }  // namespace
 
 FixturesView::FixturesView(std::shared_ptr<FixturesViewModel> model,
                            std::shared_ptr<ImageCache> images, DateContext dates, QWidget* parent)
-    : QWidget(parent), m_model(std::move(model)), m_images(std::move(images)), m_dates(std::move(dates)) {
+    : QWidget(parent),
+      m_model(std::move(model)),
+      m_images(std::move(images)),
+      m_dates(std::move(dates)) {
     setFixedSize(kWidth, kHeight);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
@@ -53,11 +59,24 @@ FixturesView::FixturesView(std::shared_ptr<FixturesViewModel> model,
     column->addWidget(new Divider(0, this));
     column->addWidget(makeNavigationBar());
 
+    addShortcut(QKeySequence(Qt::Key_Left), m_previous);
+    addShortcut(QKeySequence(Qt::Key_Right), m_next);
+    addShortcut(QKeySequence(Qt::Key_Home), m_thisWeek);
+
     m_subscription = m_model->subscribe([this] { refreshFromModel(); });
     refreshFromModel();
 }
 
 FixturesView::~FixturesView() = default;
+
+void FixturesView::addShortcut(const QKeySequence& key, QAbstractButton* button) {
+    // Ahead of the focused control, which would take the arrows for itself.
+    auto* shortcut = new QShortcut(key, this);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, button, [button] {
+        if (button->isEnabled()) button->click();
+    });
+}
 
 QWidget* FixturesView::makeHeader() {
     auto* bar = new QWidget(this);
@@ -85,6 +104,7 @@ QWidget* FixturesView::makeHeader() {
     m_refresh->setColourRole(Theme::Colour::Secondary);
     m_refresh->setToolTip(QStringLiteral("Refresh"));
     m_refresh->setAccessibleName(QStringLiteral("Refresh"));
+    m_refresh->setAccessibleDescription(QStringLiteral("Loads the matchweek's scores again"));
     connect(m_refresh, &QAbstractButton::clicked, this, [this] { m_model->refresh(); });
     row->addWidget(m_refresh);
 
@@ -99,8 +119,8 @@ QWidget* FixturesView::makeHeader() {
 QWidget* FixturesView::makeNavigationBar() {
     auto* bar = new QWidget(this);
     auto* row = new QHBoxLayout(bar);
-    row->setContentsMargins(kBarHorizontalPadding, kNavigationVerticalPadding, kBarHorizontalPadding,
-                            kNavigationVerticalPadding);
+    row->setContentsMargins(kBarHorizontalPadding, kNavigationVerticalPadding,
+                            kBarHorizontalPadding, kNavigationVerticalPadding);
 
     m_previous = new SymbolButton(bar);
     m_previous->setFont(Theme::callout());
@@ -161,17 +181,27 @@ void FixturesView::updateHeader() {
                                          : QStringLiteral("Pick favourite team");
     m_favourite->setToolTip(tip);
     m_favourite->setAccessibleName(tip);
+    const auto& favourite = m_model->favouriteTeam();
+    m_favourite->setAccessibleDescription(
+        favourite ? QStringLiteral("Favourite: %1").arg(q(favourite->shortDisplayName))
+                  : QStringLiteral("No favourite team"));
 }
 
 void FixturesView::updateNavigation() {
     const int gw = m_model->currentGW();
     m_previous->setText(QStringLiteral("MW %1").arg(gw - 1));
     m_previous->setEnabled(gw >= 2);
+    m_previous->setAccessibleName(QStringLiteral("Previous matchweek, %1").arg(gw - 1));
+    m_previous->setAccessibleDescription(QStringLiteral("Left arrow"));
     const bool atLiveWeek = gw == m_model->liveGW();
     m_thisWeek->setColourRole(atLiveWeek ? Theme::Colour::Secondary : Theme::Colour::Accent);
     m_thisWeek->setEnabled(!atLiveWeek);
+    m_thisWeek->setAccessibleName(QStringLiteral("This week, matchweek %1").arg(m_model->liveGW()));
+    m_thisWeek->setAccessibleDescription(QStringLiteral("Home key"));
     m_next->setText(QStringLiteral("MW %1").arg(gw + 1));
     m_next->setEnabled(gw < m_model->totalGWs());
+    m_next->setAccessibleName(QStringLiteral("Next matchweek, %1").arg(gw + 1));
+    m_next->setAccessibleDescription(QStringLiteral("Right arrow"));
 }
 
 void FixturesView::updateContent() {

@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+class QAbstractButton;
+class QKeySequence;
 class QVBoxLayout;
 
 namespace fixtora {
@@ -30,8 +32,12 @@ class TextLabel;
 /// the team picker; and a bar to move to the previous, current and next
 /// matchweek. It keeps no data of its own: it redraws from the view model
 /// after every change and every control calls the view model.
+///
+/// Keys: Left and Right go to the previous and next matchweek, Home to this
+/// week; Tab moves through the buttons and rows, Space or Enter presses the
+/// focused one. Every control carries an accessible name and description.
 class FixturesView final : public QWidget {
-public:
+  public:
     static constexpr int kWidth = 380;
     static constexpr int kHeight = 520;
 
@@ -65,12 +71,13 @@ public:
     SymbolButton* thisWeekButton() const { return m_thisWeek; }
     SymbolButton* nextButton() const { return m_next; }
 
-private:
+  private:
     QWidget* makeHeader();
     QWidget* makeNavigationBar();
     void updateHeader();
     void updateNavigation();
     void updateContent();
+    void addShortcut(const QKeySequence& key, QAbstractButton* button);
     void showMessage(const QString& text, bool spinner);
     void showMatchList(const std::vector<FixturesViewModel::DayGroup>& groups);
     void showPicker();

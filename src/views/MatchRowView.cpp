@@ -36,7 +36,9 @@ constexpr int kScorerBottom = 8;
 
 const QString kEnDash = QStringLiteral("\u2013");
 
-QString q(const std::string& text) { return QString::fromStdString(text); }
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 QString scoreOf(const std::optional<ESPNCompetitor>& side) {
     if (!side || !side->score) return QStringLiteral("0");
@@ -46,6 +48,12 @@ QString scoreOf(const std::optional<ESPNCompetitor>& side) {
 QString abbreviationOf(const std::optional<ESPNCompetitor>& side) {
     if (!side) return QStringLiteral("?");
     return q(side->team.abbreviation);
+}
+
+QString spokenName(const std::optional<ESPNCompetitor>& side) {
+    if (!side) return QStringLiteral("Unknown team");
+    return q(side->team.shortDisplayName.empty() ? side->team.abbreviation
+                                                 : side->team.shortDisplayName);
 }
 
 std::optional<std::string> crestUrlOf(const std::optional<ESPNCompetitor>& side) {
@@ -87,26 +95,28 @@ MatchRowView::MatchRowView(ESPNEvent event, std::optional<std::string> favourite
     auto* homeSide = new QHBoxLayout;
     homeSide->setSpacing(kSideSpacing);
     m_homeBadge = new TeamBadge(crestUrlOf(home), images, m_button);
-    m_homeAbbr = new TextLabel(Theme::systemFont(kAbbreviationFontSize), Theme::Colour::Primary,
-                               m_button);
+    m_homeAbbr =
+        new TextLabel(Theme::systemFont(kAbbreviationFontSize), Theme::Colour::Primary, m_button);
     m_homeAbbr->setFixedWidth(kAbbreviationWidth);
     m_homeAbbr->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
     homeSide->addWidget(m_homeBadge);
     homeSide->addWidget(m_homeAbbr);
     line->addLayout(homeSide);
 
-    line->addSpacerItem(new QSpacerItem(kMinimumGap, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    line->addSpacerItem(
+        new QSpacerItem(kMinimumGap, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
     m_centre = new TextLabel(Theme::monospacedFont(kScoreFontSize, QFont::DemiBold),
                              Theme::Colour::Primary, m_button);
     m_centre->setMinimumWidth(kCentreMinimumWidth);
     m_centre->setAlignment(Qt::AlignCenter);
     line->addWidget(m_centre);
-    line->addSpacerItem(new QSpacerItem(kMinimumGap, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    line->addSpacerItem(
+        new QSpacerItem(kMinimumGap, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
 
     auto* awaySide = new QHBoxLayout;
     awaySide->setSpacing(kSideSpacing);
-    m_awayAbbr = new TextLabel(Theme::systemFont(kAbbreviationFontSize), Theme::Colour::Primary,
-                               m_button);
+    m_awayAbbr =
+        new TextLabel(Theme::systemFont(kAbbreviationFontSize), Theme::Colour::Primary, m_button);
     m_awayAbbr->setFixedWidth(kAbbreviationWidth);
     m_awayAbbr->setAlignment(Qt::AlignTrailing | Qt::AlignVCenter);
     m_awayBadge = new TeamBadge(crestUrlOf(away), images, m_button);
@@ -158,9 +168,13 @@ void MatchRowView::setShowScorers(bool show, bool animated) {
     m_scorers->setExpanded(show, animated);
 }
 
-bool MatchRowView::isFinished() const { return isFinishedEvent(m_event); }
+bool MatchRowView::isFinished() const {
+    return isFinishedEvent(m_event);
+}
 
-bool MatchRowView::isLive() const { return isLiveEvent(m_event); }
+bool MatchRowView::isLive() const {
+    return isLiveEvent(m_event);
+}
 
 QString MatchRowView::statusIcon() const {
     if (isFinished()) return QStringLiteral("\u2705");
@@ -179,7 +193,8 @@ QString MatchRowView::centreText() const {
     const auto name = statusName(m_event);
     if (name == "STATUS_POSTPONED") return QStringLiteral("Postponed");
     // A suspended match reads the same as a cancelled one.
-    if (name == "STATUS_CANCELLED" || name == "STATUS_SUSPENDED") return QStringLiteral("Cancelled");
+    if (name == "STATUS_CANCELLED" || name == "STATUS_SUSPENDED")
+        return QStringLiteral("Cancelled");
     if (const auto kickOff = m_event.localDate()) {
         const std::string text = formatDate(*kickOff, "HH:mm", m_dates);
         if (!text.empty()) return q(text);
@@ -192,14 +207,17 @@ QString MatchRowView::liveCentreHtml() const {
     const auto clock = status ? status->clockLabel() : std::nullopt;
     const QString family = Theme::monospacedFont(kScoreFontSize).family();
     const QString score =
-        QStringLiteral("<span style=\"font-family:'%1'; font-size:%2px; font-weight:600;\">%3</span>")
+        QStringLiteral(
+            "<span style=\"font-family:'%1'; font-size:%2px; font-weight:600;\">%3</span>")
             .arg(family)
             .arg(kScoreFontSize);
     const QString middle =
-        QStringLiteral("<span style=\"font-family:'%1'; font-size:%2px; font-weight:500;\">%3</span>")
+        QStringLiteral(
+            "<span style=\"font-family:'%1'; font-size:%2px; font-weight:500;\">%3</span>")
             .arg(family)
             .arg(kClockFontSize);
-    const QString clockText = QStringLiteral("  ") + (clock ? q(*clock) : kEnDash) + QStringLiteral("  ");
+    const QString clockText =
+        QStringLiteral("  ") + (clock ? q(*clock) : kEnDash) + QStringLiteral("  ");
     return QStringLiteral("<span style=\"white-space:pre;\">") +
            score.arg(scoreOf(m_event.home()).toHtmlEscaped()) +
            middle.arg(clockText.toHtmlEscaped()) +
@@ -212,9 +230,13 @@ QFont::Weight MatchRowView::weightOf(const std::optional<ESPNCompetitor>& side) 
     return id == m_favouriteTeamId ? QFont::Bold : QFont::Medium;
 }
 
-QFont::Weight MatchRowView::homeWeight() const { return weightOf(m_event.home()); }
+QFont::Weight MatchRowView::homeWeight() const {
+    return weightOf(m_event.home());
+}
 
-QFont::Weight MatchRowView::awayWeight() const { return weightOf(m_event.away()); }
+QFont::Weight MatchRowView::awayWeight() const {
+    return weightOf(m_event.away());
+}
 
 bool MatchRowView::isFavouriteMatch() const {
     if (!m_favouriteTeamId) return false;
@@ -255,6 +277,36 @@ QStringList MatchRowView::scorerLines() const {
     return lines;
 }
 
+QString MatchRowView::accessibleSummary() const {
+    const auto home = m_event.home();
+    const auto away = m_event.away();
+    if (isFinished() || isLive()) {
+        QString text = QStringLiteral("%1 %2, %3 %4, ")
+                           .arg(spokenName(home), scoreOf(home), spokenName(away), scoreOf(away));
+        if (isFinished()) return text + QStringLiteral("full time");
+        const auto* status = eventStatus(m_event);
+        const auto clock = status ? status->clockLabel() : std::nullopt;
+        return text + QStringLiteral("live") +
+               (clock ? QStringLiteral(", ") + q(*clock) : QString());
+    }
+    const QString versus =
+        spokenName(home) + QStringLiteral(" against ") + spokenName(away) + QStringLiteral(", ");
+    const QString centre = centreText();
+    if (centre == u"TBD") return versus + QStringLiteral("kick-off to be decided");
+    if (m_event.localDate() && centre.contains(u':'))
+        return versus + QStringLiteral("kick-off ") + centre;
+    return versus + centre.toLower();
+}
+
+QString MatchRowView::accessibleDetails() const {
+    QString text = isFavouriteMatch() ? QStringLiteral("Your favourite's match. ") : QString();
+    if (!isExpandable()) return text.trimmed();
+    if (!m_showScorers) return text + QStringLiteral("Space or Enter shows the goal scorers");
+    QStringList lines;
+    for (const auto& line : scorerLines()) lines << line.simplified();
+    return text + QStringLiteral("Goal scorers: ") + lines.join(QStringLiteral("; "));
+}
+
 void MatchRowView::refresh() {
     const auto home = m_event.home();
     const auto away = m_event.away();
@@ -271,7 +323,7 @@ void MatchRowView::refresh() {
 
     if (isLive()) {
         m_centre->setColourRole(Theme::Colour::Red);
-        m_centre->setText(liveCentreHtml());
+        m_centre->setRichText(liveCentreHtml());
     } else {
         m_centre->setColourRole(Theme::Colour::Primary);
         m_centre->setDisplayText(centreText());
@@ -280,6 +332,8 @@ void MatchRowView::refresh() {
     // A row that stops being expandable keeps its state but loses its chevron.
     m_marker->setSymbol(marker());
     refreshScorers();
+    m_button->setAccessibleName(accessibleSummary());
+    m_button->setAccessibleDescription(accessibleDetails());
     update();
 }
 
@@ -287,7 +341,8 @@ void MatchRowView::refreshScorers() {
     const QStringList lines = scorerLines();
     if (lines == m_shownScorerLines) return;
     m_shownScorerLines = lines;
-    const auto labels = m_scorerList->findChildren<TextLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    const auto labels =
+        m_scorerList->findChildren<TextLabel*>(QString(), Qt::FindDirectChildrenOnly);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         TextLabel* label = nullptr;
         if (i < labels.size()) {

@@ -34,7 +34,7 @@ class TextLabel;
 /// A row keeps its expanded state while the list updates it with fresh data
 /// for the same match (`setEvent`); missing data never fails a row.
 class MatchRowView final : public QWidget {
-public:
+  public:
     static constexpr int kHorizontalPadding = 14;
     static constexpr int kVerticalPadding = 8;
     static constexpr double kFavouriteTintOpacity = 0.06;
@@ -75,6 +75,10 @@ public:
     QString goalLine(const ESPNDetail& detail) const;
     /// The lines of the scorer list.
     QStringList scorerLines() const;
+    /// What a screen reader says for the row: its name ("Arsenal 2,
+    /// Chelsea 1, full time") and its description (the scorers when shown).
+    QString accessibleSummary() const;
+    QString accessibleDetails() const;
 
     // Parts, for inspection.
     PlainButton* button() const { return m_button; }
@@ -85,10 +89,10 @@ public:
     TextLabel* awayAbbreviationLabel() const { return m_awayAbbr; }
     TextLabel* centreLabel() const { return m_centre; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QFont::Weight weightOf(const std::optional<ESPNCompetitor>& side) const;
     void refresh();
     void refreshScorers();

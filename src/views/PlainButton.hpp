@@ -11,9 +11,10 @@ namespace fixtora {
 
 /// A button without bezel whose content is whatever widgets its layout
 /// holds; the whole rectangle, empty parts included, takes the click. It may
-/// carry a tinted background, and darkens slightly while pressed.
+/// carry a tinted background, and darkens slightly while pressed. Tab
+/// reaches it; Space or Enter presses it.
 class PlainButton final : public QAbstractButton {
-public:
+  public:
     explicit PlainButton(QWidget* parent = nullptr);
 
     /// Fills the background with `colour` at `opacity`; nothing clears it.
@@ -24,12 +25,15 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
-private:
+  private:
     std::optional<Theme::Colour> m_tint;
     double m_tintOpacity = 0;
+    bool m_keyboardFocus = false;  // the ring shows only for focus the keyboard moved
 };
 
 }  // namespace fixtora

@@ -22,6 +22,9 @@ QString rgba(const QColor& colour) {
 
 PopupScrollArea::PopupScrollArea(QWidget* parent) : QScrollArea(parent) {
     setFrameShape(QFrame::NoFrame);
+    // Tab goes to the rows inside (the area follows the focused one); the
+    // arrow keys that the rows leave still scroll it.
+    setFocusPolicy(Qt::NoFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setWidgetResizable(true);

@@ -3,6 +3,7 @@
 
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -15,7 +16,7 @@ constexpr int kHitMargin = 3;  // extra pixels around the content that still tak
 }
 
 SymbolButton::SymbolButton(QWidget* parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAttribute(Qt::WA_Hover, true);
 }
@@ -60,7 +61,9 @@ QColor SymbolButton::contentColour() const {
     return colour;
 }
 
-QSizeF SymbolButton::symbolBox() const { return SymbolPainter::size(m_symbol, m_symbolSize); }
+QSizeF SymbolButton::symbolBox() const {
+    return SymbolPainter::size(m_symbol, m_symbolSize);
+}
 
 QSize SymbolButton::sizeHint() const {
     const QFontMetricsF metrics(font());
@@ -110,6 +113,22 @@ void SymbolButton::paintEvent(QPaintEvent*) {
         x += textWidth + gap;
         drawSymbol(x);
     }
+    if (hasFocus() && m_keyboardFocus) Theme::paintFocusRing(painter, rect(), palette());
+}
+
+void SymbolButton::focusInEvent(QFocusEvent* event) {
+    m_keyboardFocus =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QAbstractButton::focusInEvent(event);
+}
+
+void SymbolButton::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        if (isEnabled()) click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void SymbolButton::changeEvent(QEvent* event) {

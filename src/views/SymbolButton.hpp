@@ -12,7 +12,7 @@ namespace fixtora {
 /// one semantic colour. Disabled buttons are drawn faded; a pressed one
 /// darkens a little, as borderless buttons do on the desktop.
 class SymbolButton final : public QAbstractButton {
-public:
+  public:
     /// Where the symbol sits relative to the text.
     enum class SymbolSide { Leading, Trailing };
 
@@ -33,11 +33,13 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
-private:
+  private:
     QSizeF symbolBox() const;
 
     Symbol m_symbol = Symbol::None;
@@ -45,6 +47,7 @@ private:
     SymbolSide m_side = SymbolSide::Leading;
     int m_spacing = 4;
     Theme::Colour m_colour = Theme::Colour::Primary;
+    bool m_keyboardFocus = false;  // the ring shows only for focus the keyboard moved
 };
 
 }  // namespace fixtora

@@ -43,8 +43,8 @@ void TeamBadge::setUrl(std::optional<std::string> url) {
     m_url = std::move(url);
     m_image = QImage();
     m_scaled = QImage();
+    m_loadPending = isVisible();
     update();
-    if (isVisible()) load();
 }
 
 void TeamBadge::load() {
@@ -71,6 +71,10 @@ void TeamBadge::load() {
 }
 
 void TeamBadge::paintEvent(QPaintEvent*) {
+    if (m_loadPending) {
+        m_loadPending = false;
+        load();
+    }
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -99,7 +103,9 @@ void TeamBadge::paintEvent(QPaintEvent*) {
 
 void TeamBadge::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    load();
+    // Shown is not yet seen: a row below the fold is shown too.
+    m_loadPending = true;
+    update();
 }
 
 }  // namespace fixtora

@@ -15,8 +15,10 @@ class ImageCache;
 /// A club crest, 18 × 18: the image from the crest cache scaled to fit, or
 /// a faint rounded square until it is there. Each time the badge appears it
 /// looks for the crest again, so a crest that failed to load is retried.
+/// "Appears" means drawn: a badge of a row outside a scroll area's viewport
+/// is shown but never drawn, and its crest is not loaded until it is.
 class TeamBadge final : public QWidget {
-public:
+  public:
     static constexpr int kSize = 18;
 
     /// `url` is the crest's address (a team's logo), absent when there is
@@ -39,15 +41,16 @@ public:
     /// Looks the crest up in memory, or asks the cache to load it.
     void load();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     std::optional<std::string> m_url;
     std::shared_ptr<ImageCache> m_images;
     QImage m_image;
-    QImage m_scaled;  // m_image at the size drawn
+    QImage m_scaled;             // m_image at the size drawn
+    bool m_loadPending = false;  // shown, not drawn since
 };
 
 }  // namespace fixtora

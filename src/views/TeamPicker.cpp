@@ -33,10 +33,11 @@ constexpr int kRemoveDividerInset = 14;
 constexpr int kTeamDividerInset = 50;
 
 bool sameTeams(const std::vector<ESPNTeam>& a, const std::vector<ESPNTeam>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ESPNTeam& x, const ESPNTeam& y) {
-        return x.id == y.id && x.abbreviation == y.abbreviation &&
-               x.shortDisplayName == y.shortDisplayName && x.logo == y.logo;
-    });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const ESPNTeam& x, const ESPNTeam& y) {
+                          return x.id == y.id && x.abbreviation == y.abbreviation &&
+                                 x.shortDisplayName == y.shortDisplayName && x.logo == y.logo;
+                      });
 }
 
 std::optional<std::string> idOf(const std::optional<ESPNTeam>& team) {
@@ -46,8 +47,8 @@ std::optional<std::string> idOf(const std::optional<ESPNTeam>& team) {
 }  // namespace
 
 TeamPicker::TeamPicker(std::shared_ptr<ImageCache> images,
-                       std::function<void(const ESPNTeam&)> onChoose, std::function<void()> onRemove,
-                       QWidget* parent)
+                       std::function<void(const ESPNTeam&)> onChoose,
+                       std::function<void()> onRemove, QWidget* parent)
     : QWidget(parent),
       m_images(std::move(images)),
       m_onChoose(std::move(onChoose)),
@@ -76,7 +77,9 @@ TeamPicker::TeamPicker(std::shared_ptr<ImageCache> images,
     stack->setCurrentWidget(m_loading);
 }
 
-bool TeamPicker::isLoading() const { return m_teams.empty(); }
+bool TeamPicker::isLoading() const {
+    return m_teams.empty();
+}
 
 std::optional<std::size_t> TeamPicker::favouriteRow() const {
     if (!m_favourite) return std::nullopt;
@@ -147,12 +150,15 @@ void TeamPicker::replaceList(QWidget* list) {
 PlainButton* TeamPicker::makeRemoveRow(QWidget* parent) {
     auto* button = new PlainButton(parent);
     auto* row = new QHBoxLayout(button);
-    row->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding, kVerticalPadding);
+    row->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding,
+                            kVerticalPadding);
     row->setSpacing(kRemoveRowSpacing);
-    row->addWidget(new SymbolView(Symbol::XmarkCircle, 13, QSize(kRemoveIconFrame, kRemoveIconFrame),
+    row->addWidget(new SymbolView(Symbol::XmarkCircle, 13,
+                                  QSize(kRemoveIconFrame, kRemoveIconFrame),
                                   Theme::Colour::Secondary, button));
     auto* text = new TextLabel(Theme::systemFont(kNameFontSize), Theme::Colour::Secondary, button);
     text->setDisplayText(QStringLiteral("Remove favourite"));
+    button->setAccessibleName(QStringLiteral("Remove favourite"));
     row->addWidget(text);
     row->addStretch(1);
     connect(button, &QAbstractButton::clicked, this, [this] {
@@ -164,7 +170,8 @@ PlainButton* TeamPicker::makeRemoveRow(QWidget* parent) {
 PlainButton* TeamPicker::makeTeamRow(const ESPNTeam& team, bool favourite, QWidget* parent) {
     auto* button = new PlainButton(parent);
     auto* row = new QHBoxLayout(button);
-    row->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding, kVerticalPadding);
+    row->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding,
+                            kVerticalPadding);
     row->setSpacing(kRowSpacing);
 
     auto* crestFrame = new QWidget(button);
@@ -179,10 +186,16 @@ PlainButton* TeamPicker::makeTeamRow(const ESPNTeam& team, bool favourite, QWidg
     row->addWidget(name, 0, Qt::AlignVCenter);
     row->addStretch(1);
     if (favourite) {
-        row->addWidget(new SymbolView(Symbol::StarFill, 12, QSize(14, 14), Theme::Colour::Yellow, button),
-                       0, Qt::AlignVCenter);
+        row->addWidget(
+            new SymbolView(Symbol::StarFill, 12, QSize(14, 14), Theme::Colour::Yellow, button), 0,
+            Qt::AlignVCenter);
         button->setTint(Theme::Colour::Yellow, kFavouriteTintOpacity);
     }
+    const QString club = QString::fromStdString(team.shortDisplayName);
+    button->setAccessibleName(club);
+    button->setAccessibleDescription(
+        favourite ? QStringLiteral("Your favourite team; choosing it again removes it")
+                  : QStringLiteral("Makes %1 your favourite team").arg(club));
     const ESPNTeam chosen = team;
     connect(button, &QAbstractButton::clicked, this, [this, chosen] {
         if (m_onChoose) m_onChoose(chosen);

@@ -20,9 +20,16 @@ TextLabel::TextLabel(const QFont& font, Theme::Colour colour, QWidget* parent)
 }
 
 void TextLabel::setDisplayText(const QString& text) {
-    if (text == m_text && !this->text().isEmpty()) return;
+    if (m_showsDisplayText && text == m_text) return;
     m_text = text;
+    m_showsDisplayText = true;
     setText(EmojiText::toHtml(text));
+}
+
+void TextLabel::setRichText(const QString& html) {
+    m_text.clear();
+    m_showsDisplayText = false;
+    setText(html);
 }
 
 void TextLabel::setColourRole(Theme::Colour colour) {

@@ -11,7 +11,7 @@ namespace fixtora {
 /// dark themes). Text set through `setDisplayText` keeps its spaces and has
 /// its emoji drawn in colour.
 class TextLabel final : public QLabel {
-public:
+  public:
     explicit TextLabel(const QFont& font, Theme::Colour colour = Theme::Colour::Primary,
                        QWidget* parent = nullptr);
 
@@ -19,18 +19,22 @@ public:
     void setDisplayText(const QString& text);
     /// The text last given to `setDisplayText`.
     const QString& displayText() const { return m_text; }
+    /// Shows ready-made rich text; the next `setDisplayText` redraws
+    /// whatever it is given.
+    void setRichText(const QString& html);
 
     void setColourRole(Theme::Colour colour);
     Theme::Colour colourRole() const { return m_colour; }
 
-protected:
+  protected:
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     void applyColour();
 
     Theme::Colour m_colour;
     QString m_text;
+    bool m_showsDisplayText = false;  // false while rich text from elsewhere shows
     bool m_applying = false;
 };
 

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QPainter>
 
 #include <cmath>
 
@@ -56,7 +57,9 @@ QColor Theme::material(const QPalette& palette) {
     return withAlpha(tinted, 0.97);
 }
 
-QColor Theme::background(const QPalette& palette) { return palette.color(QPalette::Window); }
+QColor Theme::background(const QPalette& palette) {
+    return palette.color(QPalette::Window);
+}
 
 QColor Theme::pressedOverlay(const QPalette& palette) {
     return withAlpha(palette.color(QPalette::WindowText), 0.07);
@@ -85,9 +88,26 @@ QFont Theme::emojiFont(int pixelSize) {
     return font;
 }
 
-QFont Theme::headline() { return systemFont(kHeadlineSize, QFont::Bold); }
-QFont Theme::subheadline(QFont::Weight weight) { return systemFont(kSubheadlineSize, weight); }
-QFont Theme::callout(QFont::Weight weight) { return systemFont(kCalloutSize, weight); }
-QFont Theme::caption(QFont::Weight weight) { return systemFont(kCaptionSize, weight); }
+QFont Theme::headline() {
+    return systemFont(kHeadlineSize, QFont::Bold);
+}
+QFont Theme::subheadline(QFont::Weight weight) {
+    return systemFont(kSubheadlineSize, weight);
+}
+QFont Theme::callout(QFont::Weight weight) {
+    return systemFont(kCalloutSize, weight);
+}
+QFont Theme::caption(QFont::Weight weight) {
+    return systemFont(kCaptionSize, weight);
+}
+
+void Theme::paintFocusRing(QPainter& painter, const QRect& rect, const QPalette& palette) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(palette.color(QPalette::Highlight), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(rect).adjusted(1, 1, -1, -1), 3, 3);
+    painter.restore();
+}
 
 }  // namespace fixtora

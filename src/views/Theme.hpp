@@ -6,12 +6,14 @@
 #include <QPalette>
 #include <QString>
 
+class QPainter;
+
 namespace fixtora {
 
 /// The popup's text styles and semantic colours, derived from the system
 /// font and palette so that the popup follows light and dark themes.
 class Theme final {
-public:
+  public:
     /// Semantic colours; each resolves against a palette.
     enum class Colour { Primary, Secondary, Accent, Red, Yellow };
 
@@ -30,6 +32,8 @@ public:
     static QColor background(const QPalette& palette);
     /// Overlay of a pressed plain button.
     static QColor pressedOverlay(const QPalette& palette);
+    /// Outlines `rect` as the control that has the keyboard focus.
+    static void paintFocusRing(QPainter& painter, const QRect& rect, const QPalette& palette);
 
     /// The system font at `pixelSize` logical pixels.
     static QFont systemFont(int pixelSize, QFont::Weight weight = QFont::Normal);

@@ -2,11 +2,14 @@
 #include "app/ContextMenu.hpp"
 #include "app/MenuBarController.hpp"
 #include "app/PopupWindow.hpp"
+#include "app/SessionPlatform.hpp"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -155,7 +158,45 @@ TEST_F(MenuBarControllerTest, PopupOpensUnderTheItemAtItsSize) {
     item_->primary();
     const QRect frame = controller->popup().frameGeometry();
     EXPECT_EQ(controller->popup().size(), QSize(380, 520));
+    // The content fills the window exactly: no frame shifts or clips it.
+    EXPECT_EQ(controller->popup().content()->geometry(), QRect(0, 0, 380, 520));
     EXPECT_GT(frame.top(), QRect(900, 2, 24, 24).bottom());
+}
+
+TEST_F(MenuBarControllerTest, EscapeOrGoingElsewhereClosesPopupAndMenu) {
+    auto& popup = controller->popup();
+    controller->showPopup();
+    QTest::keyClick(&popup, Qt::Key_Escape);
+    EXPECT_FALSE(controller->isPopupShown());
+
+    // Another window taking the focus closes both: on Wayland nothing else
+    // would tell.
+    controller->showPopup();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == popup.windowHandle(); }));
+    item_->secondary();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !controller->isPopupShown(); }));
+    EXPECT_FALSE(controller->contextMenu()->isVisible());
+    item_->primary();  // the very click that took the focus away
+    EXPECT_FALSE(controller->isPopupShown());
+}
+
+TEST(SessionPlatformTest, WaylandSessionsRunOnXWaylandUnlessTheUserChose) {
+    struct Case {
+        SessionPlatform::Environment env;
+        std::optional<std::string> chosen;
+    };
+    const Case cases[] = {
+        {{"", "wayland-0", ":0"}, "xcb"},
+        {{"wayland", "wayland-0", ":0"}, std::nullopt},  // the user's choice
+        {{"", "wayland-0", ""}, std::nullopt},           // no XWayland
+        {{"", "", ":0"}, std::nullopt},                  // an X11 session
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SessionPlatform::choose(c.env), c.chosen) << c.env.qpaPlatform;
 }
 
 TEST_F(MenuBarControllerTest, TitleStartsAsTheBallAndMirrorsEverySourceValue) {

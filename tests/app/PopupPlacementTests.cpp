@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "app/PopupPlacement.hpp"
+#include "platform/qt/ScreenPixels.hpp"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <vector>
 
 using fixtora::PopupPlacement;
 
@@ -63,5 +65,36 @@ TEST(PopupPlacementScreen, TooSmallForTheItemToBeAvoidedStillKeepsThePopupOnScre
     const QRect frame = PopupPlacement::place(kPopup, QRect(180, 260, 24, 24), available);
     EXPECT_TRUE(available.contains(frame));
 }
+
+}  // namespace
+
+// X11 panels that are not Qt programs tell the item's place in device pixels.
+namespace {
+
+using fixtora::ScreenPixels;
+
+struct PixelCase {
+    const char* name;
+    QPoint device;
+    QPoint logical;
+};
+
+// A 200 % screen (3840 × 2160 pixels) and, right of it, a 100 % one: Qt
+// keeps each screen's corner where the device pixels put it.
+const std::vector<ScreenPixels::Screen> kScreens = {{QRect(0, 0, 1920, 1080), 2},
+                                                    {QRect(3840, 0, 1280, 1024), 1}};
+
+class ScreenPixelsTest : public ::testing::TestWithParam<PixelCase> {};
+
+TEST_P(ScreenPixelsTest, DeviceToLogical) {
+    EXPECT_EQ(ScreenPixels::toLogical(GetParam().device, kScreens), GetParam().logical);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ScreenPixelsTest,
+                         ::testing::Values(PixelCase{"scaled", {3700, 20}, {1850, 10}},
+                                           PixelCase{"scaled_right_half", {1930, 500}, {965, 250}},
+                                           PixelCase{"unscaled_beside", {3850, 500}, {3850, 500}},
+                                           PixelCase{"off_every_screen", {-5, -5}, {-5, -5}}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace

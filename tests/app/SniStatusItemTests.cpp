@@ -142,6 +142,9 @@ TEST_F(SniStatusItemTest, PanelActionsBecomeClicksAtThePanelsPosition) {
     call(SniStatusItem::kItemPath, kItemIface, QStringLiteral("SecondaryActivate"), {0, 0});
     ASSERT_EQ(primary.count(), 1);
     EXPECT_EQ(primary[0][0].toPoint(), QPoint(1500, 12));
+    // A middle click does nothing: no second, Qt-drawn menu.
+    ASSERT_EQ(secondary.count(), 1);
+    call(SniStatusItem::kItemPath, kItemIface, QStringLiteral("ContextMenu"), {0, 0});
     ASSERT_EQ(secondary.count(), 2);
     // (0, 0): the panel did not say where; the item's place is unknown.
     EXPECT_TRUE(secondary[1][0].toPoint().isNull());

@@ -13,6 +13,7 @@
 #include "views/TeamPicker.hpp"
 #include "views/TextLabel.hpp"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QScrollBar>
 #include <QTest>
@@ -235,6 +236,60 @@ TEST_F(FixturesViewTest, ButtonsCallTheModel) {
     EXPECT_GT(world->fetcher->requestCount(), before);
     EXPECT_EQ(view->refreshButton()->toolTip(), QStringLiteral("Refresh"));
     EXPECT_EQ(view->refreshButton()->symbol(), Symbol::ArrowClockwise);
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard and screen readers.
+
+QString spoken(QWidget* widget, QAccessible::Text what = QAccessible::Name) {
+    return QAccessible::queryAccessibleInterface(widget)->text(what);
+}
+
+TEST_F(FixturesViewTest, KeysMoveBetweenWeeksTabReachesRowsAndEnterOrSpaceExpands) {
+    make();
+    loadWeek(12, weekEvents(*world, 12, 14));
+    view->show();
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    view->refreshButton()->setFocus();
+
+    const std::pair<Qt::Key, int> steps[] = {
+        {Qt::Key_Right, 13}, {Qt::Key_Left, 12}, {Qt::Key_Left, 11}, {Qt::Key_Home, 12}};
+    for (const auto& [key, week] : steps) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_EQ(world->model->currentGW(), week) << key;
+    }
+    EXPECT_EQ(spoken(view->previousButton()), QStringLiteral("Previous matchweek, 11"));
+    EXPECT_EQ(spoken(view->nextButton()), QStringLiteral("Next matchweek, 13"));
+    EXPECT_EQ(spoken(view->favouriteButton(), QAccessible::Description),
+              QStringLiteral("No favourite team"));
+
+    // Tab goes through every control and row; the list follows the focus.
+    world->settle();
+    QApplication::processEvents();
+    auto* list = view->matchList();
+    ASSERT_NE(list, nullptr);
+    QWidget* last = list->rows().back()->button();
+    bool reachedNext = false;
+    for (int i = 0; i < 40 && QApplication::focusWidget() != last; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reachedNext = reachedNext || QApplication::focusWidget() == view->nextButton();
+    }
+    ASSERT_EQ(QApplication::focusWidget(), last);
+    EXPECT_TRUE(reachedNext);
+    EXPECT_GT(list->scrollPosition(), 0);
+
+    auto* finished = list->row("1200");
+    finished->button()->setFocus();
+    QTest::keyClick(finished->button(), Qt::Key_Return);
+    EXPECT_TRUE(finished->showScorers());
+    QTest::keyClick(finished->button(), Qt::Key_Space);
+    EXPECT_FALSE(finished->showScorers());
+    EXPECT_EQ(spoken(finished->button()), QStringLiteral("ARS FC 1, AVL FC 0, full time"));
+    auto* scheduled = list->row("1201");
+    QTest::keyClick(scheduled->button(), Qt::Key_Return);  // nothing to expand
+    EXPECT_FALSE(scheduled->showScorers());
+    EXPECT_EQ(spoken(scheduled->button()), QStringLiteral("BOU FC against BRE FC, kick-off 13:30"));
 }
 
 // ---------------------------------------------------------------------------

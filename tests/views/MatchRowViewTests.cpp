@@ -5,14 +5,18 @@
 
 #include "data/ImageCache.hpp"
 #include "platform/qt/QtImageDecoder.hpp"
+#include "views/MatchList.hpp"
 #include "views/MatchRowView.hpp"
+#include "views/PlainButton.hpp"
 #include "views/SlideFadeReveal.hpp"
 #include "views/TeamBadge.hpp"
 #include "views/TextLabel.hpp"
 #include "views/Theme.hpp"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QImage>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -126,6 +130,42 @@ TEST(RowTest, LiveScoreIsRedWithTheClockBetween) {
     EXPECT_EQ(r.centreLabel()->colourRole(), Theme::Colour::Primary);
 }
 
+TEST(RowTest, ScreenReadersHearTheScoreAndTheScorers) {
+    auto r = row({.id = "1",
+                  .kickOff = kKickOff,
+                  .status = "STATUS_SECOND_HALF",
+                  .home = kArs,
+                  .away = kChe,
+                  .homeScore = "2",
+                  .awayScore = "1",
+                  .shortDetail = "67'",
+                  .details = {goal("12'", "Saka", kArs.id)}},
+                 kArs.id);
+    EXPECT_EQ(r.accessibleSummary(), QStringLiteral("Arsenal 2, Chelsea 1, live, 67'"));
+    EXPECT_EQ(r.accessibleDetails(),
+              QStringLiteral("Your favourite's match. Space or Enter shows the goal scorers"));
+    r.tap();
+    EXPECT_EQ(r.button()->accessibleDescription(),
+              QStringLiteral("Your favourite's match. Goal scorers: 12' Saka [Arsenal]"));
+    r.setEvent(match({.id = "1", .status = "STATUS_POSTPONED", .home = kArs, .away = kChe}));
+    EXPECT_EQ(r.button()->accessibleName(), QStringLiteral("Arsenal against Chelsea, postponed"));
+}
+
+TEST(RowTest, LeavingLiveRedrawsTheCentre) {
+    // A live spell between two states of the same text (a feed that takes
+    // back an early start) must not leave the live score on screen.
+    const MatchSpec scheduled{.id = "1", .kickOff = kKickOff, .home = kArs, .away = kChe};
+    MatchSpec live = scheduled;
+    live.status = "STATUS_FIRST_HALF";
+    live.homeScore = live.awayScore = "0";
+    auto r = row(scheduled);
+    r.setEvent(match(live));
+    r.setEvent(match(scheduled));
+    EXPECT_EQ(r.centreLabel()->displayText(), QStringLiteral("14:00"));
+    EXPECT_TRUE(r.centreLabel()->text().contains(QStringLiteral("14:00")));
+    EXPECT_EQ(r.centreLabel()->colourRole(), Theme::Colour::Primary);
+}
+
 TEST(RowTest, MissingSidesAndCompetitionsDrawPlaceholders) {
     auto r = row({.id = "1", .kickOff = kKickOff, .status = "STATUS_FULL_TIME"});
     EXPECT_EQ(r.homeAbbreviationLabel()->displayText(), QStringLiteral("?"));
@@ -225,8 +265,14 @@ protected:
     void putCrestOnDisk(const std::string& name) {
         writeFile(world.images->cacheDir() / name, pngBytes());
     }
-    bool loadedAfterShowing(TeamBadge& badge) {
+    // Appearing is being drawn.
+    static void appear(TeamBadge& badge) {
         badge.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&badge));
+        QApplication::processEvents();
+    }
+    bool loadedAfterShowing(TeamBadge& badge) {
+        appear(badge);
         world.scheduler->runUntil([&] { return badge.hasImage(); }, std::chrono::seconds(5));
         return badge.hasImage();
     }
@@ -236,7 +282,7 @@ protected:
 
 TEST_F(TeamBadgeTest, WithoutUrlShowsThePlaceholder) {
     TeamBadge badge(std::nullopt, world.images);
-    badge.show();
+    appear(badge);
     world.settle();
     EXPECT_FALSE(badge.hasImage());
     EXPECT_EQ(badge.size(), QSize(18, 18));
@@ -246,7 +292,7 @@ TEST_F(TeamBadgeTest, WithoutUrlShowsThePlaceholder) {
 TEST_F(TeamBadgeTest, LoadsFromTheCacheAndRetriesOnEachAppearance) {
     const std::string url = "http://127.0.0.1:9/crests/ARS.png";
     TeamBadge badge(url, world.images);
-    badge.show();
+    appear(badge);
     // The cache works one crest at a time: once a later request is done,
     // the badge's own has been dealt with too.
     bool settled = false;
@@ -261,8 +307,42 @@ TEST_F(TeamBadgeTest, LoadsFromTheCacheAndRetriesOnEachAppearance) {
 
     // A new badge finds the crest in memory at once.
     TeamBadge again(url, world.images);
-    again.show();
+    appear(again);
     EXPECT_TRUE(again.hasImage());
+}
+
+TEST_F(TeamBadgeTest, RowsOutOfViewLoadTheirCrestsOnlyOnceScrolledTo) {
+    // Thirty matches: far more than the popup's height shows.
+    std::vector<ESPNEvent> events;
+    for (int i = 0; i < 30; ++i) {
+        const std::string home = "H" + std::to_string(i), away = "A" + std::to_string(i);
+        putCrestOnDisk(home + ".png");
+        putCrestOnDisk(away + ".png");
+        events.push_back(match({.id = std::to_string(i),
+                                .kickOff = kKickOff,
+                                .home = club(home),
+                                .away = club(away)}));
+    }
+    MatchList list(world.images, kUtc);
+    list.resize(380, 440);
+    list.setGroups({{"d", "Sat 17 Aug", events}}, std::nullopt);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    auto loaded = [&](int i) { return list.rows()[i]->homeBadge()->hasImage(); };
+    ASSERT_TRUE(world.scheduler->runUntil([&] {
+        QApplication::processEvents();
+        return loaded(0);
+    }));
+    world.settle();
+    QApplication::processEvents();
+    EXPECT_FALSE(loaded(29));
+    EXPECT_FALSE(world.images->mem().count("A29.png"));
+
+    list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum());
+    EXPECT_TRUE(world.scheduler->runUntil([&] {
+        QApplication::processEvents();
+        return loaded(29);
+    }));
 }
 
 }  // namespace

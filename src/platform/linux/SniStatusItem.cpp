@@ -4,6 +4,7 @@
 #include "platform/linux/DBusMenuExporter.hpp"
 #include "platform/linux/SniTypes.hpp"
 #include "platform/qt/FootballIcon.hpp"
+#include "platform/qt/ScreenPixels.hpp"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -101,7 +102,8 @@ public:
 
 public slots:
     void Activate(int x, int y) { m_item.clicked(x, y, true); }
-    void SecondaryActivate(int x, int y) { m_item.clicked(x, y, false); }
+    // A middle click: nothing of ours answers it (the menu has its own click).
+    void SecondaryActivate(int, int) {}
     void ContextMenu(int x, int y) { m_item.clicked(x, y, false); }
     void Scroll(int, const QString&) {}
 
@@ -191,8 +193,9 @@ void SniStatusItem::registerWithWatcher() {
 }
 
 void SniStatusItem::clicked(int x, int y, bool primary) {
-    // (0, 0) is what panels send when they do not know the position.
-    m_lastClick = (x == 0 && y == 0) ? QPoint() : QPoint(x, y);
+    // (0, 0) is what panels send when they do not know the position; the
+    // others send root-window device pixels, not Qt's logical ones.
+    m_lastClick = (x == 0 && y == 0) ? QPoint() : ScreenPixels::toLogical(QPoint(x, y));
     if (primary)
         emit primaryClicked(m_lastClick);
     else

@@ -19,7 +19,8 @@ class SniItemObject;
 /// the protocol of the Linux desktop panels. The title is the item's text
 /// label (XAyatanaLabel, shown beside the icon by GNOME-family panels) and
 /// its tooltip; the icon is the football. The panel's Activate is the
-/// primary click, ContextMenu and SecondaryActivate the secondary one; the
+/// primary click, ContextMenu the secondary one (a middle click,
+/// SecondaryActivate, does nothing); the
 /// context menu is also exported (com.canonical.dbusmenu, at /MenuBar) for
 /// panels that draw it themselves. The item registers with the
 /// StatusNotifierWatcher and again whenever the watcher reappears (a panel

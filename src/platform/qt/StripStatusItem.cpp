@@ -44,8 +44,12 @@ QString titleHtml(const QString& title) {
 
 StripStatusItem::StripStatusItem(QObject* parent)
     : StatusItem(parent),
-      m_window(std::make_unique<QWidget>(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                                                      Qt::WindowDoesNotAcceptFocus)) {
+      // Out of the window manager's hands (an override-redirect window on
+      // X11 and XWayland): a tiling or Wayland compositor would otherwise
+      // tile or centre it, wherever it was asked to go.
+      m_window(std::make_unique<QWidget>(
+          nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                       Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint)) {
     m_window->setObjectName(QStringLiteral("statusStrip"));
     m_window->setAttribute(Qt::WA_ShowWithoutActivating);
     m_window->setWindowTitle(QStringLiteral("Fixtora"));
