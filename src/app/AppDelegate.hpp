@@ -19,11 +19,13 @@ class UpdatePresenter;
 /// which runs the application from there on.
 class AppDelegate final : public QObject {
     Q_OBJECT
-public:
+  public:
     /// What the popup shows and where the title comes from.
     struct MenuBarContent {
         MenuBarController::PopupFactory popup;
         MenuBarController::TitleSubscriber title;  // may be empty: the title stays "⚽"
+        /// The context menu's check items (may be empty).
+        MenuSource settingsEntries;
         /// Whatever must live as long as the menu bar (the view model).
         std::shared_ptr<void> keepAlive;
     };
@@ -59,7 +61,7 @@ public:
     UpdateController& updaterController() const { return *m_updater; }
     AppServices& services() { return m_services; }
 
-private:
+  private:
     AppServices m_services;
     Launch m_launch;
     Options m_options;

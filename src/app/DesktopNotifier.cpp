@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#include "app/DesktopNotifier.hpp"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace fixtora {
+
+DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
+    : QObject(parent), m_bus(std::move(bus)) {}
+
+void DesktopNotifier::show(const QString& group, const QString& summary, const QString& body) {
+    if (!m_bus.isConnected()) return;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
+                                       QString::fromLatin1(kService), QStringLiteral("Notify"));
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("com.fixtora.Fixtora"));
+    call << QStringLiteral("Fixtora") << m_ids.value(group, 0u)
+         << QStringLiteral("com.fixtora.Fixtora") << summary << body << QStringList{} << hints
+         << -1;
+    auto* pending =
+        new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);  // NOLINT: Qt parent ownership
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [this, group](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                const QDBusPendingReply<uint> reply = *w;
+                if (reply.isValid()) m_ids.insert(group, reply.value());
+            });
+}
+
+}  // namespace fixtora
