@@ -7,6 +7,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -133,6 +134,38 @@ TEST_F(DesktopBusTest, TheMenuItemSwitchesTheFavouritesNotificationsOff) {
     m_favourite.reset();
     feed(arsChe("STATUS_FIRST_HALF", "1", "1"));
     EXPECT_TRUE(m_feeds->settingsEntries().empty());
+}
+
+TEST_F(DesktopBusTest, TheTitleToolFollowsTheAppAppearingChangingAndLeaving) {
+    m_feeds.reset();
+    QProcess tool;
+    tool.start(QStringLiteral(FIXTORA_TITLE_TOOL),
+               {QStringLiteral("--format"), QStringLiteral("waybar")});
+    QStringList lines;
+    const auto nextLine = [&] {
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return tool.canReadLine() || tool.waitForReadyRead(10); }, 5000));
+        return QString::fromUtf8(tool.readLine()).chopped(1);
+    };
+    EXPECT_EQ(nextLine(), QString());  // no app yet
+
+    m_feeds = std::make_unique<DesktopFeeds>(m_preferences);
+    feed(arsChe("STATUS_FIRST_HALF", "1", "0"));
+    QString line = nextLine();
+    if (line.contains(QStringLiteral("\"text\":\"\"")))
+        line = nextLine();  // seen before the first update
+    EXPECT_EQ(line, QString::fromUtf8("{\"class\":\"idle\",\"text\":\"\u26BD  "
+                                      "title\",\"tooltip\":\"ARS 1\u20130 CHE  55'\"}"));
+
+    QProcess once;
+    once.start(QStringLiteral(FIXTORA_TITLE_TOOL), {QStringLiteral("--once")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return once.state() == QProcess::NotRunning; }, 5000));
+    EXPECT_EQ(once.readAllStandardOutput(), QString::fromUtf8("\u26BD  title\n").toUtf8());
+
+    m_feeds.reset();
+    EXPECT_EQ(nextLine(), QString());  // the app has gone
+    tool.kill();
+    tool.waitForFinished();
 }
 
 }  // namespace
