@@ -6,6 +6,9 @@
 #include <QObject>
 #include <QString>
 
+#include <deque>
+#include <utility>
+
 namespace fixtora {
 
 /// Desktop notifications through the notification server of the session
@@ -21,12 +24,21 @@ class DesktopNotifier final : public QObject {
     explicit DesktopNotifier(QDBusConnection bus = QDBusConnection::sessionBus(),
                              QObject* parent = nullptr);
 
-    /// Shows a notification in place of the group's previous one.
+    /// Shows a notification in place of the group's previous one. While
+    /// the server has not answered for the group's previous one (whose id
+    /// the next replaces), the next waits for that answer.
     void show(const QString& group, const QString& summary, const QString& body);
 
   private:
+    struct Group {
+        uint id = 0;  // the server's id of the group's last notification
+        bool inFlight = false;
+        std::deque<std::pair<QString, QString>> waiting;
+    };
+    void send(const QString& group);
+
     QDBusConnection m_bus;
-    QHash<QString, uint> m_ids;  // the server's id of each group's last notification
+    QHash<QString, Group> m_groups;
 };
 
 }  // namespace fixtora
