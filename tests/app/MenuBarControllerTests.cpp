@@ -18,7 +18,7 @@ namespace {
 
 /// A status item that the test clicks by hand.
 class FakeStatusItem final : public StatusItem {
-public:
+  public:
     void setTitle(const QString& title) override { titles.push_back(title); }
     QString title() const override { return titles.empty() ? QString() : titles.back(); }
     QRect anchorRect() const override { return QRect(900, 2, 24, 24); }
@@ -47,7 +47,7 @@ const ExpectedEntry kMenu[] = {
 };
 
 class MenuBarControllerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         MenuBarController::Options options;
         options.version = QStringLiteral("1.4.2");
@@ -55,6 +55,7 @@ protected:
         options.checkForUpdates = [this] { ++updateChecks; };
         options.openUrl = [this](const QUrl& url) { opened.push_back(url); };
         options.quit = [this] { ++quits; };
+        options.settingsEntries = [this] { return settings; };
         options.makeStatusItem = [this](MenuSource source) {
             menuSource = std::move(source);
             auto item = std::make_unique<FakeStatusItem>();
@@ -62,7 +63,8 @@ protected:
             return item;
         };
         controller = std::make_unique<MenuBarController>(
-            [] { return std::make_unique<QLabel>(QStringLiteral("fixtures")); }, std::move(options));
+            [] { return std::make_unique<QLabel>(QStringLiteral("fixtures")); },
+            std::move(options));
     }
     void TearDown() override {
         controller.reset();
@@ -78,6 +80,7 @@ protected:
     std::unique_ptr<MenuBarController> controller;
     FakeStatusItem* item_ = nullptr;
     MenuSource menuSource;
+    MenuEntries settings;
     int updateChecks = 0;
     int quits = 0;
     std::vector<QUrl> opened;
@@ -93,7 +96,9 @@ TEST_F(MenuBarControllerTest, SecondaryClickOpensTheEightEntriesInOrder) {
         SCOPED_TRACE(i);
         const ExpectedEntry& e = kMenu[i];
         EXPECT_EQ(actions[i]->isSeparator(), e.label == nullptr);
-        if (e.label) { EXPECT_EQ(actions[i]->text(), QString::fromUtf8(e.label)); }
+        if (e.label) {
+            EXPECT_EQ(actions[i]->text(), QString::fromUtf8(e.label));
+        }
         EXPECT_EQ(actions[i]->isEnabled(), e.enabled);
     }
     EXPECT_EQ(actions.back()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -106,8 +111,29 @@ TEST_F(MenuBarControllerTest, TheExportedEntriesMatchTheMenu) {
     ASSERT_EQ(entries.size(), std::size(kMenu));
     for (std::size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(entries[i].kind == MenuEntry::Kind::Separator, kMenu[i].label == nullptr);
-        if (kMenu[i].label) { EXPECT_EQ(entries[i].label, QString::fromUtf8(kMenu[i].label)); }
+        if (kMenu[i].label) {
+            EXPECT_EQ(entries[i].label, QString::fromUtf8(kMenu[i].label));
+        }
     }
+}
+
+TEST_F(MenuBarControllerTest, SettingsAreCheckItemsInTheirOwnGroupAboveQuit) {
+    bool on = false;
+    settings = {MenuEntry::check(QStringLiteral("Start at Login"), false, [&on] { on = true; }),
+                MenuEntry::check(QStringLiteral("Share Anonymous Usage Statistics"), true, {})};
+    item_->secondary();
+    const auto actions = controller->contextMenu()->actions();
+    ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(kMenu)) + 3);
+    const qsizetype n = actions.size();
+    EXPECT_TRUE(actions[n - 5]->isSeparator());
+    EXPECT_TRUE(actions[n - 4]->isCheckable());
+    EXPECT_FALSE(actions[n - 4]->isChecked());
+    EXPECT_TRUE(actions[n - 3]->isChecked());
+    EXPECT_EQ(actions[n - 3]->text(), QStringLiteral("Share Anonymous Usage Statistics"));
+    EXPECT_TRUE(actions[n - 2]->isSeparator());
+    EXPECT_EQ(actions[n - 1]->text(), QStringLiteral("Quit Fixtora"));
+    actions[n - 4]->trigger();
+    EXPECT_TRUE(on);
 }
 
 TEST_F(MenuBarControllerTest, MenuIsRebuiltOnEverySecondaryClickAndClicksStillToggleThePopup) {
@@ -115,7 +141,8 @@ TEST_F(MenuBarControllerTest, MenuIsRebuiltOnEverySecondaryClickAndClicksStillTo
     QMenu* first = controller->contextMenu();
     item_->secondary();
     EXPECT_NE(controller->contextMenu(), first);
-    EXPECT_EQ(controller->contextMenu()->actions().size(), static_cast<qsizetype>(std::size(kMenu)));
+    EXPECT_EQ(controller->contextMenu()->actions().size(),
+              static_cast<qsizetype>(std::size(kMenu)));
     controller->contextMenu()->close();
 
     // The menu is not left in the way of the primary click.
@@ -186,15 +213,18 @@ class ContextMenuUrlTest : public ::testing::TestWithParam<UrlCase> {};
 
 TEST_P(ContextMenuUrlTest, PagesOfTheWebSite) {
     const UrlCase& c = GetParam();
-    EXPECT_EQ(ContextMenu::feedbackUrl(QString::fromUtf8(c.website)).toString(), QString::fromUtf8(c.feedback));
-    EXPECT_EQ(ContextMenu::donateUrl(QString::fromUtf8(c.website)).toString(), QString::fromUtf8(c.donate));
+    EXPECT_EQ(ContextMenu::feedbackUrl(QString::fromUtf8(c.website)).toString(),
+              QString::fromUtf8(c.feedback));
+    EXPECT_EQ(ContextMenu::donateUrl(QString::fromUtf8(c.website)).toString(),
+              QString::fromUtf8(c.donate));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Websites, ContextMenuUrlTest,
     ::testing::Values(UrlCase{"https://fixtora.example", "https://fixtora.example/epl/?feedback=1",
                               "https://fixtora.example/epl/#donate"},
-                      UrlCase{"http://127.0.0.1:8765/site", "http://127.0.0.1:8765/site/epl/?feedback=1",
+                      UrlCase{"http://127.0.0.1:8765/site",
+                              "http://127.0.0.1:8765/site/epl/?feedback=1",
                               "http://127.0.0.1:8765/site/epl/#donate"},
                       UrlCase{"", "", ""}, UrlCase{"not a web address", "", ""},
                       UrlCase{"javascript:alert(1)", "", ""}, UrlCase{"file:///etc", "", ""}));
@@ -206,7 +236,8 @@ TEST(ContextMenuVersion, MissingVersionReadsAsQuestionMark) {
 }
 
 TEST(MenuBarControllerSetup, RefusesAPopupWithoutContent) {
-    EXPECT_THROW(MenuBarController([] { return std::unique_ptr<QWidget>(); }, {}), std::invalid_argument);
+    EXPECT_THROW(MenuBarController([] { return std::unique_ptr<QWidget>(); }, {}),
+                 std::invalid_argument);
 }
 
 }  // namespace
