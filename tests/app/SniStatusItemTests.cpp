@@ -112,6 +112,7 @@ class SniStatusItemTest : public ::testing::Test {
             entries.push_back(MenuEntry{MenuEntry::Kind::Action, QStringLiteral("Quit_Fixtora"),
                                         true, QKeySequence(Qt::CTRL | Qt::Key_Q),
                                         [this] { ++m_quits; }});
+            entries.push_back(MenuEntry::check(QStringLiteral("Start at Login"), true, {}));
             return entries;
         });
         m_service = m_item->serviceName();
@@ -214,7 +215,10 @@ TEST_F(SniStatusItemTest, ExportedMenuIsRebuiltWhenShownAndRunsTheChosenEntry) {
     reply.arguments().at(1).value<QDBusArgument>() >> root;
     EXPECT_EQ(root.properties.value(QStringLiteral("children-display")).toString(),
               QStringLiteral("submenu"));
-    ASSERT_EQ(root.children.size(), 3);
+    ASSERT_EQ(root.children.size(), 4);
+    EXPECT_EQ(root.children[3].properties.value(QStringLiteral("toggle-type")).toString(),
+              QStringLiteral("checkmark"));
+    EXPECT_EQ(root.children[3].properties.value(QStringLiteral("toggle-state")).toInt(), 1);
     EXPECT_EQ(root.children[0].properties.value(QStringLiteral("label")).toString(),
               QStringLiteral("Fixtora v1.0"));
     EXPECT_FALSE(root.children[0].properties.value(QStringLiteral("enabled")).toBool());
