@@ -29,9 +29,7 @@ std::string lowercased(std::string text) {
     return text;
 }
 
-bool startsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
+bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 // Keys starting with "Analytics." stay as they are; every other key gets the
 // prefix. When two keys end up the same, the one the caller already wrote in
@@ -52,13 +50,11 @@ Parameters prefixedKeys(const Parameters& parameters, const std::optional<std::s
 void checkParameterKey(const AnalyticsConfiguration& configuration, const std::string& key) {
     const auto lower = lowercased(key);
     if (startsWith(lower, kReservedPrefixLowercased)) {
-        configuration.log(Level::error,
-                          "Sending parameter with reserved key prefix 'Analytics.' will cause "
-                          "unexpected behavior. Please use another prefix instead.");
+        configuration.log(Level::error, "Sending parameter with reserved key prefix 'Analytics.' will cause "
+                                        "unexpected behavior. Please use another prefix instead.");
     } else if (reservedKeysLowercased().count(lower)) {
-        configuration.log(Level::error,
-                          "Sending parameter with reserved key '" + key +
-                              "' will cause unexpected behavior. Please use another key instead.");
+        configuration.log(Level::error, "Sending parameter with reserved key '" + key +
+                                            "' will cause unexpected behavior. Please use another key instead.");
     }
 }
 
@@ -66,19 +62,16 @@ bool recordsNothing(const AnalyticsConfiguration& configuration) {
     return configuration.swiftUIPreviewMode() || configuration.analyticsDisabled();
 }
 
-void internalSignalOn(const std::shared_ptr<AnalyticsManager>& manager,
-                      const std::string& signalType, const Parameters& parameters,
-                      std::optional<double> floatValue,
+void internalSignalOn(const std::shared_ptr<AnalyticsManager>& manager, const std::string& signalType,
+                      const Parameters& parameters, std::optional<double> floatValue,
                       const std::optional<std::string>& customUserID) {
     const auto configuration = manager->configuration();
     if (recordsNothing(*configuration)) return;
-    const auto defaults =
-        prefixedKeys(configuration->defaultParameters()(), configuration->defaultParameterPrefix());
+    const auto defaults = prefixedKeys(configuration->defaultParameters()(), configuration->defaultParameterPrefix());
     Parameters merged = defaults;
     for (const auto& [key, value] : parameters) merged[key] = value;
     for (const auto& [key, value] : defaults) checkParameterKey(*configuration, key);
-    manager->signalManager()->processSignal(signalType, std::move(merged), floatValue, customUserID,
-                                            configuration);
+    manager->signalManager()->processSignal(signalType, std::move(merged), floatValue, customUserID, configuration);
 }
 
 std::mutex& environmentMutex() {
@@ -93,13 +86,9 @@ Environment& configuredEnvironment() {
 
 }  // namespace
 
-void initialize(std::shared_ptr<AnalyticsConfiguration> config) {
-    AnalyticsManager::initialize(std::move(config));
-}
+void initialize(std::shared_ptr<AnalyticsConfiguration> config) { AnalyticsManager::initialize(std::move(config)); }
 
-void terminate() {
-    AnalyticsManager::terminate();
-}
+void terminate() { AnalyticsManager::terminate(); }
 
 void setSharingEnabled(bool enabled) {
     const auto manager = AnalyticsManager::shared();
@@ -107,8 +96,8 @@ void setSharingEnabled(bool enabled) {
     if (!enabled) manager->signalManager()->discardUnsentSignals();
 }
 
-void signal(const std::string& signalType, const Parameters& parameters,
-            std::optional<double> floatValue, const std::optional<std::string>& customUserID) {
+void signal(const std::string& signalType, const Parameters& parameters, std::optional<double> floatValue,
+            const std::optional<std::string>& customUserID) {
     const auto manager = AnalyticsManager::shared();
     const auto configuration = manager->configuration();
     if (recordsNothing(*configuration)) return;
@@ -119,23 +108,18 @@ void signal(const std::string& signalType, const Parameters& parameters,
     if (configuration->reservedParameterWarningsEnabled()) {
         const auto lowerName = lowercased(name);
         if (startsWith(lowerName, kReservedPrefixLowercased)) {
-            configuration->log(
-                Level::error,
-                "Sending signal with reserved prefix 'Analytics.' will cause unexpected "
-                "behavior. Please use another prefix instead.");
+            configuration->log(Level::error, "Sending signal with reserved prefix 'Analytics.' will cause unexpected "
+                                             "behavior. Please use another prefix instead.");
         } else if (reservedKeysLowercased().count(lowerName)) {
-            configuration->log(
-                Level::error,
-                "Sending signal with reserved name '" + name +
-                    "' will cause unexpected behavior. Please use another name instead.");
+            configuration->log(Level::error, "Sending signal with reserved name '" + name +
+                                                 "' will cause unexpected behavior. Please use another name instead.");
         }
         for (const auto& [key, value] : rewritten) checkParameterKey(*configuration, key);
     }
     internalSignalOn(manager, name, rewritten, floatValue, customUserID);
 }
 
-void internalSignal(const std::string& signalType, const Parameters& parameters,
-                    std::optional<double> floatValue,
+void internalSignal(const std::string& signalType, const Parameters& parameters, std::optional<double> floatValue,
                     const std::optional<std::string>& customUserID) {
     internalSignalOn(AnalyticsManager::shared(), signalType, parameters, floatValue, customUserID);
 }
@@ -154,9 +138,7 @@ void updateDefaultUserID(const std::optional<std::string>& user) {
     AnalyticsManager::shared()->configuration()->setDefaultUser(user);
 }
 
-void generateNewSession() {
-    AnalyticsManager::shared()->configuration()->setSessionID(randomUUID());
-}
+void generateNewSession() { AnalyticsManager::shared()->configuration()->setSessionID(randomUUID()); }
 
 std::shared_ptr<fixtora::Preferences> customDefaults() {
     const auto manager = AnalyticsManagerStorage::shared().manager();
@@ -168,38 +150,17 @@ std::shared_ptr<fixtora::Preferences> customDefaults() {
 }
 
 void applicationWillTerminate() {
-    if (const auto manager = AnalyticsManagerStorage::shared().manager())
-        manager->signalManager()->appWillTerminate();
+    if (const auto manager = AnalyticsManagerStorage::shared().manager()) manager->signalManager()->appWillTerminate();
 }
 
 const std::set<std::string>& reservedKeysLowercased() {
     static const std::set<std::string> keys = [] {
         std::set<std::string> out;
-        for (const char* name : {"type",
-                                 "clientUser",
-                                 "appID",
-                                 "sessionID",
-                                 "floatValue",
-                                 "newSessionBegan",
-                                 "platform",
-                                 "systemVersion",
-                                 "majorSystemVersion",
-                                 "majorMinorSystemVersion",
-                                 "appVersion",
-                                 "buildNumber",
-                                 "isSimulator",
-                                 "isDebug",
-                                 "isTestFlight",
-                                 "isAppStore",
-                                 "modelName",
-                                 "architecture",
-                                 "operatingSystem",
-                                 "targetEnvironment",
-                                 "locale",
-                                 "region",
-                                 "appLanguage",
-                                 "preferredLanguage",
-                                 "analyticsClientVersion"})
+        for (const char* name :
+             {"type", "clientUser", "appID", "sessionID", "floatValue", "newSessionBegan", "platform", "systemVersion",
+              "majorSystemVersion", "majorMinorSystemVersion", "appVersion", "buildNumber", "isSimulator", "isDebug",
+              "isTestFlight", "isAppStore", "modelName", "architecture", "operatingSystem", "targetEnvironment",
+              "locale", "region", "appLanguage", "preferredLanguage", "analyticsClientVersion"})
             out.insert(lowercased(name));
         return out;
     }();
@@ -217,9 +178,8 @@ Environment defaultEnvironment() {
         std::lock_guard lock(environmentMutex());
         environment = configuredEnvironment();
     }
-    const bool complete = environment.clock && environment.mainScheduler &&
-                          environment.utilityScheduler && environment.timerScheduler &&
-                          environment.httpClient && environment.preferencesStore &&
+    const bool complete = environment.clock && environment.mainScheduler && environment.utilityScheduler &&
+                          environment.timerScheduler && environment.httpClient && environment.preferencesStore &&
                           environment.paths;
     return complete ? environment : environment.filledFrom(Environment::production());
 }

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <deque>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,7 +33,7 @@ namespace analytics {
 /// `count()` the reader lock.
 template <typename T>
 class SignalCache {
-  public:
+public:
     static constexpr std::size_t maximumNumberOfSignalsToPopAtOnce = 100;
 
     SignalCache(std::optional<LogHandler> logHandler, std::optional<std::filesystem::path> file)
@@ -62,11 +62,9 @@ class SignalCache {
     std::vector<T> pop() {
         std::unique_lock lock(m_mutex);
         const auto n = std::min(m_cachedSignals.size(), maximumNumberOfSignalsToPopAtOnce);
-        std::vector<T> batch(
-            std::make_move_iterator(m_cachedSignals.begin()),
-            std::make_move_iterator(m_cachedSignals.begin() + static_cast<std::ptrdiff_t>(n)));
-        m_cachedSignals.erase(m_cachedSignals.begin(),
-                              m_cachedSignals.begin() + static_cast<std::ptrdiff_t>(n));
+        std::vector<T> batch(std::make_move_iterator(m_cachedSignals.begin()),
+                             std::make_move_iterator(m_cachedSignals.begin() + static_cast<std::ptrdiff_t>(n)));
+        m_cachedSignals.erase(m_cachedSignals.begin(), m_cachedSignals.begin() + static_cast<std::ptrdiff_t>(n));
         return batch;
     }
 
@@ -98,9 +96,9 @@ class SignalCache {
             log(LogHandler::LogLevel::error, "Error saving Analytics cache");
             return false;
         }
-        log(LogHandler::LogLevel::info,
-            "Saved Analytics cache " + std::to_string(data.size()) + " bytes of " +
-                std::to_string(olderSignals.size() + m_cachedSignals.size()) + " signals");
+        log(LogHandler::LogLevel::info, "Saved Analytics cache " + std::to_string(data.size()) + " bytes of " +
+                                            std::to_string(olderSignals.size() + m_cachedSignals.size()) +
+                                            " signals");
         m_cachedSignals.clear();
         return true;
     }
@@ -114,7 +112,7 @@ class SignalCache {
         std::filesystem::remove(*m_file, ignored);
     }
 
-  private:
+private:
     void log(LogHandler::LogLevel level, const std::string& message) const {
         if (m_logHandler) m_logHandler->log(level, message);
     }
@@ -143,8 +141,7 @@ class SignalCache {
             return;  // unreadable contents are dropped with the file
         }
         log(LogHandler::LogLevel::info, "Loaded " + std::to_string(decoded.size()) + " signals");
-        m_cachedSignals.assign(std::make_move_iterator(decoded.begin()),
-                               std::make_move_iterator(decoded.end()));
+        m_cachedSignals.assign(std::make_move_iterator(decoded.begin()), std::make_move_iterator(decoded.end()));
     }
 
     // A temporary file beside the target, flushed to disk, then renamed over
@@ -152,8 +149,7 @@ class SignalCache {
     static bool writeAtomically(const std::filesystem::path& file, const std::string& data) {
         std::error_code ec;
         std::filesystem::create_directories(file.parent_path(), ec);
-        const auto temp =
-            file.parent_path() / (file.filename().string() + ".tmp" + std::to_string(::getpid()));
+        const auto temp = file.parent_path() / (file.filename().string() + ".tmp" + std::to_string(::getpid()));
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         if (fd < 0) return false;
         std::size_t written = 0;

@@ -28,17 +28,16 @@ bool isURLCharacter(unsigned char c) {
 
 }  // namespace
 
-std::shared_ptr<SignalManager> SignalManager::create(
-    std::shared_ptr<AnalyticsConfiguration> configuration, Environment environment,
-    std::optional<std::filesystem::path> cacheFile) {
-    auto manager = std::make_shared<SignalManager>(Passkey{}, std::move(configuration),
-                                                   std::move(environment), std::move(cacheFile));
+std::shared_ptr<SignalManager> SignalManager::create(std::shared_ptr<AnalyticsConfiguration> configuration,
+                                                     Environment environment,
+                                                     std::optional<std::filesystem::path> cacheFile) {
+    auto manager = std::make_shared<SignalManager>(Passkey{}, std::move(configuration), std::move(environment),
+                                                   std::move(cacheFile));
     manager->sendCachedSignalsRepeatedly();
     return manager;
 }
 
-SignalManager::SignalManager(Passkey, std::shared_ptr<AnalyticsConfiguration> configuration,
-                             Environment environment,
+SignalManager::SignalManager(Passkey, std::shared_ptr<AnalyticsConfiguration> configuration, Environment environment,
                              std::optional<std::filesystem::path> cacheFile)
     : m_configuration(std::move(configuration)),
       m_environment(std::move(environment)),
@@ -82,14 +81,10 @@ std::optional<std::string> SignalManager::getServiceUrl(const std::string& baseU
 std::optional<AnalyticsError> SignalManager::checkStatus(int status) {
     if (status >= 200 && status <= 299) return std::nullopt;
     switch (status) {
-        case 401:
-            return AnalyticsError::unauthorised();
-        case 403:
-            return AnalyticsError::forbidden();
-        case 413:
-            return AnalyticsError::payloadTooLarge();
-        default:
-            return AnalyticsError::invalidStatusCode(status);
+    case 401: return AnalyticsError::unauthorised();
+    case 403: return AnalyticsError::forbidden();
+    case 413: return AnalyticsError::payloadTooLarge();
+    default: return AnalyticsError::invalidStatusCode(status);
     }
 }
 
@@ -111,20 +106,18 @@ std::string SignalManager::defaultUserIdentifier() {
     return identifier;
 }
 
-void SignalManager::processSignal(const std::string& signalType,
-                                  std::map<std::string, std::string> parameters,
-                                  std::optional<double> floatValue,
-                                  std::optional<std::string> customUserID,
+void SignalManager::processSignal(const std::string& signalType, std::map<std::string, std::string> parameters,
+                                  std::optional<double> floatValue, std::optional<std::string> customUserID,
                                   std::shared_ptr<AnalyticsConfiguration> configuration) {
     if (floatValue && !std::isfinite(*floatValue)) {
         // JSON has no form for it; keeping it would cost the whole batch.
-        configuration->log(Level::error, "Dropping the float value of signal '" + signalType +
-                                             "': it is not a finite number");
+        configuration->log(Level::error,
+                           "Dropping the float value of signal '" + signalType + "': it is not a finite number");
         floatValue.reset();
     }
     std::weak_ptr<SignalManager> weak = weak_from_this();
-    m_environment.mainScheduler->post([weak, signalType, parameters = std::move(parameters),
-                                       floatValue, customUserID = std::move(customUserID),
+    m_environment.mainScheduler->post([weak, signalType, parameters = std::move(parameters), floatValue,
+                                       customUserID = std::move(customUserID),
                                        configuration = std::move(configuration)]() mutable {
         auto self = weak.lock();
         if (!self) return;
@@ -151,8 +144,7 @@ void SignalManager::processSignal(const std::string& signalType,
             SignalPostBody body;
             body.receivedAt = manager->m_environment.clock->now();
             body.appID = configuration->analyticsAppID();
-            body.clientUser = CryptoHashing::sha256(customUserID ? *customUserID : userIdentifier,
-                                                    configuration->salt());
+            body.clientUser = CryptoHashing::sha256(customUserID ? *customUserID : userIdentifier, configuration->salt());
             body.sessionID = configuration->sessionID();
             body.type = std::move(signalType);
             body.floatValue = floatValue;
@@ -179,8 +171,7 @@ void SignalManager::sendCachedSignalsRepeatedly() {
 
 void SignalManager::attemptToSendNextBatchOfCachedSignals() {
     if (m_configuration->analyticsDisabled()) return;
-    m_configuration->log(Level::debug,
-                         "Current signal cache count: " + std::to_string(m_signalCache->count()));
+    m_configuration->log(Level::debug, "Current signal cache count: " + std::to_string(m_signalCache->count()));
     std::vector<SignalPostBody> batch;
     std::uint64_t batchID = 0;
     std::size_t remaining = 0;
@@ -194,22 +185,18 @@ void SignalManager::attemptToSendNextBatchOfCachedSignals() {
         batchID = m_inFlight->nextID++;
         m_inFlight->batches.emplace(batchID, batch);
     }
-    m_configuration->log(Level::info, "Sending " + std::to_string(batch.size()) +
-                                          " signals leaving a cache of " +
+    m_configuration->log(Level::info, "Sending " + std::to_string(batch.size()) + " signals leaving a cache of " +
                                           std::to_string(remaining) + " signals");
-    send(std::move(batch),
-         [configuration = m_configuration, cache = m_signalCache, inFlight = m_inFlight, batchID](
-             std::optional<fixtora::HttpResponse> response, std::optional<std::string> error) {
-             finishBatch(configuration, cache, inFlight, batchID, std::move(response),
-                         std::move(error));
-         });
+    send(std::move(batch), [configuration = m_configuration, cache = m_signalCache, inFlight = m_inFlight,
+                            batchID](std::optional<fixtora::HttpResponse> response, std::optional<std::string> error) {
+        finishBatch(configuration, cache, inFlight, batchID, std::move(response), std::move(error));
+    });
 }
 
 void SignalManager::finishBatch(const std::shared_ptr<AnalyticsConfiguration>& configuration,
                                 const std::shared_ptr<SignalCacheType>& cache,
                                 const std::shared_ptr<InFlight>& inFlight, std::uint64_t batchID,
-                                std::optional<fixtora::HttpResponse> response,
-                                std::optional<std::string> error) {
+                                std::optional<fixtora::HttpResponse> response, std::optional<std::string> error) {
     if (!error && response) {
         if (auto statusError = checkStatus(response->status)) error = statusError->description();
     }
@@ -232,8 +219,7 @@ std::size_t SignalManager::batchesInFlight() const {
 
 void SignalManager::send(std::vector<SignalPostBody> batch, SendCompletion completion) {
     auto environment = m_environment;
-    m_environment.utilityScheduler->post([environment, configuration = m_configuration,
-                                          batch = std::move(batch),
+    m_environment.utilityScheduler->post([environment, configuration = m_configuration, batch = std::move(batch),
                                           completion = std::move(completion)]() mutable {
         const auto endpoint = getServiceUrl(configuration->apiBaseURL(), configuration->ns());
         if (!endpoint) {
@@ -251,15 +237,14 @@ void SignalManager::send(std::vector<SignalPostBody> batch, SendCompletion compl
         request.headers.emplace_back("Content-Type", "application/json");
         request.body = AnalyticsEncoder::encodeBatch(batch);
         configuration->log(Level::debug, request.body);
-        environment.httpClient->send(
-            std::move(request),
-            [completion = std::move(completion)](fixtora::Result<fixtora::HttpResponse> result) {
-                if (result.ok()) {
-                    completion(std::move(result).value(), std::nullopt);
-                } else {
-                    completion(std::nullopt, result.error().description);
-                }
-            });
+        environment.httpClient->send(std::move(request),
+                                     [completion = std::move(completion)](fixtora::Result<fixtora::HttpResponse> result) {
+                                         if (result.ok()) {
+                                             completion(std::move(result).value(), std::nullopt);
+                                         } else {
+                                             completion(std::nullopt, result.error().description);
+                                         }
+                                     });
     });
 }
 
@@ -280,8 +265,7 @@ void SignalManager::appWillTerminate() {
     // they go first; should one of them arrive after all, the next start
     // sends it again (a rare duplicate rather than a loss).
     std::vector<SignalPostBody> inFlight;
-    for (const auto& [id, batch] : m_inFlight->batches)
-        inFlight.insert(inFlight.end(), batch.begin(), batch.end());
+    for (const auto& [id, batch] : m_inFlight->batches) inFlight.insert(inFlight.end(), batch.begin(), batch.end());
     if (m_signalCache->backupCache(inFlight)) m_inFlight->batches.clear();
 }
 

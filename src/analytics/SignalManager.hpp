@@ -30,34 +30,31 @@ class AnalyticsConfiguration;
 /// cache and posts them in batches of at most 100: once when started, then
 /// every 10 seconds on the timer queue, and on request. A batch that fails
 /// goes back at the end of the queue. Live in a shared_ptr (`create`).
-class SignalManager final : public SignalManageable,
-                            public std::enable_shared_from_this<SignalManager> {
-  public:
+class SignalManager final : public SignalManageable, public std::enable_shared_from_this<SignalManager> {
+public:
     static constexpr double kSendInterval = 10.0;
     static constexpr double kRequestTimeout = 60.0;
 
     using SignalCacheType = SignalCache<SignalPostBody>;
     /// (response, or the failure's description) of one POST.
-    using SendCompletion =
-        std::function<void(std::optional<fixtora::HttpResponse>, std::optional<std::string> error)>;
+    using SendCompletion = std::function<void(std::optional<fixtora::HttpResponse>, std::optional<std::string> error)>;
 
     /// Builds the manager, loads the signals saved in `cacheFile` (none:
     /// memory only, the file is neither read nor written), posts a first
     /// batch at once and starts the send timer. Every member of
     /// `environment` must be set.
-    static std::shared_ptr<SignalManager> create(
-        std::shared_ptr<AnalyticsConfiguration> configuration, Environment environment,
-        std::optional<std::filesystem::path> cacheFile);
-
-  private:
+    static std::shared_ptr<SignalManager> create(std::shared_ptr<AnalyticsConfiguration> configuration,
+                                                 Environment environment,
+                                                 std::optional<std::filesystem::path> cacheFile);
+private:
     struct Passkey {
         explicit Passkey() = default;
     };
 
-  public:
+public:
     /// Use `create`.
-    SignalManager(Passkey, std::shared_ptr<AnalyticsConfiguration> configuration,
-                  Environment environment, std::optional<std::filesystem::path> cacheFile);
+    SignalManager(Passkey, std::shared_ptr<AnalyticsConfiguration> configuration, Environment environment,
+                  std::optional<std::filesystem::path> cacheFile);
     ~SignalManager() override;
     SignalManager(const SignalManager&) = delete;
     SignalManager& operator=(const SignalManager&) = delete;
@@ -67,8 +64,7 @@ class SignalManager final : public SignalManageable,
 
     /// The ingest endpoint: base + "/v2/", or base + "/v2/namespace/<ns>/"
     /// when `ns` is present and not empty; none when that is not a URL.
-    static std::optional<std::string> getServiceUrl(const std::string& baseURL,
-                                                    const std::optional<std::string>& ns);
+    static std::optional<std::string> getServiceUrl(const std::string& baseURL, const std::optional<std::string>& ns);
 
     /// 2xx gives none; 401, 403, 413 and any other status their error.
     static std::optional<AnalyticsError> checkStatus(int status);
@@ -101,7 +97,7 @@ class SignalManager final : public SignalManageable,
     /// Batches posted whose answer has not arrived yet.
     std::size_t batchesInFlight() const;
 
-  private:
+private:
     // Batches taken from the cache and not yet answered, so that termination
     // can save them with the queue.
     struct InFlight {
@@ -112,9 +108,8 @@ class SignalManager final : public SignalManageable,
 
     void sendCachedSignalsRepeatedly();
     static void finishBatch(const std::shared_ptr<AnalyticsConfiguration>& configuration,
-                            const std::shared_ptr<SignalCacheType>& cache,
-                            const std::shared_ptr<InFlight>& inFlight, std::uint64_t batchID,
-                            std::optional<fixtora::HttpResponse> response,
+                            const std::shared_ptr<SignalCacheType>& cache, const std::shared_ptr<InFlight>& inFlight,
+                            std::uint64_t batchID, std::optional<fixtora::HttpResponse> response,
                             std::optional<std::string> error);
 
     std::shared_ptr<SignalCacheType> m_signalCache;

@@ -11,19 +11,13 @@
 namespace fixtora {
 
 AppDelegate::AppDelegate(AppServices services, Launch launch, Options options, QObject* parent)
-    : QObject(parent),
-      m_services(std::move(services)),
-      m_launch(std::move(launch)),
-      m_options(std::move(options)) {
+    : QObject(parent), m_services(std::move(services)), m_launch(std::move(launch)), m_options(std::move(options)) {
     if (!m_launch.content) throw std::invalid_argument("AppDelegate: no menu bar content");
-    if (!m_options.openUrl)
-        m_options.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    m_presenter = m_options.updatePresenter
-                      ? m_options.updatePresenter
-                      : std::make_shared<DialogUpdatePresenter>(m_options.openUrl);
+    if (!m_options.openUrl) m_options.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    m_presenter = m_options.updatePresenter ? m_options.updatePresenter
+                                            : std::make_shared<DialogUpdatePresenter>(m_options.openUrl);
     // The updater starts with the delegate, before launching finishes.
-    m_updater = std::make_unique<UpdateController>(*m_services.main, *m_services.http,
-                                                   m_options.updateFeedUrl,
+    m_updater = std::make_unique<UpdateController>(*m_services.main, *m_services.http, m_options.updateFeedUrl,
                                                    m_options.version.toStdString(), *m_presenter);
     m_updater->start();
 }

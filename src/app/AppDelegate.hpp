@@ -19,7 +19,7 @@ class UpdatePresenter;
 /// which runs the application from there on.
 class AppDelegate final : public QObject {
     Q_OBJECT
-  public:
+public:
     /// What the popup shows and where the title comes from.
     struct MenuBarContent {
         MenuBarController::PopupFactory popup;
@@ -61,7 +61,7 @@ class AppDelegate final : public QObject {
     UpdateController& updaterController() const { return *m_updater; }
     AppServices& services() { return m_services; }
 
-  private:
+private:
     AppServices m_services;
     Launch m_launch;
     Options m_options;

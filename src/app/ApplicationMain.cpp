@@ -37,8 +37,9 @@ int runApplication(int argc, char** argv, AppDelegate::Launch launch) {
         }
 
         TerminationSignals termination;
-        QObject::connect(&termination, &TerminationSignals::terminationRequested, &app,
-                         [](int) { QCoreApplication::quit(); });
+        QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, [](int) {
+            QCoreApplication::quit();
+        });
 
         AppDelegate::Options options;
         options.version = QString::fromLatin1(build::kVersion);

@@ -32,7 +32,7 @@ class PopupWindow;
 /// content widget and binds a title source with `bindTitle`.
 class MenuBarController final : public QObject {
     Q_OBJECT
-  public:
+public:
     using StatusItemMaker = std::function<std::unique_ptr<StatusItem>(MenuSource)>;
     using PopupFactory = std::function<std::unique_ptr<QWidget>()>;
     using UrlOpener = std::function<void(const QUrl&)>;
@@ -46,9 +46,9 @@ class MenuBarController final : public QObject {
         QString version;     // shown as "Fixtora v<version>"; "" reads "?"
         QString websiteUrl;  // prefix of the feedback and support pages
         std::function<void()> checkForUpdates;
-        UrlOpener openUrl;               // default: QDesktopServices::openUrl
-        std::function<void()> quit;      // default: QCoreApplication::quit
-        StatusItemMaker makeStatusItem;  // default: StatusItemFactory::create
+        UrlOpener openUrl;                // default: QDesktopServices::openUrl
+        std::function<void()> quit;       // default: QCoreApplication::quit
+        StatusItemMaker makeStatusItem;   // default: StatusItemFactory::create
         /// The check items above the quit entry, asked for each time the
         /// menu is built; may be empty.
         MenuSource settingsEntries;
@@ -89,7 +89,7 @@ class MenuBarController final : public QObject {
     void openFeedback() const;
     void openDonate() const;
 
-  private:
+private:
     QRect anchorFor(QPoint clickPos) const;
 
     Options m_options;

@@ -8,8 +8,7 @@
 
 namespace fixtora {
 
-PopupWindow::PopupWindow(std::unique_ptr<QWidget> content)
-    : QFrame(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
+PopupWindow::PopupWindow(std::unique_ptr<QWidget> content) : QFrame(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("fixturesPopup"));
     setFixedSize(kWidth, kHeight);
     setFrameShape(QFrame::StyledPanel);

@@ -12,7 +12,7 @@ namespace fixtora {
 /// taskbar entry, closed by a click anywhere outside it or by Escape.
 class PopupWindow final : public QFrame {
     Q_OBJECT
-  public:
+public:
     static constexpr int kWidth = 380;
     static constexpr int kHeight = 520;
 
@@ -24,16 +24,16 @@ class PopupWindow final : public QFrame {
     /// Milliseconds since the window was last hidden; -1 if it never was.
     qint64 msecsSinceHidden() const { return m_hidden.isValid() ? m_hidden.elapsed() : -1; }
 
-  signals:
+signals:
     void shown();
     void hidden();
 
-  protected:
+protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
-  private:
+private:
     QWidget* m_content = nullptr;  // owned through the layout's parent
     QElapsedTimer m_hidden;
     bool m_paintPending = false;

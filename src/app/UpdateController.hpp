@@ -22,13 +22,13 @@ class Timer;
 /// user asks for always answers: up to date, the offer, or why it failed.
 /// Lives on the main scheduler; HTTP completions are handed to it.
 class UpdateController final {
-  public:
+public:
     static constexpr double kCheckIntervalSeconds = 24 * 60 * 60;
     static constexpr double kRequestTimeoutSeconds = 30;
     static constexpr const char* kErrorDomain = "Updates";
 
-    UpdateController(Scheduler& main, HttpClient& http, std::string feedUrl,
-                     std::string currentVersion, UpdatePresenter& presenter);
+    UpdateController(Scheduler& main, HttpClient& http, std::string feedUrl, std::string currentVersion,
+                     UpdatePresenter& presenter);
     ~UpdateController();
     UpdateController(const UpdateController&) = delete;
     UpdateController& operator=(const UpdateController&) = delete;
@@ -46,7 +46,7 @@ class UpdateController final {
     /// Reads the feed; errors say what is wrong with it.
     static Result<UpdateOffer> parseFeed(std::string_view body);
 
-  private:
+private:
     void runCheck();
     void finish(const Result<UpdateOffer>& result);
 

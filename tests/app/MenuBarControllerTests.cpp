@@ -18,7 +18,7 @@ namespace {
 
 /// A status item that the test clicks by hand.
 class FakeStatusItem final : public StatusItem {
-  public:
+public:
     void setTitle(const QString& title) override { titles.push_back(title); }
     QString title() const override { return titles.empty() ? QString() : titles.back(); }
     QRect anchorRect() const override { return QRect(900, 2, 24, 24); }
@@ -47,7 +47,7 @@ const ExpectedEntry kMenu[] = {
 };
 
 class MenuBarControllerTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         MenuBarController::Options options;
         options.version = QStringLiteral("1.4.2");
@@ -63,8 +63,7 @@ class MenuBarControllerTest : public ::testing::Test {
             return item;
         };
         controller = std::make_unique<MenuBarController>(
-            [] { return std::make_unique<QLabel>(QStringLiteral("fixtures")); },
-            std::move(options));
+            [] { return std::make_unique<QLabel>(QStringLiteral("fixtures")); }, std::move(options));
     }
     void TearDown() override {
         controller.reset();
@@ -96,9 +95,7 @@ TEST_F(MenuBarControllerTest, SecondaryClickOpensTheEightEntriesInOrder) {
         SCOPED_TRACE(i);
         const ExpectedEntry& e = kMenu[i];
         EXPECT_EQ(actions[i]->isSeparator(), e.label == nullptr);
-        if (e.label) {
-            EXPECT_EQ(actions[i]->text(), QString::fromUtf8(e.label));
-        }
+        if (e.label) { EXPECT_EQ(actions[i]->text(), QString::fromUtf8(e.label)); }
         EXPECT_EQ(actions[i]->isEnabled(), e.enabled);
     }
     EXPECT_EQ(actions.back()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -111,9 +108,7 @@ TEST_F(MenuBarControllerTest, TheExportedEntriesMatchTheMenu) {
     ASSERT_EQ(entries.size(), std::size(kMenu));
     for (std::size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(entries[i].kind == MenuEntry::Kind::Separator, kMenu[i].label == nullptr);
-        if (kMenu[i].label) {
-            EXPECT_EQ(entries[i].label, QString::fromUtf8(kMenu[i].label));
-        }
+        if (kMenu[i].label) { EXPECT_EQ(entries[i].label, QString::fromUtf8(kMenu[i].label)); }
     }
 }
 
@@ -141,8 +136,7 @@ TEST_F(MenuBarControllerTest, MenuIsRebuiltOnEverySecondaryClickAndClicksStillTo
     QMenu* first = controller->contextMenu();
     item_->secondary();
     EXPECT_NE(controller->contextMenu(), first);
-    EXPECT_EQ(controller->contextMenu()->actions().size(),
-              static_cast<qsizetype>(std::size(kMenu)));
+    EXPECT_EQ(controller->contextMenu()->actions().size(), static_cast<qsizetype>(std::size(kMenu)));
     controller->contextMenu()->close();
 
     // The menu is not left in the way of the primary click.
@@ -213,18 +207,15 @@ class ContextMenuUrlTest : public ::testing::TestWithParam<UrlCase> {};
 
 TEST_P(ContextMenuUrlTest, PagesOfTheWebSite) {
     const UrlCase& c = GetParam();
-    EXPECT_EQ(ContextMenu::feedbackUrl(QString::fromUtf8(c.website)).toString(),
-              QString::fromUtf8(c.feedback));
-    EXPECT_EQ(ContextMenu::donateUrl(QString::fromUtf8(c.website)).toString(),
-              QString::fromUtf8(c.donate));
+    EXPECT_EQ(ContextMenu::feedbackUrl(QString::fromUtf8(c.website)).toString(), QString::fromUtf8(c.feedback));
+    EXPECT_EQ(ContextMenu::donateUrl(QString::fromUtf8(c.website)).toString(), QString::fromUtf8(c.donate));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Websites, ContextMenuUrlTest,
     ::testing::Values(UrlCase{"https://fixtora.example", "https://fixtora.example/epl/?feedback=1",
                               "https://fixtora.example/epl/#donate"},
-                      UrlCase{"http://127.0.0.1:8765/site",
-                              "http://127.0.0.1:8765/site/epl/?feedback=1",
+                      UrlCase{"http://127.0.0.1:8765/site", "http://127.0.0.1:8765/site/epl/?feedback=1",
                               "http://127.0.0.1:8765/site/epl/#donate"},
                       UrlCase{"", "", ""}, UrlCase{"not a web address", "", ""},
                       UrlCase{"javascript:alert(1)", "", ""}, UrlCase{"file:///etc", "", ""}));
@@ -236,8 +227,7 @@ TEST(ContextMenuVersion, MissingVersionReadsAsQuestionMark) {
 }
 
 TEST(MenuBarControllerSetup, RefusesAPopupWithoutContent) {
-    EXPECT_THROW(MenuBarController([] { return std::unique_ptr<QWidget>(); }, {}),
-                 std::invalid_argument);
+    EXPECT_THROW(MenuBarController([] { return std::unique_ptr<QWidget>(); }, {}), std::invalid_argument);
 }
 
 }  // namespace
