@@ -90,6 +90,12 @@ void initialize(std::shared_ptr<AnalyticsConfiguration> config) { AnalyticsManag
 
 void terminate() { AnalyticsManager::terminate(); }
 
+void setSharingEnabled(bool enabled) {
+    const auto manager = AnalyticsManager::shared();
+    manager->configuration()->setAnalyticsDisabled(!enabled);
+    if (!enabled) manager->signalManager()->discardUnsentSignals();
+}
+
 void signal(const std::string& signalType, const Parameters& parameters, std::optional<double> floatValue,
             const std::optional<std::string>& customUserID) {
     const auto manager = AnalyticsManager::shared();

@@ -42,6 +42,12 @@ void internalSignal(const std::string& signalType, const Parameters& parameters 
                     std::optional<double> floatValue = std::nullopt,
                     const std::optional<std::string>& customUserID = std::nullopt);
 
+/// The user's choice to share usage statistics. Off sets the current
+/// configuration's `analyticsDisabled`, so nothing more is recorded or sent,
+/// and drops the signals not sent yet; on lets signals be recorded and sent
+/// again from now on.
+void setSharingEnabled(bool enabled);
+
 /// Asks for an early send, at most once every 10 seconds.
 void requestImmediateSync();
 

@@ -103,6 +103,15 @@ public:
         return true;
     }
 
+    /// Drops every queued signal and the cache file, if any.
+    void discardAll() {
+        std::unique_lock lock(m_mutex);
+        m_cachedSignals.clear();
+        if (!m_file) return;
+        std::error_code ignored;
+        std::filesystem::remove(*m_file, ignored);
+    }
+
 private:
     void log(LogHandler::LogLevel level, const std::string& message) const {
         if (m_logHandler) m_logHandler->log(level, message);

@@ -150,6 +150,8 @@ void SignalManager::processSignal(const std::string& signalType, std::map<std::s
             body.floatValue = floatValue;
             body.payload = std::move(payload);
             body.isTestMode = configuration->testMode() ? "true" : "false";
+            // Switched off while this signal was on its way: it is not kept.
+            if (configuration->analyticsDisabled()) return;
             configuration->log(Level::debug, "Process signal: " + body.description());
             manager->m_signalCache->push(std::move(body));
         });
@@ -168,6 +170,7 @@ void SignalManager::sendCachedSignalsRepeatedly() {
 }
 
 void SignalManager::attemptToSendNextBatchOfCachedSignals() {
+    if (m_configuration->analyticsDisabled()) return;
     m_configuration->log(Level::debug, "Current signal cache count: " + std::to_string(m_signalCache->count()));
     std::vector<SignalPostBody> batch;
     std::uint64_t batchID = 0;
@@ -203,7 +206,7 @@ void SignalManager::finishBatch(const std::shared_ptr<AnalyticsConfiguration>& c
         configuration->log(Level::error, *error);
         // Back at the end of the queue; a batch already saved at termination
         // is no longer in flight and stays where it is.
-        if (node) cache->push(std::move(node.mapped()));
+        if (node && !configuration->analyticsDisabled()) cache->push(std::move(node.mapped()));
     } else if (response && !response->body.empty()) {
         configuration->log(Level::debug, response->body);
     }
@@ -245,8 +248,18 @@ void SignalManager::send(std::vector<SignalPostBody> batch, SendCompletion compl
     });
 }
 
+void SignalManager::discardUnsentSignals() {
+    std::lock_guard lock(m_inFlight->mutex);
+    m_inFlight->batches.clear();
+    m_signalCache->discardAll();
+}
+
 void SignalManager::appWillTerminate() {
     m_configuration->log(Level::debug, "appWillTerminate()");
+    if (m_configuration->analyticsDisabled()) {
+        discardUnsentSignals();
+        return;
+    }
     std::lock_guard lock(m_inFlight->mutex);
     // Batches still in flight were taken from the front of the queue, so
     // they go first; should one of them arrive after all, the next start

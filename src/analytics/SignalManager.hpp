@@ -87,6 +87,11 @@ public:
     /// calls it on the current manager.
     void appWillTerminate();
 
+    /// Drops every unsent signal: the queue, the cache file and the batches
+    /// in flight (whose failure no longer puts them back). For a user who
+    /// stops sharing usage statistics.
+    void discardUnsentSignals();
+
     const std::shared_ptr<AnalyticsConfiguration>& configuration() const { return m_configuration; }
     const std::shared_ptr<SignalCacheType>& signalCache() const { return m_signalCache; }
     /// Batches posted whose answer has not arrived yet.

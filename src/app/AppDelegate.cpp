@@ -41,6 +41,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     options.openUrl = m_options.openUrl;
     options.quit = m_options.quit;
     options.makeStatusItem = m_options.makeStatusItem;
+    options.settingsEntries = content.settingsEntries;
     m_controller = std::make_unique<MenuBarController>(content.popup, std::move(options));
     if (content.title) m_controller->bindTitle(content.title);
 }

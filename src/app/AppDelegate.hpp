@@ -24,6 +24,8 @@ public:
     struct MenuBarContent {
         MenuBarController::PopupFactory popup;
         MenuBarController::TitleSubscriber title;  // may be empty: the title stays "⚽"
+        /// The context menu's check items (may be empty).
+        MenuSource settingsEntries;
         /// Whatever must live as long as the menu bar (the view model).
         std::shared_ptr<void> keepAlive;
     };

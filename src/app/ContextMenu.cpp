@@ -31,6 +31,10 @@ MenuEntries ContextMenu::entries(const QString& version, const Commands& command
     out.push_back(action(QStringLiteral("Feedback / Report a Bug"), commands.openFeedback));
     out.push_back(action(QStringLiteral("\u2665 Support Me"), commands.openDonate));
     out.push_back(MenuEntry::separator());
+    if (!commands.settings.empty()) {
+        out.insert(out.end(), commands.settings.begin(), commands.settings.end());
+        out.push_back(MenuEntry::separator());
+    }
     // Ctrl+Q here, Cmd+Q on macOS: Qt maps the control modifier there.
     out.push_back(action(QStringLiteral("Quit Fixtora"), commands.quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
     return out;
@@ -47,6 +51,8 @@ std::unique_ptr<QMenu> ContextMenu::build(const MenuEntries& entries, QWidget* p
         // Labels are shown as they are: no "&" mnemonics.
         a->setText(QString(e.label).replace(u'&', QStringLiteral("&&")));
         a->setEnabled(e.enabled);
+        a->setCheckable(e.checkable);
+        a->setChecked(e.checked);
         if (!e.shortcut.isEmpty()) {
             a->setShortcut(e.shortcut);
             a->setShortcutVisibleInContextMenu(true);

@@ -15,7 +15,7 @@ class QWidget;
 namespace fixtora {
 
 /// The status item's context menu: the version, update check, feedback,
-/// support and quit entries. Built afresh each time it opens.
+/// support entries, the settings' check items and the quit entry. Built afresh each time it opens.
 class ContextMenu final {
 public:
     struct Commands {
@@ -23,6 +23,8 @@ public:
         std::function<void()> openFeedback;
         std::function<void()> openDonate;
         std::function<void()> quit;
+        /// Check items shown in their own group above the quit entry.
+        MenuEntries settings;
     };
 
     /// The entries in menu order; `version` "" reads as "?".

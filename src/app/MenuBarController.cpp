@@ -112,6 +112,7 @@ MenuEntries MenuBarController::menuEntries() const {
     commands.openFeedback = [this] { openFeedback(); };
     commands.openDonate = [this] { openDonate(); };
     commands.quit = m_options.quit;
+    if (m_options.settingsEntries) commands.settings = m_options.settingsEntries();
     return ContextMenu::entries(m_options.version, commands);
 }
 

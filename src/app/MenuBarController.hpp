@@ -49,6 +49,9 @@ public:
         UrlOpener openUrl;                // default: QDesktopServices::openUrl
         std::function<void()> quit;       // default: QCoreApplication::quit
         StatusItemMaker makeStatusItem;   // default: StatusItemFactory::create
+        /// The check items above the quit entry, asked for each time the
+        /// menu is built; may be empty.
+        MenuSource settingsEntries;
     };
 
     static constexpr const char* kInitialTitle = "\u26BD";

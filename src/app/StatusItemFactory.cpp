@@ -8,9 +8,11 @@
 namespace fixtora {
 
 std::unique_ptr<StatusItem> StatusItemFactory::create(MenuSource menu) {
-    if (auto native = createNativeStatusItem(std::move(menu))) return native;
-    if (TrayStatusItem::isAvailable()) return std::make_unique<TrayStatusItem>();
-    return std::make_unique<StripStatusItem>();
+    // Chosen at each switch: a tray may have come or gone meanwhile.
+    return createPanelStatusItem(std::move(menu), []() -> std::unique_ptr<StatusItem> {
+        if (TrayStatusItem::isAvailable()) return std::make_unique<TrayStatusItem>();
+        return std::make_unique<StripStatusItem>();
+    });
 }
 
 }  // namespace fixtora

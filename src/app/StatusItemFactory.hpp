@@ -8,10 +8,10 @@
 
 namespace fixtora {
 
-/// Picks the status item for this desktop at run time: the panel's own
-/// protocol where the title can be shown as text (a StatusNotifierItem on
-/// Linux), else a system-tray icon with the title as tooltip, else the
-/// status strip window.
+/// The status item for this desktop, following it at run time: the panel's
+/// own protocol while a panel shows it (a StatusNotifierItem on Linux, with
+/// the title as text label), else a system-tray icon with the title as
+/// tooltip, else the status strip window.
 class StatusItemFactory final {
 public:
     static std::unique_ptr<StatusItem> create(MenuSource menu);

@@ -9,12 +9,17 @@
 #include "app/AppServices.hpp"
 #include "app/ApplicationMain.hpp"
 #include "app/ApplicationStateBridge.hpp"
+#include "app/DesktopFeeds.hpp"
+#include "app/DesktopSettings.hpp"
 #include "app/FixturesContent.hpp"
+#include "platform/Preferences.hpp"
 
 #include <fixtora/BuildConfig.hpp>
 
 #include <QCoreApplication>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -29,6 +34,9 @@ void startAnalytics(AppServices& services) {
     analytics::Analytics::setDefaultEnvironment(environment);
 
     auto config = std::make_shared<analytics::AnalyticsConfiguration>(build::kAnalyticsAppId);
+    // A user who said no (or whose environment does) is not even counted.
+    config->setAnalyticsDisabled(
+        !UsageSharing::isEnabled(*services.preferences->standard(), std::getenv("DO_NOT_TRACK")));
     analytics::Analytics::initialize(config);
     analytics::Analytics::signal("app.launched");
 
@@ -36,8 +44,45 @@ void startAnalytics(AppServices& services) {
     new ApplicationStateBridge(analytics::Analytics::appLifecycle(), QCoreApplication::instance());
 }
 
+// The context menu's check items: the favourite's notifications, start at
+// login and usage statistics.
+MenuSource settingsEntries(std::shared_ptr<DesktopFeeds> feeds,
+                           std::shared_ptr<Preferences> preferences) {
+    auto autostart = std::make_shared<Autostart>(Autostart::defaultEntryPath(),
+                                                 QCoreApplication::applicationFilePath());
+    return [feeds = std::move(feeds), preferences = std::move(preferences), autostart] {
+        MenuEntries entries = feeds->settingsEntries();
+        const bool login = autostart->isEnabled();
+        entries.push_back(
+            MenuEntry::check(QStringLiteral("Start at Login"), login, [autostart, login] {
+                if (!autostart->setEnabled(!login))
+                    std::fprintf(stderr, "fixtora: cannot change %s\n",
+                                 autostart->entryPath().c_str());
+            }));
+        const bool sharing = UsageSharing::isEnabled(*preferences, std::getenv("DO_NOT_TRACK"));
+        entries.push_back(MenuEntry::check(QStringLiteral("Share Anonymous Usage Statistics"),
+                                           sharing, [preferences, sharing] {
+                                               UsageSharing::setEnabled(*preferences, !sharing);
+                                               analytics::Analytics::setSharingEnabled(!sharing);
+                                           }));
+        return entries;
+    };
+}
+
 AppDelegate::MenuBarContent makeContent(AppServices& services) {
-    return FixturesContent::create(services, build::kBackendUrl)->menuBarContent();
+    auto content = FixturesContent::create(services, build::kBackendUrl);
+    auto feeds = std::make_shared<DesktopFeeds>(services.preferences->standard());
+    feeds->follow(content->viewModel(), services.clock);
+    AppDelegate::MenuBarContent menuBar = content->menuBarContent();
+    menuBar.settingsEntries = settingsEntries(feeds, services.preferences->standard());
+    // The feeds go first: they follow the view model that the content keeps.
+    struct KeepAlive {
+        std::shared_ptr<void> content;
+        std::shared_ptr<DesktopFeeds> feeds;
+    };
+    menuBar.keepAlive =
+        std::make_shared<KeepAlive>(KeepAlive{std::move(menuBar.keepAlive), std::move(feeds)});
+    return menuBar;
 }
 
 }  // namespace

@@ -288,3 +288,28 @@ TEST_F(SignalManagerTest, EnrichersAndSignalParametersLayerInOrder) {
     EXPECT_EQ(received[1]["payload"]["shared"], "mine");
     EXPECT_EQ(received[1]["payload"]["seen"], "overridden|u|2.000000");
 }
+
+TEST_F(SignalManagerTest, OptingOutDropsTheUnsentSignalsAndSendsNothingUntilOptingIn) {
+    start();
+    for (const char* type : {"a", "b", "c"}) queue(type);
+    m_env.scheduler->runUntilIdle();
+    m_manager->appWillTerminate();  // a cache file from an earlier quit
+    for (const char* type : {"d", "e"}) queue(type);
+    m_env.scheduler->runUntilIdle();
+    ASSERT_TRUE(std::filesystem::exists(m_env.cacheFile()));
+
+    m_config->setAnalyticsDisabled(true);
+    m_manager->discardUnsentSignals();
+    queue("after");  // recorded by nobody, even if already on its way
+    tick();
+    tick();
+    EXPECT_EQ(m_backend.ingestPostCount(), 0u);
+    EXPECT_EQ(m_manager->signalCache()->count(), 0u);
+    m_manager->appWillTerminate();
+    EXPECT_FALSE(std::filesystem::exists(m_env.cacheFile()));
+
+    m_config->setAnalyticsDisabled(false);
+    queue("back");
+    tick();
+    EXPECT_EQ(receivedTypes(), std::vector<std::string>{"back"});
+}

@@ -58,6 +58,7 @@ protected:
         options.checkForUpdates = [this] { ++updateChecks; };
         options.openUrl = [this](const QUrl& url) { opened.push_back(url); };
         options.quit = [this] { ++quits; };
+        options.settingsEntries = [this] { return settings; };
         options.makeStatusItem = [this](MenuSource source) {
             menuSource = std::move(source);
             auto item = std::make_unique<FakeStatusItem>();
@@ -81,6 +82,7 @@ protected:
     std::unique_ptr<MenuBarController> controller;
     FakeStatusItem* item_ = nullptr;
     MenuSource menuSource;
+    MenuEntries settings;
     int updateChecks = 0;
     int quits = 0;
     std::vector<QUrl> opened;
@@ -111,6 +113,25 @@ TEST_F(MenuBarControllerTest, TheExportedEntriesMatchTheMenu) {
         EXPECT_EQ(entries[i].kind == MenuEntry::Kind::Separator, kMenu[i].label == nullptr);
         if (kMenu[i].label) { EXPECT_EQ(entries[i].label, QString::fromUtf8(kMenu[i].label)); }
     }
+}
+
+TEST_F(MenuBarControllerTest, SettingsAreCheckItemsInTheirOwnGroupAboveQuit) {
+    bool on = false;
+    settings = {MenuEntry::check(QStringLiteral("Start at Login"), false, [&on] { on = true; }),
+                MenuEntry::check(QStringLiteral("Share Anonymous Usage Statistics"), true, {})};
+    item_->secondary();
+    const auto actions = controller->contextMenu()->actions();
+    ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(kMenu)) + 3);
+    const qsizetype n = actions.size();
+    EXPECT_TRUE(actions[n - 5]->isSeparator());
+    EXPECT_TRUE(actions[n - 4]->isCheckable());
+    EXPECT_FALSE(actions[n - 4]->isChecked());
+    EXPECT_TRUE(actions[n - 3]->isChecked());
+    EXPECT_EQ(actions[n - 3]->text(), QStringLiteral("Share Anonymous Usage Statistics"));
+    EXPECT_TRUE(actions[n - 2]->isSeparator());
+    EXPECT_EQ(actions[n - 1]->text(), QStringLiteral("Quit Fixtora"));
+    actions[n - 4]->trigger();
+    EXPECT_TRUE(on);
 }
 
 TEST_F(MenuBarControllerTest, MenuIsRebuiltOnEverySecondaryClickAndClicksStillToggleThePopup) {

@@ -2,8 +2,11 @@
 // The StatusNotifierItem as a panel sees it, on a private session bus (the
 // app_tests_dbus test runs this program under dbus-run-session). A stand-in
 // watcher plays the panel on a second bus connection.
+#include "app/MenuBarController.hpp"
 #include "platform/linux/SniStatusItem.hpp"
 #include "platform/linux/SniTypes.hpp"
+#include "platform/qt/NativeStatusItem.hpp"
+#include "platform/qt/SwitchingStatusItem.hpp"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -12,6 +15,7 @@
 #include <QDBusVariant>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -31,9 +35,14 @@ class StandInWatcher final : public QObject {
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
     Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 public:
-    bool isHostRegistered() const { return true; }
+    bool isHostRegistered() const {
+        ++hostReads;
+        return host;
+    }
     int protocolVersion() const { return 0; }
 
+    bool host = true;
+    mutable int hostReads = 0;
     QStringList registrations;
     QStringList labels;
 
@@ -41,7 +50,26 @@ public slots:
     void RegisterStatusNotifierItem(const QString& service) { registrations << service; }
     void RegisterStatusNotifierHost(const QString&) {}
     void onNewLabel(const QString& label, const QString&) { labels << label; }
+
+signals:
+    void StatusNotifierHostRegistered();
+    void StatusNotifierHostUnregistered();
 };
+
+/// The fallback backend, clicked by hand.
+class FallbackItem final : public StatusItem {
+    Q_OBJECT
+  public:
+    void setTitle(const QString& title) override { m_title = title; }
+    QString title() const override { return m_title; }
+    QRect anchorRect() const override { return {}; }
+    QString backendName() const override { return QStringLiteral("fallback"); }
+    void click() { emit primaryClicked({}); }
+
+  private:
+    QString m_title;
+};
+
 
 namespace {
 
@@ -81,15 +109,17 @@ protected:
             entries.push_back(MenuEntry::separator());
             entries.push_back(MenuEntry{MenuEntry::Kind::Action, QStringLiteral("Quit_Fixtora"), true,
                                         QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { ++m_quits; }});
+            entries.push_back(MenuEntry::check(QStringLiteral("Start at Login"), true, {}));
             return entries;
         });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return m_watcher.registrations.contains(m_item->serviceName()); }, 5000));
+        m_service = m_item->serviceName();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_watcher.registrations.contains(m_service); }, 5000));
     }
 
     /// Calls the item like a panel does; the reply comes while our own event
     /// loop serves the item.
     QDBusMessage call(const QString& path, const QString& iface, const QString& method, const QVariantList& args) {
-        QDBusMessage msg = QDBusMessage::createMethodCall(m_item->serviceName(), path, iface, method);
+        QDBusMessage msg = QDBusMessage::createMethodCall(m_service, path, iface, method);
         msg.setArguments(args);
         return m_panel->call(msg, QDBus::BlockWithGui, 5000);
     }
@@ -104,6 +134,7 @@ protected:
     std::unique_ptr<QDBusConnection> m_panel;
     StandInWatcher m_watcher;
     std::unique_ptr<SniStatusItem> m_item;
+    QString m_service;  // of the item that call() talks to
     int m_menuBuilds = 0;
     int m_quits = 0;
 };
@@ -115,14 +146,18 @@ TEST_F(SniStatusItemTest, RegistersAndCarriesTheTitleInLabelAndTooltip) {
                                  QStringLiteral("XAyatanaNewLabel"), &m_watcher,
                                  SLOT(onNewLabel(QString, QString))));
 
-    const QString title = QString::fromUtf8("ARS 2\u20131 CHE  67'");
+    // The panel draws the ball icon: the label drops the title's own.
+    const QString label = QString::fromUtf8("ARS 2\u20131 CHE  67'");
+    const QString title = QString::fromUtf8("\u26BD  ") + label;
     m_item->setTitle(title);
-    EXPECT_EQ(property(QStringLiteral("XAyatanaLabel")).toString(), title);
+    EXPECT_EQ(property(QStringLiteral("XAyatanaLabel")).toString(), label);
     SniToolTip tip;
     property(QStringLiteral("ToolTip")).value<QDBusArgument>() >> tip;
     EXPECT_EQ(tip.title, QStringLiteral("Fixtora"));
     EXPECT_EQ(tip.description, title);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_watcher.labels.contains(title); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_watcher.labels.contains(label); }, 5000));
+    m_item->setTitle(QString::fromUtf8("\u26BD"));
+    EXPECT_EQ(property(QStringLiteral("XAyatanaLabel")).toString(), QString());
 
     EXPECT_EQ(property(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
     EXPECT_FALSE(property(QStringLiteral("ItemIsMenu")).toBool());
@@ -174,7 +209,9 @@ TEST_F(SniStatusItemTest, ExportedMenuIsRebuiltWhenShownAndRunsTheChosenEntry) {
     DBusMenuLayoutItem root;
     reply.arguments().at(1).value<QDBusArgument>() >> root;
     EXPECT_EQ(root.properties.value(QStringLiteral("children-display")).toString(), QStringLiteral("submenu"));
-    ASSERT_EQ(root.children.size(), 3);
+    ASSERT_EQ(root.children.size(), 4);
+    EXPECT_EQ(root.children[3].properties.value(QStringLiteral("toggle-type")).toString(), QStringLiteral("checkmark"));
+    EXPECT_EQ(root.children[3].properties.value(QStringLiteral("toggle-state")).toInt(), 1);
     EXPECT_EQ(root.children[0].properties.value(QStringLiteral("label")).toString(), QStringLiteral("Fixtora v1.0"));
     EXPECT_FALSE(root.children[0].properties.value(QStringLiteral("enabled")).toBool());
     EXPECT_EQ(root.children[1].properties.value(QStringLiteral("type")).toString(), QStringLiteral("separator"));
@@ -191,6 +228,76 @@ TEST_F(SniStatusItemTest, ExportedMenuIsRebuiltWhenShownAndRunsTheChosenEntry) {
                                   {42, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(QString())), 0u});
     EXPECT_EQ(bad.type(), QDBusMessage::ErrorMessage);
     EXPECT_EQ(m_quits, 1);
+}
+
+TEST_F(SniStatusItemTest, FollowsAWatcherThatComesLateGoesAndReturns) {
+    stopWatcher();
+    m_watcher.host = false;
+    FallbackItem* fallback = nullptr;
+    MenuBarController::Options options;
+    options.quit = [this] { ++m_quits; };
+    options.makeStatusItem = [&fallback](MenuSource menu) {
+        return createPanelStatusItem(std::move(menu), [&fallback]() -> std::unique_ptr<StatusItem> {
+            auto item = std::make_unique<FallbackItem>();
+            fallback = item.get();
+            return item;
+        });
+    };
+    MenuBarController controller([] { return std::make_unique<QWidget>(); }, options);
+    auto& item = dynamic_cast<SwitchingStatusItem&>(controller.statusItem());
+    const QString title = QString::fromUtf8("\u26BD  ARS 2\u20131 CHE  67'");
+    controller.setTitle(title);
+    const auto onBackend = [&](const char* name) {
+        return QTest::qWaitFor([&] { return item.backendName() == QLatin1String(name); }, 5000);
+    };
+    const auto registeredItem = [&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !m_watcher.registrations.isEmpty(); }, 5000));
+        m_service = m_watcher.registrations.value(0);
+        m_watcher.registrations.clear();
+    };
+    EXPECT_EQ(item.backendName(), QStringLiteral("fallback"));
+
+    // A watcher without a host to draw items: the item would be invisible.
+    startWatcher();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_watcher.hostReads > 0; }, 5000));
+    EXPECT_FALSE(
+        QTest::qWaitFor([&] { return item.backendName() != QLatin1String("fallback"); }, 200));
+
+    m_watcher.host = true;
+    emit m_watcher.StatusNotifierHostRegistered();
+    ASSERT_TRUE(onBackend("status-notifier"));
+    registeredItem();
+    EXPECT_EQ(property(QStringLiteral("XAyatanaLabel")).toString(), SniStatusItem::labelOf(title));
+
+    // The panel goes away with the popup open: the popup stays, the fallback
+    // takes the title and its clicks.
+    controller.showPopup();
+    stopWatcher();
+    ASSERT_TRUE(onBackend("fallback"));
+    EXPECT_TRUE(controller.isPopupShown());
+    ASSERT_NE(fallback, nullptr);
+    EXPECT_EQ(fallback->title(), title);
+    fallback->click();
+    EXPECT_FALSE(controller.isPopupShown());
+
+    // It comes back: a new item, clicked and its menu used like before.
+    startWatcher();
+    ASSERT_TRUE(onBackend("status-notifier"));
+    registeredItem();
+    call(SniStatusItem::kItemPath, kItemIface, QStringLiteral("Activate"), {100, 10});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller.isPopupShown(); }, 5000));
+    const QString menuIface = QStringLiteral("com.canonical.dbusmenu");
+    call(SniStatusItem::kMenuPath, menuIface, QStringLiteral("AboutToShow"), {0});
+    const QDBusMessage reply = call(SniStatusItem::kMenuPath, menuIface,
+                                    QStringLiteral("GetLayout"), {0, -1, QStringList{}});
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << qPrintable(reply.errorMessage());
+    DBusMenuLayoutItem root;
+    reply.arguments().at(1).value<QDBusArgument>() >> root;
+    ASSERT_FALSE(root.children.isEmpty());
+    call(SniStatusItem::kMenuPath, menuIface, QStringLiteral("Event"),
+         {root.children.back().id, QStringLiteral("clicked"),
+          QVariant::fromValue(QDBusVariant(QString())), 0u});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_quits == 1; }, 5000));
 }
 
 }  // namespace

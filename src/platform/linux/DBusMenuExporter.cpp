@@ -20,7 +20,7 @@ bool sameEntries(const MenuEntries& a, const MenuEntries& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i].kind != b[i].kind || a[i].label != b[i].label || a[i].enabled != b[i].enabled ||
-            a[i].shortcut != b[i].shortcut)
+            a[i].shortcut != b[i].shortcut || a[i].checkable != b[i].checkable || a[i].checked != b[i].checked)
             return false;
     return true;
 }
@@ -79,6 +79,10 @@ QVariantMap DBusMenuExporter::propertiesOf(int id, const QStringList& names) con
             props.insert(QStringLiteral("visible"), true);
             if (!e.shortcut.isEmpty())
                 props.insert(QStringLiteral("shortcut"), QVariant::fromValue(shortcutOf(e.shortcut)));
+            if (e.checkable) {
+                props.insert(QStringLiteral("toggle-type"), QStringLiteral("checkmark"));
+                props.insert(QStringLiteral("toggle-state"), e.checked ? 1 : 0);
+            }
         }
     }
     if (names.isEmpty()) return props;

@@ -82,7 +82,7 @@ public:
     SniToolTip toolTip() const { return SniToolTip{{}, {}, title(), m_item.m_title}; }
     bool itemIsMenu() const { return false; }
     QDBusObjectPath menu() const { return QDBusObjectPath(QString::fromLatin1(SniStatusItem::kMenuPath)); }
-    QString label() const { return m_item.m_title; }
+    QString label() const { return SniStatusItem::labelOf(m_item.m_title); }
     uint orderingIndex() const { return 0; }
 
     /// Tells the panel that the label and the tooltip changed.
@@ -121,9 +121,13 @@ private:
     SniPixmaps m_pixmaps;
 };
 
-bool SniStatusItem::isWatcherPresent(const QDBusConnection& bus) {
-    if (!bus.isConnected() || !bus.interface()) return false;
-    return bus.interface()->isServiceRegistered(QString::fromLatin1(kWatcherService)).value();
+QString SniStatusItem::labelOf(const QString& title) {
+    // The panel draws the football icon right before the label.
+    static const QString ball = QString::fromUtf8("\u26BD");
+    static const QString prefix = ball + QStringLiteral("  ");
+    if (title == ball) return {};
+    if (title.startsWith(prefix)) return title.mid(prefix.size());
+    return title;
 }
 
 SniStatusItem::SniStatusItem(MenuSource menu, QDBusConnection bus, QObject* parent)

@@ -17,9 +17,9 @@ class SniItemObject;
 
 /// The status item as our own StatusNotifierItem on the D-Bus session bus,
 /// the protocol of the Linux desktop panels. The title is the item's text
-/// label (XAyatanaLabel, shown beside the icon by GNOME-family panels) and
-/// its tooltip; the icon is the football. The panel's Activate is the
-/// primary click, ContextMenu the secondary one (a middle click,
+/// label (XAyatanaLabel, shown beside the icon by GNOME-family panels, see
+/// `labelOf`) and its tooltip; the icon is the football. The panel's Activate
+/// is the primary click, ContextMenu the secondary one (a middle click,
 /// SecondaryActivate, does nothing); the
 /// context menu is also exported (com.canonical.dbusmenu, at /MenuBar) for
 /// panels that draw it themselves. The item registers with the
@@ -33,8 +33,10 @@ public:
     static constexpr const char* kItemPath = "/StatusNotifierItem";
     static constexpr const char* kMenuPath = "/MenuBar";
 
-    /// Whether `bus` is connected and a watcher is on it.
-    static bool isWatcherPresent(const QDBusConnection& bus);
+    /// The text label for a title: without its leading football sign and
+    /// the two spaces after it, as the panel draws the football icon
+    /// already; "" for the bare sign. The tooltip keeps the whole title.
+    static QString labelOf(const QString& title);
 
     /// Exports the item on `bus` under a name of its own and registers it
     /// with the watcher. Throws std::runtime_error when the bus refuses the

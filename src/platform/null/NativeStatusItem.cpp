@@ -4,6 +4,8 @@
 namespace fixtora {
 
 // No panel protocol of our own here: the tray icon or the strip serve.
-std::unique_ptr<StatusItem> createNativeStatusItem(MenuSource) { return nullptr; }
+std::unique_ptr<StatusItem> createPanelStatusItem(MenuSource, StatusItemMaker fallback) {
+    return fallback();
+}
 
 }  // namespace fixtora

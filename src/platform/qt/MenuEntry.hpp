@@ -20,8 +20,18 @@ struct MenuEntry {
     QKeySequence shortcut;
     /// Runs when the entry is chosen; may be empty for disabled entries.
     std::function<void()> trigger;
+    /// A check item shows a check mark while `checked`; choosing it runs
+    /// the trigger, which flips the setting behind it.
+    bool checkable = false;
+    bool checked = false;
 
     static MenuEntry separator() { return MenuEntry{Kind::Separator, {}, true, {}, {}}; }
+    static MenuEntry check(QString label, bool checked, std::function<void()> trigger) {
+        MenuEntry e{Kind::Action, std::move(label), true, {}, std::move(trigger)};
+        e.checkable = true;
+        e.checked = checked;
+        return e;
+    }
 };
 
 using MenuEntries = std::vector<MenuEntry>;
