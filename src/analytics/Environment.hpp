@@ -41,6 +41,9 @@ struct Environment {
 
     /// This environment with every null member taken from `fallback`.
     Environment filledFrom(const Environment& fallback) const;
+    /// This environment with its missing members filled from the production
+    /// adapters, each created once per process when first needed.
+    Environment filledFromProduction() const;
     /// The production adapters, created once per process on first use.
     static const Environment& production();
 };
