@@ -42,9 +42,7 @@ std::shared_ptr<fixtora::Scheduler> productionUtility() {
 }
 
 std::shared_ptr<fixtora::Scheduler> productionTimer() {
-    static const auto queue =
-        std::make_shared<fixtora::WorkerScheduler>("com.fixtora.analytics.SignalTimer");
-    return queue;
+    return sharedSerialQueue();
 }
 
 std::shared_ptr<fixtora::HttpClient> productionHttp() {
@@ -63,6 +61,11 @@ std::shared_ptr<const fixtora::Paths> productionPaths() {
 }
 
 }  // namespace
+
+std::shared_ptr<fixtora::Scheduler> sharedSerialQueue() {
+    static const auto queue = std::make_shared<fixtora::WorkerScheduler>("com.fixtora.analytics.serial");
+    return queue;
+}
 
 Environment Environment::filledFrom(const Environment& fallback) const {
     Environment e = *this;

@@ -48,4 +48,10 @@ struct Environment {
     static const Environment& production();
 };
 
+/// One worker thread for the client's small serial queues: the send timer
+/// and the persistence writes of the session manager and the trial tracker.
+/// Each keeps its own order on it (a single FIFO), and none of their tasks
+/// waits for another, so they need no thread each.
+std::shared_ptr<fixtora::Scheduler> sharedSerialQueue();
+
 }  // namespace analytics
