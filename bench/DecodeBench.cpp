@@ -3,7 +3,8 @@
 // (7 matches, about 80 kB, what a matchweek request brings back), the
 // largest live snapshot (32 events, about 360 kB) and a small daily
 // scoreboard. Each has a floor: the same bytes through nlohmann::json::parse
-// alone, which the decoder runs first.
+// alone, which builds a whole tree; the decoder reads them with the same
+// parser's events straight into the records.
 #include "BenchDocuments.hpp"
 #include "BenchStatistics.hpp"
 #include "data/ScoreboardDecoder.hpp"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The season document the schedule fetches (380 matches, as the demo backend
 // serves it): decoding it and deriving the matchweek table, as the schedule
-// does on every fetch, against the floor of parsing the same bytes with
-// nlohmann::json::parse alone; and each step on its own, for both methods of
+// does on every fetch, against the floor of parsing the same bytes into a
+// tree with nlohmann::json::parse alone; and each step on its own, for both methods of
 // the table.
 #include "BenchDocuments.hpp"
 #include "BenchStatistics.hpp"

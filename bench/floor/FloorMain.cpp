@@ -3,7 +3,8 @@
 // the popup showing the same kind of text (colour emoji, en dash), plus, when
 // built with FIXTORA_FLOOR_STACK, the core's libraries set up the way the app
 // sets them up (libcurl with one request, ICU with one date pattern, OpenSSL
-// with one SHA-256). It prints its peak resident set size once shown.
+// with one SHA-256). Once shown it prints its peak resident set size, its
+// resident set size and its private dirty memory, in kB.
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
@@ -21,11 +22,12 @@
 
 namespace {
 
-long peakKilobytes() {
-    std::ifstream status("/proc/self/status");
+// The value in kB of the line `key` of a /proc file, or -1.
+long kilobytes(const char* file, const std::string& key) {
+    std::ifstream in(file);
     std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    while (std::getline(in, line))
+        if (line.rfind(key + ":", 0) == 0) return std::stol(line.substr(key.size() + 1));
     return -1;
 }
 
@@ -59,7 +61,9 @@ int main(int argc, char** argv) {
     label.resize(380, 520);
     label.show();
     QTimer::singleShot(1500, [] {
-        std::printf("%ld\n", peakKilobytes());
+        std::printf("%ld %ld %ld\n", kilobytes("/proc/self/status", "VmHWM"),
+                    kilobytes("/proc/self/smaps_rollup", "Rss"),
+                    kilobytes("/proc/self/smaps_rollup", "Private_Dirty"));
         QCoreApplication::quit();
     });
     return QApplication::exec();

@@ -181,7 +181,7 @@ Environment defaultEnvironment() {
     const bool complete = environment.clock && environment.mainScheduler && environment.utilityScheduler &&
                           environment.timerScheduler && environment.httpClient && environment.preferencesStore &&
                           environment.paths;
-    return complete ? environment : environment.filledFrom(Environment::production());
+    return complete ? environment : environment.filledFromProduction();
 }
 
 }  // namespace analytics::Analytics

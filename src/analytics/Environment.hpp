@@ -41,8 +41,17 @@ struct Environment {
 
     /// This environment with every null member taken from `fallback`.
     Environment filledFrom(const Environment& fallback) const;
+    /// This environment with its missing members filled from the production
+    /// adapters, each created once per process when first needed.
+    Environment filledFromProduction() const;
     /// The production adapters, created once per process on first use.
     static const Environment& production();
 };
+
+/// One worker thread for the client's small serial queues: the send timer
+/// and the persistence writes of the session manager and the trial tracker.
+/// Each keeps its own order on it (a single FIFO), and none of their tasks
+/// waits for another, so they need no thread each.
+std::shared_ptr<fixtora::Scheduler> sharedSerialQueue();
 
 }  // namespace analytics

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "analytics/SessionManager.hpp"
 
+#include "analytics/Environment.hpp"
 #include "analytics/LocalCalendar.hpp"
 #include "platform/Preferences.hpp"
 #include "platform/Scheduler.hpp"
 #include "platform/SystemInfo.hpp"
-#include "platform/WorkerScheduler.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -32,7 +32,7 @@ std::shared_ptr<SessionManager>& sharedInstance() {
 std::shared_ptr<SessionManager> SessionManager::create(ClientServices services,
                                                        std::shared_ptr<fixtora::Scheduler> persistenceQueue) {
     if (!persistenceQueue)
-        persistenceQueue = std::make_shared<fixtora::WorkerScheduler>("com.fixtora.analytics.sessionmanager.persistence");
+        persistenceQueue = sharedSerialQueue();
     auto manager = std::make_shared<SessionManager>(Key{}, std::move(services), std::move(persistenceQueue));
     manager->load();
     manager->updateDistinctDaysUsed();

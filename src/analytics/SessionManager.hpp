@@ -33,7 +33,7 @@ public:
 
     /// Builds the manager: loads and prunes the remembered sessions, records
     /// today as a day of use and observes the application's activity. Writes
-    /// go to `persistenceQueue`, or to a worker of its own when null.
+    /// go to `persistenceQueue`, or to the client's `sharedSerialQueue()` when null.
     static std::shared_ptr<SessionManager> create(ClientServices services,
                                                   std::shared_ptr<fixtora::Scheduler> persistenceQueue = nullptr);
     ~SessionManager();

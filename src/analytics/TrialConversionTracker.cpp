@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "analytics/TrialConversionTracker.hpp"
 
+#include "analytics/Environment.hpp"
 #include "platform/Clock.hpp"
 #include "platform/Preferences.hpp"
 #include "platform/Scheduler.hpp"
-#include "platform/WorkerScheduler.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -34,7 +34,7 @@ std::shared_ptr<TrialConversionTracker> TrialConversionTracker::create(
     ClientServices services, std::shared_ptr<TransactionUpdates> updates,
     std::shared_ptr<fixtora::Scheduler> persistenceQueue) {
     if (!persistenceQueue)
-        persistenceQueue = std::make_shared<fixtora::WorkerScheduler>("com.fixtora.analytics.trialtracker.persistence");
+        persistenceQueue = sharedSerialQueue();
     auto tracker = std::make_shared<TrialConversionTracker>(Key{}, std::move(services), std::move(updates),
                                                             std::move(persistenceQueue));
     // A trial remembered from an earlier run is watched again.

@@ -31,7 +31,7 @@ public:
     };
 
     /// Starts watching at once when a trial is remembered. Writes of the
-    /// trial go to `persistenceQueue`, or to a worker of its own when null.
+    /// trial go to `persistenceQueue`, or to the client's `sharedSerialQueue()` when null.
     static std::shared_ptr<TrialConversionTracker> create(ClientServices services,
                                                           std::shared_ptr<TransactionUpdates> updates,
                                                           std::shared_ptr<fixtora::Scheduler> persistenceQueue = nullptr);

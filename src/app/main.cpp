@@ -13,6 +13,7 @@
 #include "app/DesktopSettings.hpp"
 #include "app/FixturesContent.hpp"
 #include "platform/Preferences.hpp"
+#include "platform/ProcessMemory.hpp"
 
 #include <fixtora/BuildConfig.hpp>
 
@@ -88,6 +89,9 @@ AppDelegate::MenuBarContent makeContent(AppServices& services) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Two arenas serve the main thread and the workers: a worker's burst then
+    // lands where a trim reaches it, not in an arena of its own for good.
+    fixtora::configureAllocatorForLongRun(2);
     AppDelegate::Launch launch;
     launch.beforeMenuBar = startAnalytics;
     launch.content = makeContent;

@@ -2,6 +2,7 @@
 #include "data/ImageCache.hpp"
 
 #include "data/CacheFiles.hpp"
+#include "platform/ProcessMemory.hpp"
 
 #include <future>
 #include <utility>
@@ -169,7 +170,11 @@ void ImageCache::runJob(const Job& job) {
         if (found) {
             if (auto self = owner.lock()) self->m_mem[key] = found;
         }
-        if (--group->remaining == 0 && group->completion) group->completion();
+        if (--group->remaining != 0) return;
+        if (group->completion) group->completion();
+        // The batch's downloads and decodes are over: what they used goes
+        // back to the system, after the queue's last job has let go of it.
+        if (auto self = owner.lock()) self->m_io->post(releaseFreedMemory);
     });
 }
 

@@ -4,6 +4,7 @@
 #include "data/CacheFiles.hpp"
 #include "data/MatchWeekComputation.hpp"
 #include "data/ScoreboardDecoder.hpp"
+#include "platform/ProcessMemory.hpp"
 
 #include <chrono>
 #include <cstring>
@@ -31,7 +32,7 @@ std::optional<Instant> modificationTime(const std::filesystem::path& file) {
 }
 
 // The table of a schedule answer, or nothing when it holds no usable season.
-std::optional<std::vector<MatchWeek>> tableOf(const std::string& body) {
+std::optional<std::vector<MatchWeek>> tableOf(std::string body) {
     if (body.empty()) return std::nullopt;
     auto document = decodeScoreboard(body);
     if (!document.ok() || !document.value().events || document.value().events->empty())
@@ -134,7 +135,10 @@ void MatchWeekSchedule::fetchAndBuild(Completion completion) {
             return;
         }
         // The status is not examined: a body that decodes is the season.
-        auto table = tableOf(answer.value().body);
+        // The body goes with the decoded events, and the memory both took
+        // goes back to the system: this runs once a day at most.
+        auto table = tableOf(std::move(answer.value().body));
+        releaseFreedMemory();
         if (!table) {
             deliver(scheduleError(kNoSeasonData));
             return;
