@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -115,6 +116,20 @@ class EspnBackend : public testing::Test {
         client.set_read_timeout(20);
         return client.Get(target, headers);
     }
+    // A client stops waiting a second after the time-out; on a slow run the
+    // upstream request may still be going then, and the next request would
+    // join it. Waits (on real I/O, bounded) until n upstream requests are over.
+    void awaitUpstreamAnswers(long n) {
+        for (int i = 0; i < 600; ++i) {
+            const auto metrics = get("/metrics");
+            const std::string key = "\nfixtora_upstream_requests_total ";
+            const auto at = metrics ? metrics->body.find(key) : std::string::npos;
+            if (at != std::string::npos && std::stol(metrics->body.substr(at + key.size())) >= n)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        FAIL() << "upstream requests still running";
+    }
     std::string recorded(const std::string& name) {
         return test::readFile(test::testDataPath("espn/" + name));
     }
@@ -212,6 +227,7 @@ TEST_P(UpstreamFaults, ServeTheLastGoodAnswerStaleThenRecover) {
     const auto none = get(kRange);
     EXPECT_EQ(none->status, 502);
     EXPECT_NE(none->body.find("\"error\""), std::string::npos);
+    awaitUpstreamAnswers(1);
 
     upstream.setFault(UpstreamFault::None);
     clock->advance(2);  // past the back-off
@@ -229,6 +245,7 @@ TEST_P(UpstreamFaults, ServeTheLastGoodAnswerStaleThenRecover) {
     const std::size_t asked = upstream.requests();
     EXPECT_EQ(get(kRange)->status, 200);  // backing off: upstream is left alone
     EXPECT_EQ(upstream.requests(), asked);
+    awaitUpstreamAnswers(3);
 
     upstream.setFault(UpstreamFault::None);
     clock->advance(2);
