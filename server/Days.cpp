@@ -33,14 +33,14 @@ std::optional<std::int64_t> validDay(int y, int m, int d) {
     return daysFromCivil(y, m, d);
 }
 
+}  // namespace
+
 std::optional<std::int64_t> parseCompactDay(std::string_view s) {
     if (s.size() != 8) return std::nullopt;
     const auto y = digits(s, 0, 4), m = digits(s, 4, 2), d = digits(s, 6, 2);
     if (!y || !m || !d) return std::nullopt;
     return validDay(*y, *m, *d);
 }
-
-}  // namespace
 
 std::int64_t daysFromCivil(int year, int month, int day) {
     // Howard Hinnant's days_from_civil.

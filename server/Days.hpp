@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -24,6 +25,9 @@ struct DayRange {
 /// The longest range the scoreboard answers: wider ones are refused so that
 /// one request never turns into a season's worth of upstream traffic.
 inline constexpr std::int64_t kMaxRangeDays = 62;
+
+/// Days since 1970-01-01 of "YYYYMMDD", a real calendar day in ASCII digits.
+std::optional<std::int64_t> parseCompactDay(std::string_view text);
 
 /// Parses "YYYYMMDD-YYYYMMDD": two real calendar days in ASCII digits, the
 /// first not after the second, at most `kMaxRangeDays` apart. Gives the

@@ -3,6 +3,7 @@
 
 #include "ConnectionDrop.hpp"
 #include "CrestImage.hpp"
+#include "Days.hpp"
 #include "DemoClubs.hpp"
 #include "DemoSeason.hpp"
 #include "FaultSpec.hpp"
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -55,21 +57,9 @@ bool dropConnectionOf(const httplib::Request& req) {
 
 /// "yyyymmdd" of a real calendar day, as a number.
 std::optional<int> parseDay(std::string_view s) {
-    if (s.size() != 8) return std::nullopt;
+    if (!server::parseCompactDay(s)) return std::nullopt;
     int v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return std::nullopt;
-        v = v * 10 + (c - '0');
-    }
-    const int year = v / 10000;
-    const int month = v / 100 % 100;
-    const int day = v % 100;
-    static constexpr std::array<int, 12> kDays = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1 || month < 1 || month > 12 || day < 1 ||
-        day > kDays[static_cast<std::size_t>(month - 1)])
-        return std::nullopt;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (month == 2 && day == 29 && !leap) return std::nullopt;
+    std::from_chars(s.data(), s.data() + s.size(), v);
     return v;
 }
 
