@@ -26,7 +26,7 @@ namespace {
 constexpr const char* kAppID = "7D3C1F0A-52B4-4E8B-9A61-2C0F5E8D4B19";
 
 class AnalyticsEntryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_backend.start();
         Analytics::setDefaultEnvironment(m_env.environment());
@@ -55,7 +55,8 @@ protected:
     // Runs everything due now and waits for the answers of batches posted.
     void settle() {
         ASSERT_TRUE(m_env.scheduler->runUntil([] {
-            const auto manager = AnalyticsManager::isInitialized() ? AnalyticsManager::shared() : nullptr;
+            const auto manager =
+                AnalyticsManager::isInitialized() ? AnalyticsManager::shared() : nullptr;
             return !manager || manager->signalManager()->batchesInFlight() == 0;
         }));
     }
@@ -70,11 +71,13 @@ protected:
         m_env.scheduler->runUntilIdle();
         std::vector<SignalPostBody> out;
         const auto cache = AnalyticsManager::shared()->signalManager()->signalCache();
-        for (auto batch = cache->pop(); !batch.empty(); batch = cache->pop()) out.insert(out.end(), batch.begin(), batch.end());
+        for (auto batch = cache->pop(); !batch.empty(); batch = cache->pop())
+            out.insert(out.end(), batch.begin(), batch.end());
         return out;
     }
 
-    static const SignalPostBody* find(const std::vector<SignalPostBody>& signals, const std::string& type) {
+    static const SignalPostBody* find(const std::vector<SignalPostBody>& signals,
+                                      const std::string& type) {
         for (const auto& s : signals)
             if (s.type == type) return &s;
         return nullptr;
@@ -140,7 +143,9 @@ TEST_F(AnalyticsEntryTest, NewSessionsSendTheStartSignalOnlyWhenAskedTo) {
 
 TEST_F(AnalyticsEntryTest, ImmediateSyncIsThrottledToOnceEveryTenSeconds) {
     initialize();
-    const auto attempts = [this] { return m_log.countStartingWith(Level::debug, "Current signal cache count: "); };
+    const auto attempts = [this] {
+        return m_log.countStartingWith(Level::debug, "Current signal cache count: ");
+    };
     const auto atStart = attempts();
     advance(1);
     Analytics::requestImmediateSync();
@@ -169,7 +174,8 @@ TEST_F(AnalyticsEntryTest, PrefixesNamesAndKeysAndWarnsAboutReservedOnes) {
         std::vector<std::string> errors;
     };
     const std::string reservedKeyPrefix =
-        "Sending parameter with reserved key prefix 'Analytics.' will cause unexpected behavior. Please use another "
+        "Sending parameter with reserved key prefix 'Analytics.' will cause unexpected behavior. "
+        "Please use another "
         "prefix instead.";
     const auto reservedName = [](const std::string& name) {
         return "Sending signal with reserved name '" + name +
@@ -178,22 +184,67 @@ TEST_F(AnalyticsEntryTest, PrefixesNamesAndKeysAndWarnsAboutReservedOnes) {
     const Case cases[] = {
         {"type", {}, {}, {}, true, "type", {}, {}, {reservedName("type")}},
         {"TYPE", {}, {}, {}, true, "TYPE", {}, {}, {reservedName("TYPE")}},
-        {"analytics.Custom", {}, {}, {}, true, "analytics.Custom", {}, {},
-         {"Sending signal with reserved prefix 'Analytics.' will cause unexpected behavior. Please use another prefix "
+        {"analytics.Custom",
+         {},
+         {},
+         {},
+         true,
+         "analytics.Custom",
+         {},
+         {},
+         {"Sending signal with reserved prefix 'Analytics.' will cause unexpected behavior. Please "
+          "use another prefix "
           "instead."}},
         {"launched", {}, "App.", {}, true, "App.launched", {}, {}, {}},
         {"Analytics.Foo", {}, "App.", {}, true, "App.Analytics.Foo", {}, {}, {}},
-        {"s", {{"platform", "x"}}, {}, {}, true, "s", {{"platform", "x"}}, {},
-         {"Sending parameter with reserved key 'platform' will cause unexpected behavior. Please use another key "
+        {"s",
+         {{"platform", "x"}},
+         {},
+         {},
+         true,
+         "s",
+         {{"platform", "x"}},
+         {},
+         {"Sending parameter with reserved key 'platform' will cause unexpected behavior. Please "
+          "use another key "
           "instead."}},
-        {"s", {{"screen", "a"}, {"Analytics.Foo", "b"}}, {}, "MyApp.", true, "s",
-         {{"MyApp.screen", "a"}, {"Analytics.Foo", "b"}}, {"screen"}, {reservedKeyPrefix}},
-        {"s", {{"MyApp.screen", "v"}}, {}, "MyApp.", true, "s", {{"MyApp.MyApp.screen", "v"}}, {"MyApp.screen"}, {}},
+        {"s",
+         {{"screen", "a"}, {"Analytics.Foo", "b"}},
+         {},
+         "MyApp.",
+         true,
+         "s",
+         {{"MyApp.screen", "a"}, {"Analytics.Foo", "b"}},
+         {"screen"},
+         {reservedKeyPrefix}},
+        {"s",
+         {{"MyApp.screen", "v"}},
+         {},
+         "MyApp.",
+         true,
+         "s",
+         {{"MyApp.MyApp.screen", "v"}},
+         {"MyApp.screen"},
+         {}},
         // Two keys meet after prefixing: the one written in its final form wins.
-        {"s", {{"screen", "rewritten"}, {"Analytics.screen", "final"}}, {}, "Analytics.", true, "s",
-         {{"Analytics.screen", "final"}}, {"screen"}, {reservedKeyPrefix}},
-        {"s", {{"Analytics.screen", "final"}, {"lytics.screen", "rewritten"}}, {}, "Ana", true, "s",
-         {{"Analytics.screen", "final"}}, {"lytics.screen"}, {reservedKeyPrefix}},
+        {"s",
+         {{"screen", "rewritten"}, {"Analytics.screen", "final"}},
+         {},
+         "Analytics.",
+         true,
+         "s",
+         {{"Analytics.screen", "final"}},
+         {"screen"},
+         {reservedKeyPrefix}},
+        {"s",
+         {{"Analytics.screen", "final"}, {"lytics.screen", "rewritten"}},
+         {},
+         "Ana",
+         true,
+         "s",
+         {{"Analytics.screen", "final"}},
+         {"lytics.screen"},
+         {reservedKeyPrefix}},
         {"type", {{"platform", "x"}}, {}, {}, false, "type", {{"platform", "x"}}, {}, {}},
     };
     const auto config = initialize();
@@ -212,7 +263,8 @@ TEST_F(AnalyticsEntryTest, PrefixesNamesAndKeysAndWarnsAboutReservedOnes) {
             ASSERT_EQ(queued[0].payload.count(key), 1u) << c.name << " " << key;
             EXPECT_EQ(queued[0].payload.at(key), value) << c.name << " " << key;
         }
-        for (const auto& key : c.absent) EXPECT_EQ(queued[0].payload.count(key), 0u) << c.name << " " << key;
+        for (const auto& key : c.absent)
+            EXPECT_EQ(queued[0].payload.count(key), 0u) << c.name << " " << key;
         EXPECT_EQ(m_log.messages(Level::error), c.errors) << c.name;
     }
 }
@@ -224,7 +276,8 @@ TEST_F(AnalyticsEntryTest, DefaultParametersGoUnderTheSignalsOwnAndAreAlwaysChec
     config->setReservedParameterWarningsEnabled(false);
     config->setDefaultParameterPrefix("App.");
     config->setDefaultParameters([] {
-        return std::map<std::string, std::string>{{"theme", "dark"}, {"shared", "default"}, {"Analytics.x", "1"}};
+        return std::map<std::string, std::string>{
+            {"theme", "dark"}, {"shared", "default"}, {"Analytics.x", "1"}};
     });
     m_log.clear();
     Analytics::signal("s", {{"shared", "own"}});
@@ -233,9 +286,11 @@ TEST_F(AnalyticsEntryTest, DefaultParametersGoUnderTheSignalsOwnAndAreAlwaysChec
     EXPECT_EQ(queued[0].payload.at("App.theme"), "dark");
     EXPECT_EQ(queued[0].payload.at("App.shared"), "own");
     EXPECT_EQ(queued[0].payload.at("Analytics.x"), "1");
-    EXPECT_EQ(m_log.count(Level::error, "Sending parameter with reserved key prefix 'Analytics.' will cause unexpected "
-                                        "behavior. Please use another prefix instead."),
-              1u);
+    EXPECT_EQ(
+        m_log.count(Level::error,
+                    "Sending parameter with reserved key prefix 'Analytics.' will cause unexpected "
+                    "behavior. Please use another prefix instead."),
+        1u);
 }
 
 TEST_F(AnalyticsEntryTest, DisabledOrPreviewConfigurationsRecordAndLogNothing) {
@@ -293,7 +348,8 @@ TEST_F(AnalyticsEntryTest, TheUserIdentifierLivesInTheClientsOwnSuite) {
     const auto stored = suite->string("defaultUserIdentifier");
     ASSERT_TRUE(stored);
     EXPECT_EQ(find(first, "first")->clientUser, CryptoHashing::sha256(*stored, "salt"));
-    EXPECT_EQ(AnalyticsManager::shared()->hashedDefaultUser(), CryptoHashing::sha256(*stored, "salt"));
+    EXPECT_EQ(AnalyticsManager::shared()->hashedDefaultUser(),
+              CryptoHashing::sha256(*stored, "salt"));
 
     // A new start keeps the identifier; a changed default user applies to later signals.
     Analytics::initialize(makeConfiguration("salt"));
@@ -310,9 +366,10 @@ TEST_F(AnalyticsEntryTest, TheUserIdentifierLivesInTheClientsOwnSuite) {
 TEST_F(AnalyticsEntryTest, QuittingWritesTheUnsentSignalsForTheNextStart) {
     initialize();
     advance(0.5);
+    AppLifecycle& shell = Analytics::appLifecycle();
     Analytics::signal("unsent");
     m_env.scheduler->runUntilIdle();
-    AppNotificationCenter::defaultCenter()->applicationWillTerminate();
+    shell.applicationWillTerminate();
     const auto stored = json::parse(fixtora::test::readFile(m_env.cacheFile()));
     ASSERT_FALSE(stored.empty());
     EXPECT_EQ(stored.back()["type"], "unsent");

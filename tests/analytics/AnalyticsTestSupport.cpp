@@ -25,13 +25,16 @@ analytics::Environment VirtualEnvironment::environment() const {
     return {clock, scheduler, scheduler, scheduler, http, preferences, paths};
 }
 
-std::filesystem::path VirtualEnvironment::cacheFile() const { return SignalManager::cacheFileIn(paths->cachesDir()); }
+std::filesystem::path VirtualEnvironment::cacheFile() const {
+    return SignalManager::cacheFileIn(paths->cachesDir());
+}
 
 LogHandler RecordingLog::handler(LogHandler::LogLevel level) {
-    return LogHandler(level, [shared = m_shared](LogHandler::LogLevel l, const std::string& message) {
-        std::lock_guard lock(shared->mutex);
-        shared->entries.emplace_back(l, message);
-    });
+    return LogHandler(level,
+                      [shared = m_shared](LogHandler::LogLevel l, const std::string& message) {
+                          std::lock_guard lock(shared->mutex);
+                          shared->entries.emplace_back(l, message);
+                      });
 }
 
 std::vector<std::string> RecordingLog::messages(LogHandler::LogLevel level) const {
@@ -48,7 +51,8 @@ std::size_t RecordingLog::count(LogHandler::LogLevel level, const std::string& t
     return n;
 }
 
-std::size_t RecordingLog::countStartingWith(LogHandler::LogLevel level, const std::string& prefix) const {
+std::size_t RecordingLog::countStartingWith(LogHandler::LogLevel level,
+                                            const std::string& prefix) const {
     std::size_t n = 0;
     for (const auto& m : messages(level)) n += m.rfind(prefix, 0) == 0 ? 1 : 0;
     return n;
