@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "data/APIClient.hpp"
 #include "data/ScoreboardDecoder.hpp"
-#include "DemoBackend.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "support/LoopbackServer.hpp"
+#include "support/MatchBuilders.hpp"
 #include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
-#include <unicode/locid.h>
-#include <unicode/timezone.h>
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -23,28 +21,6 @@ using namespace fixtora;
 namespace {
 
 constexpr Instant k20250816T0000Z = 1755302400;
-
-// Sets ICU's default time zone (and optionally locale) for one test.
-class IcuDefaults {
-  public:
-    explicit IcuDefaults(const char* zone, const char* locale = nullptr)
-        : m_zone(icu::TimeZone::createDefault()), m_locale(icu::Locale::getDefault()) {
-        icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(zone));
-        UErrorCode status = U_ZERO_ERROR;
-        if (locale) icu::Locale::setDefault(icu::Locale(locale), status);
-    }
-    ~IcuDefaults() {
-        icu::TimeZone::adoptDefault(m_zone.release());
-        UErrorCode status = U_ZERO_ERROR;
-        icu::Locale::setDefault(m_locale, status);
-    }
-    IcuDefaults(const IcuDefaults&) = delete;
-    IcuDefaults& operator=(const IcuDefaults&) = delete;
-
-  private:
-    std::unique_ptr<icu::TimeZone> m_zone;
-    icu::Locale m_locale;
-};
 
 // Records requests and answers each at once with an empty scoreboard.
 class RecordingHttpClient final : public HttpClient {
@@ -78,7 +54,7 @@ struct DayCase {
 class FormatDayTest : public ::testing::TestWithParam<DayCase> {};
 
 TEST_P(FormatDayTest, WritesTheLocalGregorianDayInAsciiDigits) {
-    const IcuDefaults defaults(GetParam().zone, GetParam().locale);
+    const test::ScopedTimeZone defaults(GetParam().zone, GetParam().locale);
     EXPECT_EQ(APIClient::formatDay(GetParam().instant), GetParam().day);
 }
 
@@ -99,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
         DayCase{"Asia/Tokyo", "ja_JP@calendar=japanese", k20250816T0000Z, "20250816"}));
 
 TEST(APIClientRequest, AsksForTheLocalDaysOnceWithAFifteenSecondGet) {
-    const IcuDefaults defaults("America/Los_Angeles");
+    const test::ScopedTimeZone defaults("America/Los_Angeles");
     auto http = std::make_shared<RecordingHttpClient>();
     const APIClient client(http, "http://backend.test/");
 
@@ -174,7 +150,7 @@ class APIClientAnswerTest : public ::testing::TestWithParam<AnswerCase> {
 
 TEST_P(APIClientAnswerTest, CompletesOnTheHttpThreadWithEventsOrTheRightError) {
     const auto& c = GetParam();
-    const IcuDefaults defaults("UTC");
+    const test::ScopedTimeZone defaults("UTC");
     const APIClient client(std::make_shared<CurlHttpClient>(), m_server.url());
     std::thread::id callbackThread;
     const auto result =
@@ -248,26 +224,4 @@ TEST(APIClientTransport, ConnectionRefusedPassesTheTransportErrorThrough) {
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().domain, kHttpErrorDomain);
     EXPECT_FALSE(result.error().description.empty());
-}
-
-// The whole road against the demo backend's synthetic season.
-TEST(APIClientDemoBackend, FetchesTheMatchesAroundNow) {
-    auto clock = std::make_shared<SettableClock>(k20250816T0000Z + 15 * 3600);
-    demo::DemoBackend backend(demo::DemoBackend::Options{}, clock);
-    backend.start();
-    const APIClient client(std::make_shared<CurlHttpClient>(), backend.url());
-
-    const auto result = fetch(client, clock->now() - 3 * 86400, clock->now() + 3 * 86400);
-    ASSERT_TRUE(result.ok()) << result.error().description;
-    std::size_t live = 0, goals = 0;
-    for (const auto& e : result.value()) {
-        ASSERT_TRUE(e.localDate() && e.home() && e.away()) << e.id;
-        live += e.competitions.front().status.type.isLive();
-        for (const auto& g : e.goals()) {
-            ++goals;
-            EXPECT_FALSE(e.teamName(g.team->id.value()).empty()) << e.id;
-        }
-    }
-    EXPECT_GT(live, 0u);
-    EXPECT_GT(goals, 0u);
 }

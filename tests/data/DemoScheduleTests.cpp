@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The demo backend's season, end to end: fetched through the schedule and
 // printed by `fixtora-inspect --weeks`.
-#include "MatchWeekTestSupport.hpp"
+#include "support/MatchBuilders.hpp"
 
 #include "DemoBackend.hpp"
 #include "data/MatchWeekSchedule.hpp"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "MatchWeekTestSupport.hpp"
+#include "support/MatchBuilders.hpp"
 
 #include "data/MatchWeekComputation.hpp"
 

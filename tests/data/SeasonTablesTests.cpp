@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Real Premier League seasons (fixture lists with their matchdays, times in
 // UK local time) turned into scoreboard events.
-#include "MatchWeekTestSupport.hpp"
+#include "support/MatchBuilders.hpp"
 
 #include "data/MatchWeekComputation.hpp"
 #include "support/TempDir.hpp"

@@ -1,38 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "StateTestSupport.hpp"
 
-#include "data/InternetDateTime.hpp"
-
 #include <stdexcept>
 #include <utility>
 
 namespace fixtora::test {
-
-ESPNTeam club(const std::string& abbreviation, std::optional<std::string> logo) {
-    return ESPNTeam{"id-" + abbreviation, abbreviation, "Club " + abbreviation, std::move(logo)};
-}
-
-ESPNEvent match(const std::string& id, Instant kickOff, const std::string& status, Side home, Side away,
-                std::optional<std::string> shortDetail) {
-    ESPNCompetition competition;
-    competition.status.type.name = status;
-    competition.status.type.completed = status == "STATUS_FULL_TIME" || status == "STATUS_FINAL";
-    competition.status.type.shortDetail = std::move(shortDetail);
-    competition.competitors.push_back(ESPNCompetitor{"home", std::move(home.team), std::move(home.score), {}});
-    competition.competitors.push_back(ESPNCompetitor{"away", std::move(away.team), std::move(away.score), {}});
-    ESPNEvent event;
-    event.id = id;
-    event.date = formatInternetDateTime(kickOff);
-    event.competitions.push_back(std::move(competition));
-    return event;
-}
-
-ESPNEvent match(const std::string& id, Instant kickOff, const std::string& status, const std::string& home,
-                const std::string& away, std::optional<std::string> homeScore, std::optional<std::string> awayScore,
-                std::optional<std::string> shortDetail) {
-    return match(id, kickOff, status, Side{club(home), std::move(homeScore)}, Side{club(away), std::move(awayScore)},
-                 std::move(shortDetail));
-}
 
 void ScriptedFetcher::fetchMatches(Instant from, Instant to, Completion completion) {
     std::lock_guard lock(m_mutex);
