@@ -10,10 +10,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <mutex>
 
 namespace fixtora {
 namespace {
@@ -42,13 +40,7 @@ void setModificationTime(const std::filesystem::path& file, Instant t) {
 class ScheduleTest : public testing::Test {
   protected:
     void SetUp() override {
-        m_server.server().Get("/api/epl/schedule",
-                              [this](const httplib::Request&, httplib::Response& res) {
-                                  ++m_requests;
-                                  std::lock_guard lock(m_mutex);
-                                  res.status = m_status;
-                                  res.set_content(m_body, "application/json");
-                              });
+        answer(200, kSeasonBody);
         m_server.start();
         m_schedule = makeSchedule(m_server.url());
     }
@@ -58,9 +50,7 @@ class ScheduleTest : public testing::Test {
     }
 
     void answer(int status, std::string body) {
-        std::lock_guard lock(m_mutex);
-        m_status = status;
-        m_body = std::move(body);
+        m_server.answer("/api/epl/schedule", {status, std::move(body)});
     }
 
     void writeCache(const std::string& bytes, double ageSeconds) {
@@ -86,10 +76,6 @@ class ScheduleTest : public testing::Test {
     // kept-alive connections.
     test::LoopbackServer m_server;
     std::shared_ptr<HttpClient> m_http = std::make_shared<CurlHttpClient>();
-    std::atomic<int> m_requests{0};
-    std::mutex m_mutex;
-    int m_status = 200;
-    std::string m_body = kSeasonBody;
     std::shared_ptr<MatchWeekSchedule> m_schedule;
 };
 
@@ -116,7 +102,7 @@ TEST_P(ScheduleCacheAge, UsesTheFileForOneDay) {
         EXPECT_TRUE(m_main->runUntil([&] { return m_schedule->weeks() == kSeasonTable; }));
     }
     EXPECT_EQ(m_schedule->weeks(), GetParam().fresh ? kTwoWeeks : kSeasonTable);
-    EXPECT_EQ(m_requests, GetParam().fresh ? 0 : 1);
+    EXPECT_EQ(m_server.totalHits(), GetParam().fresh ? 0 : 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ages, ScheduleCacheAge,
@@ -144,7 +130,7 @@ TEST_P(ScheduleBadCacheFile, IsFetchedAgainAndReplaced) {
     const auto result = run(&MatchWeekSchedule::load);
     ASSERT_TRUE(result.ok()) << result.error().description;
     EXPECT_EQ(result.value(), kSeasonTable);
-    EXPECT_EQ(m_requests, 1);
+    EXPECT_EQ(m_server.totalHits(), 1);
     EXPECT_EQ(decodeMatchWeeks(test::readFile(m_schedule->cacheFile())), kSeasonTable);
 }
 
@@ -236,7 +222,7 @@ TEST_F(ScheduleTest, InvalidBackendUrlFailsAtOnce) {
         ASSERT_TRUE(got.has_value()) << base;
         EXPECT_EQ(got->error(), (Error{"Schedule", -1, "Invalid backend URL"})) << base;
     }
-    EXPECT_EQ(m_requests, 0);
+    EXPECT_EQ(m_server.totalHits(), 0);
 }
 
 TEST_F(ScheduleTest, UnwritableCachesFolderStillDeliversTheTable) {

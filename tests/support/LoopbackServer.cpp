@@ -12,7 +12,9 @@ namespace fixtora::test {
 
 LoopbackServer::LoopbackServer() = default;
 
-LoopbackServer::~LoopbackServer() { stop(); }
+LoopbackServer::~LoopbackServer() {
+    stop();
+}
 
 void LoopbackServer::start() {
     m_port = m_server.bind_to_any_port("127.0.0.1");
@@ -28,6 +30,33 @@ void LoopbackServer::stop() {
         m_server.stop();
         m_thread.join();
     }
+}
+
+void LoopbackServer::answer(const std::string& pattern, Answer canned) {
+    std::lock_guard lock(m_mutex);
+    const bool known = m_answers.count(pattern) > 0;
+    m_answers[pattern] = std::move(canned);
+    if (known) return;
+    m_server.Get(pattern, [this, pattern](const httplib::Request& req, httplib::Response& res) {
+        std::lock_guard held(m_mutex);
+        ++m_hits[req.path];
+        const Answer& a = m_answers.at(pattern);
+        res.status = a.status;
+        if (!a.body.empty()) res.set_content(a.body, a.contentType);
+    });
+}
+
+int LoopbackServer::hits(const std::string& path) const {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_hits.find(path);
+    return it == m_hits.end() ? 0 : it->second;
+}
+
+int LoopbackServer::totalHits() const {
+    std::lock_guard lock(m_mutex);
+    int total = 0;
+    for (const auto& [path, n] : m_hits) total += n;
+    return total;
 }
 
 std::string LoopbackServer::url(const std::string& path) const {
