@@ -37,10 +37,21 @@ LogHandler RecordingLog::handler(LogHandler::LogLevel level) {
                       });
 }
 
-std::vector<std::string> RecordingLog::messages(LogHandler::LogLevel level) const {
+std::function<void(LogHandler::LogLevel, const std::string&)> RecordingLog::sink() const {
+    return [shared = m_shared](LogHandler::LogLevel l, const std::string& message) {
+        std::lock_guard lock(shared->mutex);
+        shared->entries.emplace_back(l, message);
+    };
+}
+
+std::vector<RecordingLog::Entry> RecordingLog::entries() const {
     std::lock_guard lock(m_shared->mutex);
+    return m_shared->entries;
+}
+
+std::vector<std::string> RecordingLog::messages(LogHandler::LogLevel level) const {
     std::vector<std::string> out;
-    for (const auto& [l, m] : m_shared->entries)
+    for (const auto& [l, m] : entries())
         if (l == level) out.push_back(m);
     return out;
 }

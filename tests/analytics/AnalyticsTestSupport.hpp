@@ -2,6 +2,8 @@
 #pragma once
 
 #include "analytics/AnalyticsConfiguration.hpp"
+#include "analytics/AppNotificationCenter.hpp"
+#include "analytics/ClientServices.hpp"
 #include "analytics/Environment.hpp"
 #include "analytics/LogHandler.hpp"
 #include "platform/Clock.hpp"
@@ -9,10 +11,14 @@
 #include "platform/ManualScheduler.hpp"
 #include "platform/Paths.hpp"
 #include "platform/Preferences.hpp"
+#include "platform/SystemInfo.hpp"
 #include "support/TempDir.hpp"
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,12 +30,12 @@ inline constexpr fixtora::Instant kStart = 1780315200.0;
 /// Real HTTP whose completions are handed to a scheduler, so that tests in
 /// virtual time can wait for them with `ManualScheduler::runUntil`.
 class SchedulingHttpClient final : public fixtora::HttpClient {
-public:
+  public:
     explicit SchedulingHttpClient(std::shared_ptr<fixtora::Scheduler> scheduler)
         : m_scheduler(std::move(scheduler)) {}
     void send(fixtora::HttpRequest request, Completion completion) override;
 
-private:
+  private:
     std::shared_ptr<fixtora::Scheduler> m_scheduler;
     fixtora::CurlHttpClient m_client;
 };
@@ -53,20 +59,96 @@ struct VirtualEnvironment {
 
 /// Collects log messages from any thread.
 class RecordingLog {
-public:
+  public:
+    using Entry = std::pair<LogHandler::LogLevel, std::string>;
     LogHandler handler(LogHandler::LogLevel level = LogHandler::LogLevel::debug);
+    /// A log function that records every message.
+    std::function<void(LogHandler::LogLevel, const std::string&)> sink() const;
+    std::vector<Entry> entries() const;
     std::vector<std::string> messages(LogHandler::LogLevel level) const;
     /// Messages at `level` equal to `text` / starting with `prefix`.
     std::size_t count(LogHandler::LogLevel level, const std::string& text) const;
     std::size_t countStartingWith(LogHandler::LogLevel level, const std::string& prefix) const;
     void clear();
 
-private:
+  private:
     struct Shared {
         std::mutex mutex;
-        std::vector<std::pair<LogHandler::LogLevel, std::string>> entries;
+        std::vector<Entry> entries;
     };
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
+};
+
+struct RecordedSignal {
+    std::string type;
+    std::map<std::string, std::string> parameters;
+    std::optional<double> floatValue;
+    std::optional<std::string> customUserID;
+};
+
+/// Client services in virtual time: a settable clock, one manual scheduler,
+/// a fixed system, an in-memory suite, and a sender and log that record
+/// what they are given.
+class RecordingServices {
+  public:
+    explicit RecordingServices(fixtora::Instant start = kStart)
+        : clock(std::make_shared<fixtora::SettableClock>(start)),
+          scheduler(std::make_shared<fixtora::ManualScheduler>(clock)),
+          system(std::make_shared<fixtora::FixedSystemInfo>()),
+          suite(std::make_shared<fixtora::InMemoryPreferences>()),
+          notifications(std::make_shared<AppNotificationCenter>()) {}
+
+    ClientServices services() {
+        ClientServices s;
+        s.clock = clock;
+        s.mainScheduler = scheduler;
+        s.systemInfo = system;
+        s.customDefaults = [this]() -> std::shared_ptr<fixtora::Preferences> {
+            return hasSuite ? suite : nullptr;
+        };
+        s.internalSignal = [shared = m_shared](const std::string& type,
+                                               const ClientServices::Parameters& parameters,
+                                               std::optional<double> floatValue,
+                                               const std::optional<std::string>& customUserID) {
+            std::lock_guard lock(shared->mutex);
+            shared->signals.push_back({type, parameters, floatValue, customUserID});
+        };
+        s.log = m_log.sink();
+        s.notifications = notifications;
+        return s;
+    }
+
+    std::vector<RecordedSignal> signals() const {
+        std::lock_guard lock(m_shared->mutex);
+        return m_shared->signals;
+    }
+    std::vector<RecordedSignal> signalsNamed(const std::string& type) const {
+        std::vector<RecordedSignal> out;
+        for (auto& s : signals())
+            if (s.type == type) out.push_back(s);
+        return out;
+    }
+    std::vector<RecordingLog::Entry> logs() const { return m_log.entries(); }
+    void clear() {
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->signals.clear();
+        m_log.clear();
+    }
+
+    std::shared_ptr<fixtora::SettableClock> clock;
+    std::shared_ptr<fixtora::ManualScheduler> scheduler;
+    std::shared_ptr<fixtora::FixedSystemInfo> system;
+    std::shared_ptr<fixtora::InMemoryPreferences> suite;
+    std::shared_ptr<AppNotificationCenter> notifications;
+    bool hasSuite = true;
+
+  private:
+    struct Shared {
+        std::mutex mutex;
+        std::vector<RecordedSignal> signals;
+    };
+    std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
+    RecordingLog m_log;
 };
 
 }  // namespace analytics::test

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "RecordingServices.hpp"
+#include "AnalyticsTestSupport.hpp"
 
 #include "analytics/DurationSignalTracker.hpp"
 #include "analytics/NavigationStatus.hpp"
