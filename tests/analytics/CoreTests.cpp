@@ -16,18 +16,15 @@ using namespace analytics;
 using Level = LogHandler::LogLevel;
 
 TEST(CryptoHashing, DigestsStringThenSaltAsLowerCaseHex) {
-    EXPECT_EQ(CryptoHashing::sha256("abc", ""),
-              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(CryptoHashing::sha256("abc", ""), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     EXPECT_EQ(CryptoHashing::sha256("a", "bc"), CryptoHashing::sha256("abc", ""));
     EXPECT_NE(CryptoHashing::sha256("bc", "a"), CryptoHashing::sha256("abc", ""));
-    EXPECT_EQ(CryptoHashing::sha256("", ""),
-              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(CryptoHashing::sha256("", ""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(CryptoHashing::sha256("\xc3\xa9t\xc3\xa9", "").size(), 64u);
 }
 
 TEST(CryptoHashing, RandomUUIDsAreCanonicalVersion4AndDistinct) {
-    const std::regex canonical(
-        "[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
+    const std::regex canonical("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
     const auto a = randomUUID(), b = randomUUID();
     EXPECT_TRUE(std::regex_match(a, canonical)) << a;
     EXPECT_NE(a, b);
@@ -40,16 +37,14 @@ TEST(LogHandler, DeliversMessagesAtOrAboveItsLevel) {
         bool delivered;
     };
     const Case cases[] = {
-        {Level::info, Level::debug, false}, {Level::info, Level::info, true},
-        {Level::info, Level::error, true},  {Level::debug, Level::debug, true},
-        {Level::error, Level::info, false}, {Level::error, Level::error, true},
+        {Level::info, Level::debug, false}, {Level::info, Level::info, true},   {Level::info, Level::error, true},
+        {Level::debug, Level::debug, true}, {Level::error, Level::info, false}, {Level::error, Level::error, true},
     };
     for (const auto& c : cases) {
         int calls = 0;
         LogHandler handler(c.handlerLevel, [&](Level, const std::string&) { ++calls; });
         handler.log(c.messageLevel, "m");
-        EXPECT_EQ(calls, c.delivered ? 1 : 0)
-            << static_cast<int>(c.handlerLevel) << "/" << static_cast<int>(c.messageLevel);
+        EXPECT_EQ(calls, c.delivered ? 1 : 0) << static_cast<int>(c.handlerLevel) << "/" << static_cast<int>(c.messageLevel);
     }
     EXPECT_EQ(LogHandler::levelFromRawValue(2), Level::error);
     EXPECT_EQ(LogHandler::levelFromRawValue(3), std::nullopt);
@@ -62,9 +57,8 @@ TEST(LogHandler, StandardSinkWritesOneLinePerMessageToStandardOutput) {
     handler.log(Level::info, "Loaded 3 signals");
     handler.log(Level::debug, "hidden");
     handler.log(Level::error, "Error saving Analytics cache");
-    EXPECT_EQ(
-        testing::internal::GetCapturedStdout(),
-        "[Analytics: INFO] Loaded 3 signals\n[Analytics: ERROR] Error saving Analytics cache\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "[Analytics: INFO] Loaded 3 signals\n[Analytics: ERROR] Error saving Analytics cache\n");
 }
 
 TEST(AnalyticsError, StatusesMapToTheirErrorsAndTexts) {
@@ -108,9 +102,9 @@ TEST(SignalManager, EndpointFollowsTheBaseAndNamespace) {
         {"http:///nohost", std::nullopt, std::nullopt},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SignalManager::getServiceUrl(c.base, c.ns), c.endpoint)
-            << c.base << " " << c.ns.value_or("nil");
+        EXPECT_EQ(SignalManager::getServiceUrl(c.base, c.ns), c.endpoint) << c.base << " " << c.ns.value_or("nil");
 }
+
 
 TEST(AnalyticsEncoder, WritesDatesInGmtAndNothingForInstantsBeyondTheCalendar) {
     // Dates come back from the signal cache file, whatever it holds.
@@ -123,6 +117,5 @@ TEST(AnalyticsEncoder, WritesDatesInGmtAndNothingForInstantsBeyondTheCalendar) {
         {std::numeric_limits<double>::infinity(), ""},
         {std::nan(""), ""},
     };
-    for (const auto& [instant, text] : cases)
-        EXPECT_EQ(AnalyticsEncoder::formatDate(instant), text) << instant;
+    for (const auto& [instant, text] : cases) EXPECT_EQ(AnalyticsEncoder::formatDate(instant), text) << instant;
 }

@@ -26,18 +26,16 @@ std::vector<std::int64_t> durations(const std::vector<StoredSession>& sessions) 
 std::vector<StoredSession> storedSessions(const fixtora::InMemoryPreferences& suite) {
     const auto data = suite.data("recentSessions");
     if (!data) return {};
-    return StoredSession::decodeList(std::string(data->begin(), data->end()))
-        .value_or(std::vector<StoredSession>{});
+    return StoredSession::decodeList(std::string(data->begin(), data->end())).value_or(std::vector<StoredSession>{});
 }
 
-void storeSessions(fixtora::InMemoryPreferences& suite,
-                   const std::vector<StoredSession>& sessions) {
+void storeSessions(fixtora::InMemoryPreferences& suite, const std::vector<StoredSession>& sessions) {
     const auto json = *StoredSession::encodeList(sessions);
     suite.setData("recentSessions", fixtora::Preferences::Bytes(json.begin(), json.end()));
 }
 
 class SessionManagerTest : public ::testing::Test {
-  protected:
+protected:
     RecordingServices r{kMarch1};
 
     /// A process start: a new manager on the same suite, then a session.
@@ -54,8 +52,7 @@ TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
     auto manager = launch();
     ASSERT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
     EXPECT_EQ(r.signals()[0].parameters,
-              (std::map<std::string, std::string>{
-                  {"Analytics.Acquisition.firstSessionDate", "2026-03-01"}}));
+              (std::map<std::string, std::string>{{"Analytics.Acquisition.firstSessionDate", "2026-03-01"}}));
     EXPECT_EQ(r.suite->string("firstSessionDate"), "2026-03-01");
     r.scheduler->advance(10);
     manager.reset();
@@ -164,8 +161,7 @@ TEST(SessionStatistics, DamagedStoredDurationsAverageWithoutOverflow) {
             sessions.push_back({kMarch1 - kDay + static_cast<double>(i) * 60, c.durations[i]});
         storeSessions(*r.suite, sessions);
         auto manager = SessionManager::create(r.services(), r.scheduler);
-        EXPECT_EQ(manager->averageSessionSeconds(), c.average)
-            << ::testing::PrintToString(c.durations);
+        EXPECT_EQ(manager->averageSessionSeconds(), c.average) << ::testing::PrintToString(c.durations);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+
 using namespace analytics;
 using analytics::test::RecordingLog;
 using fixtora::test::readFile;
@@ -19,14 +20,8 @@ using Cache = SignalCache<SignalPostBody>;
 namespace {
 
 SignalPostBody signal(int i) {
-    return {analytics::test::kStart + i + 0.25,
-            "APP",
-            "user",
-            "SESSION",
-            "s" + std::to_string(i),
-            i % 2 ? std::optional(i * 0.5) : std::nullopt,
-            {{"i", std::to_string(i)}},
-            "false"};
+    return {analytics::test::kStart + i + 0.25, "APP", "user", "SESSION", "s" + std::to_string(i),
+            i % 2 ? std::optional(i * 0.5) : std::nullopt, {{"i", std::to_string(i)}}, "false"};
 }
 
 std::vector<std::string> types(const std::vector<SignalPostBody>& batch) {
@@ -36,7 +31,7 @@ std::vector<std::string> types(const std::vector<SignalPostBody>& batch) {
 }
 
 class SignalCacheTest : public ::testing::Test {
-  protected:
+protected:
     std::unique_ptr<Cache> makeCache() { return std::make_unique<Cache>(m_log.handler(), m_file); }
 
     TempDir m_dir;
@@ -47,8 +42,7 @@ class SignalCacheTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(SignalCacheTest, PopsTheOldestHundredAtMost) {
-    for (const auto& [queued, popped] : std::vector<std::pair<int, std::size_t>>{
-             {0, 0}, {99, 99}, {100, 100}, {101, 100}, {250, 100}}) {
+    for (const auto& [queued, popped] : std::vector<std::pair<int, std::size_t>>{{0, 0}, {99, 99}, {100, 100}, {101, 100}, {250, 100}}) {
         auto cache = makeCache();
         for (int i = 0; i < queued; ++i) cache->push(signal(i));
         const auto batch = cache->pop();
@@ -81,22 +75,19 @@ TEST_F(SignalCacheTest, BackupWritesEveryElementAndTheNextCacheLoadsThemAndDelet
         ASSERT_TRUE(cache->backupCache());
         EXPECT_EQ(cache->count(), 0u);
         EXPECT_EQ(m_log.countStartingWith(Level::info, "Saved Analytics cache "), 1u);
-        EXPECT_EQ(m_log.messages(Level::info).back(), "Saved Analytics cache " +
-                                                          std::to_string(readFile(m_file).size()) +
-                                                          " bytes of 5 signals");
+        EXPECT_EQ(m_log.messages(Level::info).back(),
+                  "Saved Analytics cache " + std::to_string(readFile(m_file).size()) + " bytes of 5 signals");
     }
     const auto stored = nlohmann::json::parse(readFile(m_file));
     ASSERT_EQ(stored.size(), 5u);
-    EXPECT_DOUBLE_EQ(stored[0]["receivedAt"].get<double>(),
-                     written[0].receivedAt - fixtora::kSecondsFrom1970To2001);
+    EXPECT_DOUBLE_EQ(stored[0]["receivedAt"].get<double>(), written[0].receivedAt - fixtora::kSecondsFrom1970To2001);
     EXPECT_FALSE(std::filesystem::exists(m_file.string() + ".tmp" + std::to_string(::getpid())));
 
     m_log.clear();
     auto reloaded = makeCache();
     EXPECT_FALSE(std::filesystem::exists(m_file));
     EXPECT_EQ(m_log.messages(Level::info),
-              (std::vector<std::string>{"Loading Analytics cache from: " + m_file.string(),
-                                        "Loaded 5 signals"}));
+              (std::vector<std::string>{"Loading Analytics cache from: " + m_file.string(), "Loaded 5 signals"}));
     EXPECT_EQ(reloaded->pop(), written);
 }
 
@@ -137,9 +128,8 @@ TEST_F(SignalCacheTest, LoadsAHundredThousandEntries) {
     std::string text = "[";
     for (int i = 0; i < 100000; ++i) {
         if (i) text += ',';
-        text +=
-            R"({"receivedAt":800000000.5,"appID":"A","clientUser":"u","sessionID":"S","type":"s)" +
-            std::to_string(i) + R"(","payload":{"k":"v"},"isTestMode":"false"})";
+        text += R"({"receivedAt":800000000.5,"appID":"A","clientUser":"u","sessionID":"S","type":"s)" +
+                std::to_string(i) + R"(","payload":{"k":"v"},"isTestMode":"false"})";
     }
     std::filesystem::create_directories(m_file.parent_path());
     writeFile(m_file, text + "]");
@@ -147,3 +137,4 @@ TEST_F(SignalCacheTest, LoadsAHundredThousandEntries) {
     EXPECT_EQ(cache->count(), 100000u);
     EXPECT_EQ(cache->pop().front().type, "s0");
 }
+

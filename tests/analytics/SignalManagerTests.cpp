@@ -28,41 +28,34 @@ namespace {
 constexpr const char* kAppID = "7D3C1F0A-52B4-4E8B-9A61-2C0F5E8D4B19";
 
 class SignalManagerTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { m_backend.start(); }
     void TearDown() override { m_manager.reset(); }
 
-    std::shared_ptr<AnalyticsConfiguration> configuration(
-        std::optional<std::string> baseURL = std::nullopt,
-        std::optional<std::string> ns = std::nullopt,
-        std::optional<std::string> salt = std::nullopt) {
-        auto config = std::make_shared<AnalyticsConfiguration>(
-            kAppID, salt, baseURL ? baseURL : m_backend.url(), ns);
+    std::shared_ptr<AnalyticsConfiguration> configuration(std::optional<std::string> baseURL = std::nullopt,
+                                                          std::optional<std::string> ns = std::nullopt,
+                                                          std::optional<std::string> salt = std::nullopt) {
+        auto config = std::make_shared<AnalyticsConfiguration>(kAppID, salt, baseURL ? baseURL : m_backend.url(), ns);
         config->setLogHandler(m_log.handler());
         return config;
     }
 
-    SignalManager& start(std::shared_ptr<AnalyticsConfiguration> config = nullptr,
-                         bool withFile = true) {
+    SignalManager& start(std::shared_ptr<AnalyticsConfiguration> config = nullptr, bool withFile = true) {
         m_config = config ? config : configuration();
-        m_manager =
-            SignalManager::create(m_config, m_env.environment(),
-                                  withFile ? std::optional(m_env.cacheFile()) : std::nullopt);
+        m_manager = SignalManager::create(m_config, m_env.environment(),
+                                          withFile ? std::optional(m_env.cacheFile()) : std::nullopt);
         settle();
         return *m_manager;
     }
 
     void queue(const std::string& type, std::map<std::string, std::string> parameters = {},
-               std::optional<double> floatValue = std::nullopt,
-               std::optional<std::string> customUser = std::nullopt) {
-        m_manager->processSignal(type, std::move(parameters), floatValue, std::move(customUser),
-                                 m_config);
+               std::optional<double> floatValue = std::nullopt, std::optional<std::string> customUser = std::nullopt) {
+        m_manager->processSignal(type, std::move(parameters), floatValue, std::move(customUser), m_config);
     }
 
     // Runs queued work and waits (real time) for every posted batch's answer.
     void settle() {
-        ASSERT_TRUE(m_env.scheduler->runUntil(
-            [this] { return !m_manager || m_manager->batchesInFlight() == 0; }));
+        ASSERT_TRUE(m_env.scheduler->runUntil([this] { return !m_manager || m_manager->batchesInFlight() == 0; }));
     }
 
     // One tick of the send timer, and its answer.
@@ -73,8 +66,7 @@ class SignalManagerTest : public ::testing::Test {
 
     std::vector<std::string> receivedTypes() const {
         std::vector<std::string> out;
-        for (const auto& s : m_backend.receivedSignals())
-            out.push_back(s["type"].get<std::string>());
+        for (const auto& s : m_backend.receivedSignals()) out.push_back(s["type"].get<std::string>());
         return out;
     }
 
@@ -113,8 +105,8 @@ TEST_F(SignalManagerTest, PostsEveryMemberInTheWireFormat) {
     for (const auto& [key, value] : plain.items()) members.insert(key);
     members.erase("_namespace");  // added by the demo ingest: the path it was posted to
     EXPECT_EQ(plain["_namespace"], "fixtora");
-    EXPECT_EQ(members, (std::set<std::string>{"receivedAt", "appID", "clientUser", "sessionID",
-                                              "type", "payload", "isTestMode"}));
+    EXPECT_EQ(members, (std::set<std::string>{"receivedAt", "appID", "clientUser", "sessionID", "type", "payload",
+                                              "isTestMode"}));
     EXPECT_EQ(plain["receivedAt"], AnalyticsEncoder::formatDate(analytics::test::kStart));
     EXPECT_EQ(plain["receivedAt"], "2026-06-01T12:00:00+0000");
     EXPECT_EQ(plain["appID"], kAppID);
@@ -168,10 +160,9 @@ TEST_F(SignalManagerTest, AFailedBatchGoesBackAtTheEndOfTheQueue) {
 }
 
 TEST_F(SignalManagerTest, RejectionsAreLoggedAndKeepTheSignals) {
-    const std::pair<int, const char*> cases[] = {{401, "Unauthorized (401)"},
-                                                 {403, "Forbidden (403)"},
-                                                 {413, "Payload is too large (413)"},
-                                                 {503, "Invalid status code 503"}};
+    const std::pair<int, const char*> cases[] = {
+        {401, "Unauthorized (401)"}, {403, "Forbidden (403)"}, {413, "Payload is too large (413)"},
+        {503, "Invalid status code 503"}};
     start();
     for (const auto& [status, text] : cases) {
         m_backend.setFault(Endpoint::Ingest, Fault{status});
@@ -184,9 +175,8 @@ TEST_F(SignalManagerTest, RejectionsAreLoggedAndKeepTheSignals) {
 }
 
 TEST_F(SignalManagerTest, AnUnreachableOrInvalidEndpointKeepsTheSignals) {
-    for (const std::string& base :
-         {"http://127.0.0.1:" + std::to_string(fixtora::test::unusedLoopbackPort()),
-          std::string("not a url")}) {
+    for (const std::string& base : {"http://127.0.0.1:" + std::to_string(fixtora::test::unusedLoopbackPort()),
+                                   std::string("not a url")}) {
         m_log.clear();
         start(configuration(base));
         queue("kept");
@@ -194,8 +184,7 @@ TEST_F(SignalManagerTest, AnUnreachableOrInvalidEndpointKeepsTheSignals) {
         EXPECT_EQ(m_manager->signalCache()->count(), 1u) << base;
         EXPECT_EQ(m_log.messages(Level::error).size(), base == "not a url" ? 2u : 1u) << base;
     }
-    EXPECT_EQ(m_log.count(Level::error, "Unable to construct signal API URL for namespace nil"),
-              1u);
+    EXPECT_EQ(m_log.count(Level::error, "Unable to construct signal API URL for namespace nil"), 1u);
     EXPECT_EQ(m_log.count(Level::error, "Invalid endpoint URL"), 1u);
 }
 
@@ -207,8 +196,7 @@ TEST_F(SignalManagerTest, TerminationWritesTheQueueAndTheNextStartLoadsDeletesAn
     ASSERT_TRUE(std::filesystem::exists(m_env.cacheFile()));
     const auto stored = json::parse(fixtora::test::readFile(m_env.cacheFile()));
     ASSERT_EQ(stored.size(), 3u);
-    EXPECT_DOUBLE_EQ(stored[0]["receivedAt"].get<double>(),
-                     analytics::test::kStart - fixtora::kSecondsFrom1970To2001);
+    EXPECT_DOUBLE_EQ(stored[0]["receivedAt"].get<double>(), analytics::test::kStart - fixtora::kSecondsFrom1970To2001);
     EXPECT_EQ(m_manager->signalCache()->count(), 0u);
 
     m_manager.reset();
@@ -239,8 +227,7 @@ TEST_F(SignalManagerTest, AwkwardTextsArriveIntact) {
     const std::vector<std::pair<std::string, std::map<std::string, std::string>>> cases = {
         {"quote \" and backslash \\", {{"key \"quoted\"", "value \\ \" '"}}},
         {std::string("control \x01\t\n\r chars", 18), {{std::string("nul\0key", 7), "bell \x07"}}},
-        {"non-ASCII \xc3\xa9\xe2\x80\x93\xf0\x9f\x8f\x86",
-         {{"\xe6\x97\xa5\xe6\x9c\xac", "\xe2\x80\xa6"}}},
+        {"non-ASCII \xc3\xa9\xe2\x80\x93\xf0\x9f\x8f\x86", {{"\xe6\x97\xa5\xe6\x9c\xac", "\xe2\x80\xa6"}}},
         {"long", {{"value", longValue}}},
     };
     start();
@@ -252,8 +239,7 @@ TEST_F(SignalManagerTest, AwkwardTextsArriveIntact) {
     EXPECT_EQ(received.back()["type"], "bad \xef\xbf\xbd byte");
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(received[i]["type"], cases[i].first);
-        for (const auto& [key, value] : cases[i].second)
-            EXPECT_EQ(received[i]["payload"][key], value);
+        for (const auto& [key, value] : cases[i].second) EXPECT_EQ(received[i]["payload"][key], value);
     }
 }
 
@@ -263,8 +249,7 @@ TEST_F(SignalManagerTest, ANonFiniteFloatValueIsDroppedAloneAndLogged) {
     queue("nan", {}, std::numeric_limits<double>::quiet_NaN());
     queue("infinite", {}, std::numeric_limits<double>::infinity());
     m_env.scheduler->runUntilIdle();
-    EXPECT_EQ(m_log.countStartingWith(Level::error, "Dropping the float value of signal 'nan'"),
-              1u);
+    EXPECT_EQ(m_log.countStartingWith(Level::error, "Dropping the float value of signal 'nan'"), 1u);
 
     // The cache file is still written at termination...
     m_manager->appWillTerminate();
@@ -282,18 +267,15 @@ TEST_F(SignalManagerTest, ANonFiniteFloatValueIsDroppedAloneAndLogged) {
 TEST_F(SignalManagerTest, EnrichersAndSignalParametersLayerInOrder) {
     struct Enricher final : SignalEnricher {
         Enricher(std::string value) : m_value(std::move(value)) {}
-        std::map<std::string, std::string> enrich(const std::string& type,
-                                                  const std::optional<std::string>& user,
+        std::map<std::string, std::string> enrich(const std::string& type, const std::optional<std::string>& user,
                                                   std::optional<double> floatValue) override {
-            return {{"shared", m_value},
-                    {"seen", type + "|" + user.value_or("none") + "|" +
-                                 (floatValue ? std::to_string(*floatValue) : "none")}};
+            return {{"shared", m_value}, {"seen", type + "|" + user.value_or("none") + "|" +
+                                                      (floatValue ? std::to_string(*floatValue) : "none")}};
         }
         std::string m_value;
     };
     auto config = configuration();
-    config->setMetadataEnrichers(
-        {std::make_shared<Enricher>("first"), std::make_shared<Enricher>("second")});
+    config->setMetadataEnrichers({std::make_shared<Enricher>("first"), std::make_shared<Enricher>("second")});
     start(config);
     queue("layered", {{"own", "1"}});
     queue("overridden", {{"shared", "mine"}}, 2.0, "u");
