@@ -23,24 +23,38 @@ namespace {
 
 using Cache = SignalCache<SignalPostBody>;
 
-// One folder per process, in memory where the system offers it.
-const std::filesystem::path& cacheFile() {
-    static const std::filesystem::path file = [] {
+// One folder per process, in memory where the system offers it, removed at
+// exit (the corpus replay test runs in every build).
+struct CacheFolder {
+    CacheFolder() {
         std::error_code ec;
         const std::filesystem::path shm("/dev/shm");
-        std::string base = (std::filesystem::is_directory(shm, ec) ? shm : std::filesystem::temp_directory_path()) /
-                           "fixtora-fuzz-signalcache-XXXXXX";
+        std::string base =
+            (std::filesystem::is_directory(shm, ec) ? shm
+                                                    : std::filesystem::temp_directory_path()) /
+            "fixtora-fuzz-signalcache-XXXXXX";
         if (!::mkdtemp(base.data())) fixtora::fuzz::fail("cannot make a temporary folder");
-        return std::filesystem::path(base) / "analyticssignalcache";
-    }();
-    return file;
+        folder = base;
+        file = folder / "analyticssignalcache";
+    }
+    ~CacheFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+    std::filesystem::path folder, file;
+};
+
+const std::filesystem::path& cacheFile() {
+    static const CacheFolder cache;
+    return cache.file;
 }
 
 bool sameSignal(const SignalPostBody& a, const SignalPostBody& b) {
     return fixtora::fuzz::sameInstant(a.receivedAt, b.receivedAt) && a.appID == b.appID &&
            a.clientUser == b.clientUser && a.sessionID == b.sessionID && a.type == b.type &&
-           a.floatValue.has_value() == b.floatValue.has_value() && (!a.floatValue || *a.floatValue == *b.floatValue) &&
-           a.payload == b.payload && a.isTestMode == b.isTestMode;
+           a.floatValue.has_value() == b.floatValue.has_value() &&
+           (!a.floatValue || *a.floatValue == *b.floatValue) && a.payload == b.payload &&
+           a.isTestMode == b.isTestMode;
 }
 
 }  // namespace
@@ -58,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Cache cache(std::nullopt, file);
         check(!std::filesystem::exists(file), "loading removes the cache file");
         for (auto batch = cache.pop(); !batch.empty(); batch = cache.pop()) {
-            check(batch.size() <= Cache::maximumNumberOfSignalsToPopAtOnce, "a batch holds at most 100 signals");
+            check(batch.size() <= Cache::maximumNumberOfSignalsToPopAtOnce,
+                  "a batch holds at most 100 signals");
             (void)AnalyticsEncoder::encodeBatch(batch);
             for (const auto& signal : batch) (void)signal.description();
             loaded.insert(loaded.end(), batch.begin(), batch.end());
@@ -75,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(again.count() == loaded.size(), "the written signals read back");
     std::size_t i = 0;
     for (auto batch = again.pop(); !batch.empty(); batch = again.pop())
-        for (const auto& signal : batch) check(sameSignal(signal, loaded[i++]), "a written signal reads back as itself");
+        for (const auto& signal : batch)
+            check(sameSignal(signal, loaded[i++]), "a written signal reads back as itself");
     return 0;
 }
