@@ -38,6 +38,7 @@ const CalendarCase kCalendarCases[] = {
      3, 1, 1, false},
     {"LondonSummerTime", 1782907200, "Europe/London", "UTC+1", "2026-07-01", 3, 14, 182, 27, 7, 3,
      false},
+    {"UtcJustAfterMidnight", 1780273800, "UTC", "UTC+0", "2026-06-01", 1, 1, 152, 23, 6, 2, false},
     {"UnknownZoneCountsAsGmt", 1780740000, "Nowhere/Special", "UTC+0", "2026-06-06", 6, 11, 157, 23,
      6, 2, true},
 };
