@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "data/MatchWeekSchedule.hpp"
 
+#include "data/APIClient.hpp"
 #include "data/CacheFiles.hpp"
 #include "data/MatchWeekComputation.hpp"
 #include "data/ScoreboardDecoder.hpp"
@@ -77,7 +78,7 @@ MatchWeekSchedule::MatchWeekSchedule(std::shared_ptr<HttpClient> http, std::stri
     : m_http(std::move(http)),
       m_clock(std::move(clock)),
       m_main(std::move(mainScheduler)),
-      m_scheduleUrl(std::move(baseUrl) + kSchedulePath),
+      m_scheduleUrl(backendEndpoint(baseUrl, kSchedulePath)),
       m_cacheFile(paths->cachesDir() / "Fixtora" / "schedule_v2.json") {
     std::error_code ignored;  // without the folder the cache simply misses
     std::filesystem::create_directories(m_cacheFile.parent_path(), ignored);
