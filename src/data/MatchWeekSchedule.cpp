@@ -122,14 +122,21 @@ void MatchWeekSchedule::fetchAndBuild(Completion completion) {
         main->post([weak, completion, result = std::move(result)] {
             auto self = weak.lock();
             if (!self) return;
-            if (result.ok()) self->m_weeks = result.value();
+            if (result.ok()) {
+                self->m_weeks = result.value();
+                // Here rather than on the HTTP thread: a schedule that is gone
+                // by now leaves no file behind.
+                std::error_code ignored;
+                std::filesystem::create_directories(self->m_cacheFile.parent_path(), ignored);
+                const auto bytes = encodeMatchWeeks(self->m_weeks);
+                writeCacheFileAtomically(self->m_cacheFile, bytes);  // best effort
+            }
             completion(result);
         });
     };
-    // Runs on the HTTP client's thread; the schedule itself is touched only
-    // back on the main scheduler.
-    m_http->send(std::move(request), [weak, cacheFile = m_cacheFile,
-                                      deliver = std::move(deliver)](Result<HttpResponse> answer) {
+    // Runs on the HTTP client's thread; the schedule itself and its cache file
+    // are touched only back on the main scheduler.
+    auto onAnswer = [weak, deliver = std::move(deliver)](Result<HttpResponse> answer) {
         if (weak.expired()) return;
         if (!answer.ok()) {
             deliver(answer.error());
@@ -144,11 +151,9 @@ void MatchWeekSchedule::fetchAndBuild(Completion completion) {
             deliver(scheduleError(kNoSeasonData));
             return;
         }
-        std::error_code ignored;
-        std::filesystem::create_directories(cacheFile.parent_path(), ignored);
-        writeCacheFileAtomically(cacheFile, encodeMatchWeeks(*table));  // best effort
         deliver(std::move(*table));
-    });
+    };
+    m_http->send(std::move(request), std::move(onAnswer));
 }
 
 std::int64_t MatchWeekSchedule::currentWeekNumber(Instant t) const {

@@ -50,5 +50,26 @@ TEST_F(ScheduleFaultTest, ClientAndScheduleJoinTheBaseUrlAlike) {
     }
 }
 
+TEST_F(ScheduleFaultTest, TheCacheFileIsWrittenOnlyWhileTheScheduleLives) {
+    const HttpResponse season{
+        200,
+        {},
+        R"({"events":[{"id":"1","date":"2024-08-16T19:00Z","week":{"number":1},"competitions":[]}]})"};
+    auto live = schedule("https://h");
+    const auto file = live->cacheFile();
+    live->fetchAndBuild([](auto) {});
+    http->answer(0, season);
+    main->runUntilIdle();
+    ASSERT_TRUE(std::filesystem::exists(file));
+    std::filesystem::remove(file);
+
+    // The answer arrives, then the schedule goes before the main thread takes it.
+    live->fetchAndBuild([](auto) {});
+    http->answer(1, season);
+    live.reset();
+    main->runUntilIdle();
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
 }  // namespace
 }  // namespace fixtora
