@@ -1,21 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "Days.hpp"
 
+#include "data/CivilDays.hpp"
+
 #include <cstdio>
 #include <optional>
 
 namespace fixtora::server {
 
 namespace {
-
-bool isLeap(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int daysInMonth(int y, int m) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && isLeap(y) ? 29 : kDays[m - 1];
-}
 
 /// Reads `count` ASCII digits (bytes of other scripts' digits are refused).
 std::optional<int> digits(std::string_view s, std::size_t at, std::size_t count) {
@@ -29,8 +22,8 @@ std::optional<int> digits(std::string_view s, std::size_t at, std::size_t count)
 }
 
 std::optional<std::int64_t> validDay(int y, int m, int d) {
-    if (y < 1 || m < 1 || m > 12 || d < 1 || d > daysInMonth(y, m)) return std::nullopt;
-    return daysFromCivil(y, m, d);
+    if (y < 1 || m < 1 || d < 1) return std::nullopt;
+    return calendarDay(y, static_cast<unsigned>(m), static_cast<unsigned>(d));
 }
 
 }  // namespace
@@ -42,29 +35,11 @@ std::optional<std::int64_t> parseCompactDay(std::string_view s) {
     return validDay(*y, *m, *d);
 }
 
-std::int64_t daysFromCivil(int year, int month, int day) {
-    // Howard Hinnant's days_from_civil.
-    const std::int64_t y = year - (month <= 2 ? 1 : 0);
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 std::string formatDay(std::int64_t days) {
-    const std::int64_t z = days + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
-    const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+    const CivilDate date = civilFromDays(days);
     char out[64];
-    std::snprintf(out, sizeof out, "%04lld%02lld%02lld", static_cast<long long>(y),
-                  static_cast<long long>(m), static_cast<long long>(d));
+    std::snprintf(out, sizeof out, "%04lld%02u%02u", static_cast<long long>(date.year), date.month,
+                  date.day);
     return out;
 }
 

@@ -9,9 +9,7 @@
 
 namespace fixtora::server {
 
-/// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-std::int64_t daysFromCivil(int year, int month, int day);
-/// "YYYYMMDD" of that day.
+/// "YYYYMMDD" of a day counted from 1970-01-01.
 std::string formatDay(std::int64_t days);
 
 /// An inclusive range of whole days.

@@ -59,8 +59,16 @@ void TrialConversionTracker::setShared(std::shared_ptr<TrialConversionTracker> t
     sharedInstance() = std::move(tracker);
 }
 
-std::string TrialConversionTracker::encode(const StoredTrial& trial) {
-    return nlohmann::json{{"productID", trial.productID}, {"originalTransactionID", trial.originalTransactionID}}.dump();
+std::optional<std::string> TrialConversionTracker::encode(const StoredTrial& trial) {
+    try {
+        return nlohmann::json{{"productID", trial.productID},
+                              {"originalTransactionID", trial.originalTransactionID}}
+            .dump();
+    } catch (const nlohmann::json::type_error&) {
+        // Invalid UTF-8. Replacing it would store another product, one that
+        // no transaction ever matches.
+        return std::nullopt;
+    }
 }
 
 std::optional<TrialConversionTracker::StoredTrial> TrialConversionTracker::decode(const std::string& json) {
@@ -85,9 +93,9 @@ void TrialConversionTracker::setCurrentTrial(const std::optional<StoredTrial>& t
     auto suite = m_services.suite();
     if (!suite) return;
     m_persistenceQueue->post([suite = std::move(suite), trial] {
-        if (trial) {
-            const std::string json = encode(*trial);
-            suite->setData(kLastTrialKey, fixtora::Preferences::Bytes(json.begin(), json.end()));
+        const auto json = trial ? encode(*trial) : std::nullopt;
+        if (json) {
+            suite->setData(kLastTrialKey, fixtora::Preferences::Bytes(json->begin(), json->end()));
         } else {
             suite->remove(kLastTrialKey);
         }

@@ -47,8 +47,8 @@ public:
     /// Read from the suite on the calling thread; nothing when absent or
     /// unreadable.
     std::optional<StoredTrial> currentTrial() const;
-    /// Written (or removed, for nothing) asynchronously on the persistence
-    /// queue; without a suite nothing happens.
+    /// Written (or removed, for nothing or a trial that cannot be encoded)
+    /// asynchronously on the persistence queue; without a suite nothing happens.
     void setCurrentTrial(const std::optional<StoredTrial>& trial);
 
     /// Replaces the running watcher by a new one.
@@ -56,8 +56,9 @@ public:
     /// Whether a watcher is running.
     bool isObserving() const;
 
-    /// "lastTrial" JSON: {"productID": text, "originalTransactionID": number}.
-    static std::string encode(const StoredTrial& trial);
+    /// "lastTrial" JSON: {"productID": text, "originalTransactionID": number};
+    /// nothing when the product identifier is not UTF-8.
+    static std::optional<std::string> encode(const StoredTrial& trial);
     static std::optional<StoredTrial> decode(const std::string& json);
 
 private:

@@ -22,11 +22,15 @@ Error backendError(int code) {
 
 }  // namespace
 
-APIClient::APIClient(std::shared_ptr<HttpClient> http, std::string baseUrl)
-    : m_http(std::move(http)), m_baseUrl(std::move(baseUrl)) {
-    // "https://host/" and "https://host" name the same backend; avoid "//api".
-    while (!m_baseUrl.empty() && m_baseUrl.back() == '/') m_baseUrl.pop_back();
+std::string backendEndpoint(std::string_view baseUrl, std::string_view path) {
+    while (!baseUrl.empty() && baseUrl.back() == '/') baseUrl.remove_suffix(1);
+    std::string url(baseUrl);
+    url += path;
+    return url;
 }
+
+APIClient::APIClient(std::shared_ptr<HttpClient> http, std::string baseUrl)
+    : m_http(std::move(http)), m_baseUrl(std::move(baseUrl)) {}
 
 std::optional<std::string> APIClient::formatDay(Instant instant) {
     if (!std::isfinite(instant)) return std::nullopt;
@@ -57,7 +61,7 @@ std::optional<std::string> APIClient::scoreboardUrl(Instant from, Instant to) co
     const auto first = formatDay(from);
     const auto last = formatDay(to);
     if (!first || !last) return std::nullopt;
-    return m_baseUrl + kScoreboardPath + "?dates=" + *first + "-" + *last;
+    return backendEndpoint(m_baseUrl, kScoreboardPath) + "?dates=" + *first + "-" + *last;
 }
 
 void APIClient::fetchMatches(Instant from, Instant to, Completion completion) const {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fixtora {
@@ -17,6 +18,11 @@ namespace fixtora {
 /// status (or -1 without an HTTP response) and the description reads
 /// "Server returned HTTP " followed by that code.
 inline constexpr const char* kAPIClientErrorDomain = "APIClient";
+
+/// The URL of `path` (which starts with "/") on the backend at `baseUrl`.
+/// "https://host/" and "https://host" name the same backend: trailing
+/// slashes of the base are dropped, so that no path starts with "//".
+std::string backendEndpoint(std::string_view baseUrl, std::string_view path);
 
 /// Fetches the matches of a date range from the backend's scoreboard
 /// endpoint. Stateless: no cache and nothing kept between calls, so it may

@@ -4,7 +4,8 @@
 #include "data/CacheFiles.hpp"
 #include "platform/ProcessMemory.hpp"
 
-#include <future>
+#include <condition_variable>
+#include <mutex>
 #include <utility>
 
 namespace fixtora {
@@ -54,8 +55,16 @@ struct ImageCache::Group {
     std::function<void()> completion;
 };
 
+/// Whether the cache is gone, told to a job waiting for its download.
+struct ImageCache::Lifetime {
+    std::mutex mutex;
+    std::condition_variable changed;  // the cache ended or an answer came
+    bool ended = false;
+};
+
 struct ImageCache::Job {
     std::weak_ptr<ImageCache> owner;
+    std::shared_ptr<Lifetime> lifetime;
     std::shared_ptr<HttpClient> http;
     std::shared_ptr<const ImageDecoder> decoder;
     std::shared_ptr<Scheduler> main;
@@ -72,9 +81,16 @@ ImageCache::ImageCache(std::shared_ptr<HttpClient> http, std::shared_ptr<const P
       m_decoder(std::move(decoder)),
       m_main(std::move(mainScheduler)),
       m_io(std::move(ioQueue)),
-      m_cacheDir(paths->cachesDir() / "Fixtora" / "logos") {
+      m_cacheDir(paths->cachesDir() / "Fixtora" / "logos"),
+      m_lifetime(std::make_shared<Lifetime>()) {
     std::error_code ignored;  // a missing folder only means no disk copies
     std::filesystem::create_directories(m_cacheDir, ignored);
+}
+
+ImageCache::~ImageCache() {
+    std::lock_guard lock(m_lifetime->mutex);
+    m_lifetime->ended = true;
+    m_lifetime->changed.notify_all();
 }
 
 std::optional<std::string> ImageCache::key(std::string_view url) {
@@ -125,7 +141,7 @@ void ImageCache::prefetch(const std::vector<std::string>& urls, std::function<vo
     group->remaining = wanted.size();
     group->completion = std::move(completion);
     for (auto& [url, k] : wanted) {
-        Job job{weak_from_this(), m_http,         m_decoder,    m_main,
+        Job job{weak_from_this(), m_lifetime,     m_http,       m_decoder, m_main,
                 m_cacheDir / k,   std::move(url), std::move(k), group};
         m_io->post([job = std::move(job)] { runJob(job); });
     }
@@ -149,17 +165,27 @@ void ImageCache::runJob(const Job& job) {
         if (const auto bytes = readCacheFile(job.file)) found = job.decoder->decode(*bytes);
         if (!found) {
             // The queue is serial on purpose: wait here for the download so
-            // that the next job for the same crest finds the file.
-            auto done = std::make_shared<std::promise<Result<HttpResponse>>>();
-            auto answer = done->get_future();
+            // that the next job for the same crest finds the file; but not
+            // beyond the cache's life, or quitting would wait on the network.
+            auto answer = std::make_shared<std::optional<Result<HttpResponse>>>();
             HttpRequest request;
             request.url = job.url;
             request.timeoutSeconds = kDownloadTimeoutSeconds;
             job.http->send(std::move(request),
-                           [done](Result<HttpResponse> r) { done->set_value(std::move(r)); });
-            const auto result = answer.get();
-            if (result.ok() && result.value().status >= 200 && result.value().status < 300) {
-                const auto& body = result.value().body;
+                           [lifetime = job.lifetime, answer](Result<HttpResponse> r) {
+                               std::lock_guard lock(lifetime->mutex);
+                               *answer = std::move(r);
+                               lifetime->changed.notify_all();
+                           });
+            std::unique_lock lock(job.lifetime->mutex);
+            job.lifetime->changed.wait(lock,
+                                       [&] { return answer->has_value() || job.lifetime->ended; });
+            std::optional<Result<HttpResponse>> result;
+            result.swap(*answer);
+            lock.unlock();
+            if (result && result->ok() && result->value().status >= 200 &&
+                result->value().status < 300) {
+                const auto& body = result->value().body;
                 found = job.decoder->decode(body);
                 // Bytes that are not an image are never written.
                 if (found) writeCacheFileAtomically(job.file, body);

@@ -26,7 +26,9 @@ namespace fixtora {
 /// reads, downloads and disk writes run one at a time on the serial
 /// `ioQueue`, so a crest asked for twice before it lands is downloaded once
 /// (the second job finds the file the first one wrote). Create it with
-/// `std::make_shared`: pending work holds it weakly.
+/// `std::make_shared`: pending work holds it weakly. Destroying it lets a
+/// job that waits for a download go at once, so that quitting never waits
+/// on the network (the transfer ends with the HTTP client).
 class ImageCache final : public std::enable_shared_from_this<ImageCache> {
   public:
     using Images = std::map<std::string, std::shared_ptr<const Image>>;
@@ -37,6 +39,7 @@ class ImageCache final : public std::enable_shared_from_this<ImageCache> {
     ImageCache(std::shared_ptr<HttpClient> http, std::shared_ptr<const Paths> paths,
                std::shared_ptr<const ImageDecoder> decoder,
                std::shared_ptr<Scheduler> mainScheduler, std::shared_ptr<Scheduler> ioQueue);
+    ~ImageCache();
     ImageCache(const ImageCache&) = delete;
     ImageCache& operator=(const ImageCache&) = delete;
 
@@ -70,6 +73,7 @@ class ImageCache final : public std::enable_shared_from_this<ImageCache> {
   private:
     struct Group;
     struct Job;
+    struct Lifetime;
     static void runJob(const Job& job);
 
     std::shared_ptr<HttpClient> m_http;
@@ -78,6 +82,7 @@ class ImageCache final : public std::enable_shared_from_this<ImageCache> {
     std::shared_ptr<Scheduler> m_io;
     std::filesystem::path m_cacheDir;
     Images m_mem;
+    std::shared_ptr<Lifetime> m_lifetime;
 };
 
 }  // namespace fixtora

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "data/MatchWeekSchedule.hpp"
 
+#include "data/APIClient.hpp"
 #include "data/CacheFiles.hpp"
 #include "data/MatchWeekComputation.hpp"
 #include "data/ScoreboardDecoder.hpp"
@@ -77,7 +78,7 @@ MatchWeekSchedule::MatchWeekSchedule(std::shared_ptr<HttpClient> http, std::stri
     : m_http(std::move(http)),
       m_clock(std::move(clock)),
       m_main(std::move(mainScheduler)),
-      m_scheduleUrl(std::move(baseUrl) + kSchedulePath),
+      m_scheduleUrl(backendEndpoint(baseUrl, kSchedulePath)),
       m_cacheFile(paths->cachesDir() / "Fixtora" / "schedule_v2.json") {
     std::error_code ignored;  // without the folder the cache simply misses
     std::filesystem::create_directories(m_cacheFile.parent_path(), ignored);
@@ -121,14 +122,21 @@ void MatchWeekSchedule::fetchAndBuild(Completion completion) {
         main->post([weak, completion, result = std::move(result)] {
             auto self = weak.lock();
             if (!self) return;
-            if (result.ok()) self->m_weeks = result.value();
+            if (result.ok()) {
+                self->m_weeks = result.value();
+                // Here rather than on the HTTP thread: a schedule that is gone
+                // by now leaves no file behind.
+                std::error_code ignored;
+                std::filesystem::create_directories(self->m_cacheFile.parent_path(), ignored);
+                const auto bytes = encodeMatchWeeks(self->m_weeks);
+                writeCacheFileAtomically(self->m_cacheFile, bytes);  // best effort
+            }
             completion(result);
         });
     };
-    // Runs on the HTTP client's thread; the schedule itself is touched only
-    // back on the main scheduler.
-    m_http->send(std::move(request), [weak, cacheFile = m_cacheFile,
-                                      deliver = std::move(deliver)](Result<HttpResponse> answer) {
+    // Runs on the HTTP client's thread; the schedule itself and its cache file
+    // are touched only back on the main scheduler.
+    auto onAnswer = [weak, deliver = std::move(deliver)](Result<HttpResponse> answer) {
         if (weak.expired()) return;
         if (!answer.ok()) {
             deliver(answer.error());
@@ -143,11 +151,9 @@ void MatchWeekSchedule::fetchAndBuild(Completion completion) {
             deliver(scheduleError(kNoSeasonData));
             return;
         }
-        std::error_code ignored;
-        std::filesystem::create_directories(cacheFile.parent_path(), ignored);
-        writeCacheFileAtomically(cacheFile, encodeMatchWeeks(*table));  // best effort
         deliver(std::move(*table));
-    });
+    };
+    m_http->send(std::move(request), std::move(onAnswer));
 }
 
 std::int64_t MatchWeekSchedule::currentWeekNumber(Instant t) const {

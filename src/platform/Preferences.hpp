@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -35,6 +36,21 @@ public:
     virtual void setData(const std::string& key, const Bytes& value) = 0;
     virtual void setStringList(const std::string& key, const StringList& value) = 0;
     virtual void remove(const std::string& key) = 0;
+
+    /// String values to set, or to remove (nothing), together.
+    using StringChanges = std::vector<std::pair<std::string, std::optional<std::string>>>;
+    /// Sets and removes `changes` in one write that is stored before this
+    /// returns, whatever writes the suite otherwise holds back: values that
+    /// only make sense together never reach the disk in part.
+    virtual void commitStrings(const StringChanges& changes) {
+        for (const auto& [key, value] : changes) {
+            if (value) {
+                setString(key, *value);
+            } else {
+                remove(key);
+            }
+        }
+    }
 };
 
 /// Gives the application's standard suite and named suites.
@@ -69,6 +85,16 @@ public:
     void remove(const std::string& key) override {
         std::lock_guard lock(m_mutex);
         m_values.erase(key);
+    }
+    void commitStrings(const StringChanges& changes) override {
+        std::lock_guard lock(m_mutex);
+        for (const auto& [key, value] : changes) {
+            if (value) {
+                m_values[key] = *value;
+            } else {
+                m_values.erase(key);
+            }
+        }
     }
 
     bool contains(const std::string& key) const {

@@ -41,20 +41,15 @@ void FixturesViewModel::toggleFavourite(const ESPNTeam& team) {
 }
 
 void FixturesViewModel::storeFavourite() {
-    auto& prefs = *m_preferences;
-    if (!m_favouriteTeam) {
-        for (const char* key : {kFavouriteIdKey, kFavouriteAbbreviationKey, kFavouriteNameKey, kFavouriteLogoKey})
-            prefs.remove(key);
-        return;
-    }
-    prefs.setString(kFavouriteIdKey, m_favouriteTeam->id);
-    prefs.setString(kFavouriteAbbreviationKey, m_favouriteTeam->abbreviation);
-    prefs.setString(kFavouriteNameKey, m_favouriteTeam->shortDisplayName);
-    if (m_favouriteTeam->logo) {
-        prefs.setString(kFavouriteLogoKey, *m_favouriteTeam->logo);
-    } else {
-        prefs.remove(kFavouriteLogoKey);
-    }
+    // One write, at once: a crash must never leave one club's id with
+    // another club's name and crest.
+    const auto& team = m_favouriteTeam;
+    m_preferences->commitStrings({
+        {kFavouriteIdKey, team ? std::optional(team->id) : std::nullopt},
+        {kFavouriteAbbreviationKey, team ? std::optional(team->abbreviation) : std::nullopt},
+        {kFavouriteNameKey, team ? std::optional(team->shortDisplayName) : std::nullopt},
+        {kFavouriteLogoKey, team ? team->logo : std::nullopt},
+    });
 }
 
 std::vector<ESPNTeam> FixturesViewModel::collectKnownTeams(const MatchCache& cache) {

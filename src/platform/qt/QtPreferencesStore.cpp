@@ -125,6 +125,13 @@ public:
         put(key, tagged(kList, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact))));
     }
     void remove(const std::string& key) override { put(key, std::nullopt); }
+    void commitStrings(const StringChanges& changes) override {
+        std::lock_guard lock(m_mutex);
+        for (const auto& [key, value] : changes)
+            m_pending[qs(key)] = value ? std::optional(tagged(kString, qs(*value))) : std::nullopt;
+        // Now, even within an interval: one sync of the file carries them all.
+        writePendingLocked();
+    }
 
 private:
     std::unique_ptr<QSettings> open() const {

@@ -26,7 +26,8 @@ namespace fixtora {
 /// seconds are gathered and written together when that interval ends: a
 /// value set every second (a session's running duration) then costs one
 /// file write per interval instead of one a second. `flush()` and the
-/// destruction of a suite write whatever is still pending.
+/// destruction of a suite write whatever is still pending, and so does
+/// `commitStrings` at once, together with its own values.
 class QtPreferencesStore final : public PreferencesStore {
 public:
     static constexpr double kDefaultFlushInterval = 15.0;
