@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // A remembered trial whose product identifier cannot be written as JSON.
-#include "RecordingServices.hpp"
+#include "AnalyticsTestSupport.hpp"
 
 #include "analytics/TrialConversionTracker.hpp"
 
