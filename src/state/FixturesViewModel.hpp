@@ -3,9 +3,9 @@
 
 #include "data/ESPNModels.hpp"
 #include "platform/Clock.hpp"
+#include "platform/ObserverList.hpp"
 #include "platform/Result.hpp"
 #include "state/DateText.hpp"
-#include "platform/Subscription.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -35,7 +35,7 @@ struct MatchWeek;
 /// the backend and the schedule hop to it and hold the view model weakly: an
 /// answer arriving after the view model is gone does nothing.
 class FixturesViewModel final : public std::enable_shared_from_this<FixturesViewModel> {
-public:
+  public:
     /// The matches of one calendar day of the user's time zone.
     struct DayGroup {
         std::string id;  // equal to `label`
@@ -82,16 +82,17 @@ public:
                                                      std::shared_ptr<Scheduler> mainScheduler,
                                                      DateContext dates = {});
 
-private:
+  private:
     struct Token {
         explicit Token() = default;
     };
 
-public:
+  public:
     /// Use `create`; the token keeps the constructor to it.
-    FixturesViewModel(Token, std::shared_ptr<MatchWeekSchedule> schedule, std::shared_ptr<MatchesFetcher> fetcher,
-                      std::shared_ptr<ImageCache> images, std::shared_ptr<Preferences> preferences,
-                      std::shared_ptr<const Clock> clock, std::shared_ptr<Scheduler> mainScheduler, DateContext dates);
+    FixturesViewModel(Token, std::shared_ptr<MatchWeekSchedule> schedule,
+                      std::shared_ptr<MatchesFetcher> fetcher, std::shared_ptr<ImageCache> images,
+                      std::shared_ptr<Preferences> preferences, std::shared_ptr<const Clock> clock,
+                      std::shared_ptr<Scheduler> mainScheduler, DateContext dates);
     ~FixturesViewModel();
     FixturesViewModel(const FixturesViewModel&) = delete;
     FixturesViewModel& operator=(const FixturesViewModel&) = delete;
@@ -154,7 +155,8 @@ public:
     /// "EEE HH:mm" from a day on, "EEE d MMM" from a week on.
     static std::string countdownText(Instant kickOff, long long seconds, const DateContext& dates);
     /// Groups `events` by the local day of their kick-off ("EEEE,  d MMM").
-    static std::vector<DayGroup> groupByDay(const std::vector<ESPNEvent>& events, const DateContext& dates);
+    static std::vector<DayGroup> groupByDay(const std::vector<ESPNEvent>& events,
+                                            const DateContext& dates);
     /// "d MMM – d MMM yyyy" for a week from `start` to `end`.
     static std::string formatWeekRange(Instant start, Instant end, const DateContext& dates);
     /// Every team of `cache` (home then away side of each event, matchweeks in
@@ -163,13 +165,11 @@ public:
     /// Seconds until the next auto-refresh for the displayed `events`.
     static int autoRefreshSeconds(const std::vector<ESPNEvent>& events, Instant now);
 
-private:
-    struct Observers;
-
+  private:
     /// Groups the changes of one entry point (a call, a completion, a timer
     /// tick): observers hear of them once, when the outermost batch ends.
     class Batch {
-    public:
+      public:
         explicit Batch(FixturesViewModel& model) : m_model(model) { ++m_model.m_batchDepth; }
         ~Batch() {
             if (--m_model.m_batchDepth == 0) m_model.flush();
@@ -177,7 +177,7 @@ private:
         Batch(const Batch&) = delete;
         Batch& operator=(const Batch&) = delete;
 
-    private:
+      private:
         FixturesViewModel& m_model;
     };
 
@@ -248,7 +248,8 @@ private:
     std::shared_ptr<Timer> m_titleTimer;
 
     // Observers.
-    std::shared_ptr<Observers> m_observers;
+    ObserverList<> m_changeObservers;
+    ObserverList<const std::string&> m_titleObservers;
     int m_batchDepth = 0;
     bool m_changed = false;
     bool m_titleChanged = false;

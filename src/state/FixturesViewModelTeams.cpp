@@ -43,7 +43,8 @@ void FixturesViewModel::toggleFavourite(const ESPNTeam& team) {
 void FixturesViewModel::storeFavourite() {
     auto& prefs = *m_preferences;
     if (!m_favouriteTeam) {
-        for (const char* key : {kFavouriteIdKey, kFavouriteAbbreviationKey, kFavouriteNameKey, kFavouriteLogoKey})
+        for (const char* key :
+             {kFavouriteIdKey, kFavouriteAbbreviationKey, kFavouriteNameKey, kFavouriteLogoKey})
             prefs.remove(key);
         return;
     }
@@ -78,24 +79,26 @@ std::vector<ESPNTeam> FixturesViewModel::collectKnownTeams(const MatchCache& cac
 
 void FixturesViewModel::updateKnownTeams() {
     auto teams = collectKnownTeams(m_matchCache);
-    const bool same = std::equal(teams.begin(), teams.end(), m_knownTeams.begin(), m_knownTeams.end(),
-                                 [](const ESPNTeam& a, const ESPNTeam& b) {
+    const bool same = std::equal(teams.begin(), teams.end(), m_knownTeams.begin(),
+                                 m_knownTeams.end(), [](const ESPNTeam& a, const ESPNTeam& b) {
                                      return a.id == b.id && a.abbreviation == b.abbreviation &&
-                                            a.shortDisplayName == b.shortDisplayName && a.logo == b.logo;
+                                            a.shortDisplayName == b.shortDisplayName &&
+                                            a.logo == b.logo;
                                  });
     if (same) return;
     m_knownTeams = std::move(teams);
     markChanged();
 }
 
-std::vector<FixturesViewModel::DayGroup> FixturesViewModel::groupByDay(const std::vector<ESPNEvent>& events,
-                                                                       const DateContext& dates) {
+std::vector<FixturesViewModel::DayGroup> FixturesViewModel::groupByDay(
+    const std::vector<ESPNEvent>& events, const DateContext& dates) {
     std::vector<DayGroup> groups;
     for (const auto& event : events) {
         const auto kickOff = event.localDate();
         if (!kickOff) continue;  // not shown without a kick-off
         auto label = formatDate(*kickOff, "EEEE,  d MMM", dates);
-        auto it = std::find_if(groups.begin(), groups.end(), [&](const DayGroup& g) { return g.label == label; });
+        auto it = std::find_if(groups.begin(), groups.end(),
+                               [&](const DayGroup& g) { return g.label == label; });
         if (it != groups.end()) {
             it->events.push_back(event);
         } else {

@@ -75,8 +75,8 @@ std::optional<long long> secondsUntil(const ESPNEvent& event, Instant now) {
 
 /// The favourite's live match if it has one (first in cache order), else its
 /// next upcoming one.
-const ESPNEvent* nextFavouriteEvent(const FixturesViewModel::MatchCache& cache, const std::string& teamId,
-                                    Instant now) {
+const ESPNEvent* nextFavouriteEvent(const FixturesViewModel::MatchCache& cache,
+                                    const std::string& teamId, Instant now) {
     std::vector<const ESPNEvent*> mine;
     for (const auto* event : allCached(cache))
         if (involvesTeam(*event, teamId)) mine.push_back(event);
@@ -93,11 +93,12 @@ std::string favouriteTitle(const FixturesViewModel::TitleInput& input, const ESP
     const bool atHome = home && home->team.id == favourite.id;
     const auto& own = atHome ? home : away;
     const auto& opponent = atHome ? away : home;
-    const std::string ownAbbreviation = favourite.abbreviation.empty() ? "?" : favourite.abbreviation;
+    const std::string ownAbbreviation =
+        favourite.abbreviation.empty() ? "?" : favourite.abbreviation;
     if (isLiveEvent(*event)) {
         // The favourite's score comes first, at home or away.
-        return kPrefix + ownAbbreviation + " " + scoreOf(own) + kScoreDash + scoreOf(opponent) + " " +
-               abbreviationOf(opponent) + clockPart(*event);
+        return kPrefix + ownAbbreviation + " " + scoreOf(own) + kScoreDash + scoreOf(opponent) +
+               " " + abbreviationOf(opponent) + clockPart(*event);
     }
     const auto seconds = secondsUntil(*event, input.now);
     if (!seconds || *seconds <= 0) return kFootball;
@@ -111,11 +112,12 @@ std::string noFavouriteTitle(const FixturesViewModel::TitleInput& input) {
         if (isLiveEvent(event)) live.push_back(&event);
     if (!live.empty()) {
         const auto count = static_cast<int>(live.size());
-        const ESPNEvent& event = *live[input.cycleIndex >= 0 && input.cycleIndex < count ? input.cycleIndex : 0];
+        const ESPNEvent& event =
+            *live[input.cycleIndex >= 0 && input.cycleIndex < count ? input.cycleIndex : 0];
         const auto home = event.home();
         const auto away = event.away();
-        return kPrefix + abbreviationOf(home) + " " + scoreOf(home) + kScoreDash + scoreOf(away) + " " +
-               abbreviationOf(away) + clockPart(event);
+        return kPrefix + abbreviationOf(home) + " " + scoreOf(home) + kScoreDash + scoreOf(away) +
+               " " + abbreviationOf(away) + clockPart(event);
     }
     const ESPNEvent* next = nextUpcoming(allCached(input.cache), input.now);
     if (next == nullptr) return kFootball;
@@ -127,7 +129,8 @@ std::string noFavouriteTitle(const FixturesViewModel::TitleInput& input) {
 
 }  // namespace
 
-std::string FixturesViewModel::countdownText(Instant kickOff, long long seconds, const DateContext& dates) {
+std::string FixturesViewModel::countdownText(Instant kickOff, long long seconds,
+                                             const DateContext& dates) {
     if (seconds >= kWeek) return formatDate(kickOff, "EEE d MMM", dates);
     if (seconds >= kDay) return formatDate(kickOff, "EEE HH:mm", dates);
     if (seconds < kHour) return std::to_string(seconds / kMinute) + "m";
@@ -140,7 +143,8 @@ std::string FixturesViewModel::computeStatusBarTitle(const TitleInput& input) {
 }
 
 void FixturesViewModel::updateStatusBar() {
-    setTitle(computeStatusBarTitle({m_events, m_matchCache, m_favouriteTeam, m_cycleIndex, m_clock->now(), m_dates}));
+    setTitle(computeStatusBarTitle(
+        {m_events, m_matchCache, m_favouriteTeam, m_cycleIndex, m_clock->now(), m_dates}));
 }
 
 void FixturesViewModel::startCyclingIfNeeded() {
@@ -165,7 +169,8 @@ void FixturesViewModel::startCyclingIfNeeded() {
 
 void FixturesViewModel::onCycleTick() {
     Batch batch(*this);
-    const auto live = static_cast<int>(std::count_if(m_events.begin(), m_events.end(), isLiveEvent));
+    const auto live =
+        static_cast<int>(std::count_if(m_events.begin(), m_events.end(), isLiveEvent));
     if (live < 2) {
         // Only stops; the title waits for its next recomputation.
         if (m_cycleTimer) m_cycleTimer->invalidate();
