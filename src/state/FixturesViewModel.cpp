@@ -4,6 +4,7 @@
 
 #include "data/MatchWeek.hpp"
 #include "data/MatchWeekSchedule.hpp"
+#include "platform/AppLook.hpp"
 #include "platform/PostWhileAlive.hpp"
 #include "platform/Scheduler.hpp"
 #include "state/MatchesFetcher.hpp"
@@ -14,10 +15,6 @@
 #include <utility>
 
 namespace fixtora {
-
-namespace {
-const char* const kFootball = "\u26BD";
-}
 
 std::shared_ptr<FixturesViewModel> FixturesViewModel::create(
     std::shared_ptr<MatchWeekSchedule> schedule, std::shared_ptr<MatchesFetcher> fetcher,
@@ -47,7 +44,7 @@ FixturesViewModel::FixturesViewModel(Token, std::shared_ptr<MatchWeekSchedule> s
       m_clock(std::move(clock)),
       m_main(std::move(mainScheduler)),
       m_dates(std::move(dates)),
-      m_statusBarTitle(kFootball) {}
+      m_statusBarTitle(kFootballSign) {}
 
 FixturesViewModel::~FixturesViewModel() {
     for (auto* timer : {&m_titleTimer, &m_autoRefreshTimer, &m_cycleTimer})
@@ -174,11 +171,6 @@ std::string FixturesViewModel::weekRangeLabel() const {
     const auto week = m_schedule->week(m_currentGW);
     if (!week) return {};
     return formatWeekRange(week->startDate, week->endDate, m_dates);
-}
-
-std::string FixturesViewModel::formatWeekRange(Instant start, Instant end,
-                                               const DateContext& dates) {
-    return formatDate(start, "d MMM", dates) + " \u2013 " + formatDate(end, "d MMM yyyy", dates);
 }
 
 }  // namespace fixtora

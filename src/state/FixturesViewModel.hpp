@@ -2,10 +2,13 @@
 #pragma once
 
 #include "data/ESPNModels.hpp"
+#include "data/MatchWeek.hpp"
 #include "platform/Clock.hpp"
 #include "platform/ObserverList.hpp"
 #include "platform/Result.hpp"
 #include "state/DateText.hpp"
+#include "state/MatchGroups.hpp"
+#include "state/StatusTitle.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -36,32 +39,14 @@ struct MatchWeek;
 /// answer arriving after the view model is gone does nothing.
 class FixturesViewModel final : public std::enable_shared_from_this<FixturesViewModel> {
   public:
-    /// The matches of one calendar day of the user's time zone.
-    struct DayGroup {
-        std::string id;  // equal to `label`
-        std::string label;
-        std::vector<ESPNEvent> events;
-    };
-
-    /// Matchweek number to the events last received for it. Iterating it
-    /// visits the matchweeks in ascending order.
-    using MatchCache = std::map<std::int64_t, std::vector<ESPNEvent>>;
-
-    /// What the status title is computed from.
-    struct TitleInput {
-        const std::vector<ESPNEvent>& displayed;  // events of the displayed matchweek
-        const MatchCache& cache;                  // every cached matchweek
-        const std::optional<ESPNTeam>& favourite;
-        int cycleIndex = 0;
-        Instant now = 0;
-        DateContext dates;
-    };
+    using DayGroup = fixtora::DayGroup;
+    using MatchCache = fixtora::MatchCache;
 
     static constexpr int kTitleIntervalSeconds = 60;
     static constexpr int kCycleIntervalSeconds = 10;
     static constexpr int kFastRefreshSeconds = 60;
     static constexpr int kSlowRefreshSeconds = 300;
-    static constexpr int kInitialTotalGWs = 38;
+    static constexpr int kInitialTotalGWs = static_cast<int>(kMaxMatchWeeks);
 
     /// Preference keys of the favourite team.
     static constexpr const char* kFavouriteIdKey = "fav_id";
@@ -148,20 +133,6 @@ class FixturesViewModel final : public std::enable_shared_from_this<FixturesView
     /// Calls `onTitle` with the current title at once, then with each new one.
     [[nodiscard]] Subscription subscribeTitle(std::function<void(const std::string&)> onTitle);
 
-    // The pure computations shared with the command-line tools.
-    /// The status title for that state.
-    static std::string computeStatusBarTitle(const TitleInput& input);
-    /// The countdown to `kickOff` for `seconds` > 0 left: "45m", "2h 5m",
-    /// "EEE HH:mm" from a day on, "EEE d MMM" from a week on.
-    static std::string countdownText(Instant kickOff, long long seconds, const DateContext& dates);
-    /// Groups `events` by the local day of their kick-off ("EEEE,  d MMM").
-    static std::vector<DayGroup> groupByDay(const std::vector<ESPNEvent>& events,
-                                            const DateContext& dates);
-    /// "d MMM – d MMM yyyy" for a week from `start` to `end`.
-    static std::string formatWeekRange(Instant start, Instant end, const DateContext& dates);
-    /// Every team of `cache` (home then away side of each event, matchweeks in
-    /// ascending order), each id once, sorted by short name in byte order.
-    static std::vector<ESPNTeam> collectKnownTeams(const MatchCache& cache);
     /// Seconds until the next auto-refresh for the displayed `events`.
     static int autoRefreshSeconds(const std::vector<ESPNEvent>& events, Instant now);
 
