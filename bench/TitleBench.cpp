@@ -5,8 +5,8 @@
 // cycling tick, and each time it looks through every cached match.
 #include "BenchDocuments.hpp"
 #include "BenchStatistics.hpp"
-#include "state/FixturesViewModel.hpp"
 #include "state/MatchStatus.hpp"
+#include "state/StatusTitle.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -26,8 +26,8 @@ enum TitleCase : int {
     kDisplayedLive = 2,  // no favourite, live matches on screen
 };
 
-FixturesViewModel::MatchCache fullCache() {
-    FixturesViewModel::MatchCache cache;
+MatchCache fullCache() {
+    MatchCache cache;
     for (auto& event : bench::demoEvents(true)) {
         if (!event.week || !event.week->number)
             throw std::runtime_error("a demo event without its matchweek number");
@@ -53,13 +53,12 @@ void BM_StatusTitleFullCache(benchmark::State& state) {
     if (titleCase == kFavourite) favourite = liveWeek->second.front().home()->team;
     const auto& displayed = titleCase == kNextKickOff ? quietWeek->second : liveWeek->second;
     const DateContext dates{"en_GB", "Europe/London"};
-    const FixturesViewModel::TitleInput input{displayed, cache,           favourite,
-                                              0,         bench::kDemoNow, dates};
+    const TitleInput input{displayed, cache, favourite, 0, bench::kDemoNow, dates};
 
-    const std::string title = FixturesViewModel::computeStatusBarTitle(input);
+    const std::string title = computeStatusBarTitle(input);
     if (title.size() <= std::string("\u26BD").size()) state.SkipWithError("the title is empty");
     for (auto _ : state) {
-        auto text = FixturesViewModel::computeStatusBarTitle(input);
+        auto text = computeStatusBarTitle(input);
         benchmark::DoNotOptimize(text);
     }
     state.SetLabel(title);

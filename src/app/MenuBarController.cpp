@@ -20,14 +20,17 @@
 
 namespace fixtora {
 
-MenuBarController::MenuBarController(const PopupFactory& popupContent, Options options, QObject* parent)
+MenuBarController::MenuBarController(const PopupFactory& popupContent, Options options,
+                                     QObject* parent)
     : QObject(parent), m_options(std::move(options)) {
-    if (!m_options.openUrl) m_options.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    if (!m_options.openUrl)
+        m_options.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     if (!m_options.quit) m_options.quit = [] { QCoreApplication::quit(); };
     if (!m_options.makeStatusItem) m_options.makeStatusItem = &StatusItemFactory::create;
 
     auto content = popupContent ? popupContent() : nullptr;
-    if (!content) throw std::invalid_argument("MenuBarController: the popup factory gave no content widget");
+    if (!content)
+        throw std::invalid_argument("MenuBarController: the popup factory gave no content widget");
     m_popup = std::make_unique<PopupWindow>(std::move(content));
     connect(m_popup.get(), &PopupWindow::hidden, this, [this] {
         if (!m_hidingOnPurpose) m_closedByOutsideClick.start();
@@ -45,9 +48,11 @@ MenuBarController::MenuBarController(const PopupFactory& popupContent, Options o
 
     m_item = m_options.makeStatusItem([this] { return menuEntries(); });
     if (!m_item) throw std::invalid_argument("MenuBarController: no status item was made");
-    m_item->setTitle(QString::fromUtf8(kInitialTitle));
-    connect(m_item.get(), &StatusItem::primaryClicked, this, [this](QPoint pos) { togglePopup(pos); });
-    connect(m_item.get(), &StatusItem::secondaryClicked, this, [this](QPoint pos) { showContextMenu(pos); });
+    m_item->setTitle(QString::fromUtf8(kInitialTitle.data(), kInitialTitle.size()));
+    connect(m_item.get(), &StatusItem::primaryClicked, this,
+            [this](QPoint pos) { togglePopup(pos); });
+    connect(m_item.get(), &StatusItem::secondaryClicked, this,
+            [this](QPoint pos) { showContextMenu(pos); });
 }
 
 MenuBarController::~MenuBarController() = default;
@@ -55,18 +60,22 @@ MenuBarController::~MenuBarController() = default;
 void MenuBarController::bindTitle(const TitleSubscriber& subscribe) {
     // The previous source (if any) stops first.
     m_titleSubscription.reset();
-    m_titleSubscription = subscribe([this](const std::string& title) { setTitle(QString::fromStdString(title)); });
+    m_titleSubscription =
+        subscribe([this](const std::string& title) { setTitle(QString::fromStdString(title)); });
 }
 
 void MenuBarController::setTitle(const QString& title) {
     m_item->setTitle(title);
-    if (!m_realTitleSeen && title != QString::fromUtf8(kInitialTitle)) {
+    if (!m_realTitleSeen &&
+        title != QString::fromUtf8(kInitialTitle.data(), kInitialTitle.size())) {
         m_realTitleSeen = true;
         PerfLog::mark("first real title");
     }
 }
 
-bool MenuBarController::isPopupShown() const { return m_popup->isVisible(); }
+bool MenuBarController::isPopupShown() const {
+    return m_popup->isVisible();
+}
 
 void MenuBarController::togglePopup(QPoint clickPos) {
     if (isPopupShown()) {
@@ -86,7 +95,8 @@ void MenuBarController::showPopup(QPoint clickPos) {
     QScreen* screen = anchor.isEmpty() ? nullptr : QGuiApplication::screenAt(anchor.center());
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (screen) {
-        const QRect frame = PopupPlacement::place(m_popup->size(), anchor, screen->availableGeometry());
+        const QRect frame =
+            PopupPlacement::place(m_popup->size(), anchor, screen->availableGeometry());
         m_popup->move(frame.topLeft());
     }
     m_popup->show();
@@ -138,11 +148,13 @@ void MenuBarController::showContextMenu(QPoint pos) {
 
 void MenuBarController::openFeedback() const {
     // An address that does not form a URL opens nothing.
-    if (const QUrl url = ContextMenu::feedbackUrl(m_options.websiteUrl); url.isValid()) m_options.openUrl(url);
+    if (const QUrl url = ContextMenu::feedbackUrl(m_options.websiteUrl); url.isValid())
+        m_options.openUrl(url);
 }
 
 void MenuBarController::openDonate() const {
-    if (const QUrl url = ContextMenu::donateUrl(m_options.websiteUrl); url.isValid()) m_options.openUrl(url);
+    if (const QUrl url = ContextMenu::donateUrl(m_options.websiteUrl); url.isValid())
+        m_options.openUrl(url);
 }
 
 }  // namespace fixtora

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/AppLook.hpp"
+#include "platform/Subscription.hpp"
 #include "platform/qt/MenuEntry.hpp"
 #include "platform/qt/StatusItem.hpp"
-#include "state/Subscription.hpp"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class QMenu;
 class QWidget;
@@ -32,7 +34,7 @@ class PopupWindow;
 /// content widget and binds a title source with `bindTitle`.
 class MenuBarController final : public QObject {
     Q_OBJECT
-public:
+  public:
     using StatusItemMaker = std::function<std::unique_ptr<StatusItem>(MenuSource)>;
     using PopupFactory = std::function<std::unique_ptr<QWidget>()>;
     using UrlOpener = std::function<void(const QUrl&)>;
@@ -46,15 +48,15 @@ public:
         QString version;     // shown as "Fixtora v<version>"; "" reads "?"
         QString websiteUrl;  // prefix of the feedback and support pages
         std::function<void()> checkForUpdates;
-        UrlOpener openUrl;                // default: QDesktopServices::openUrl
-        std::function<void()> quit;       // default: QCoreApplication::quit
-        StatusItemMaker makeStatusItem;   // default: StatusItemFactory::create
+        UrlOpener openUrl;               // default: QDesktopServices::openUrl
+        std::function<void()> quit;      // default: QCoreApplication::quit
+        StatusItemMaker makeStatusItem;  // default: StatusItemFactory::create
         /// The check items above the quit entry, asked for each time the
         /// menu is built; may be empty.
         MenuSource settingsEntries;
     };
 
-    static constexpr const char* kInitialTitle = "\u26BD";
+    static constexpr std::string_view kInitialTitle = kFootballSign;
     /// A click on the item this soon after the popup closed itself (a click
     /// outside it, which was this very click on the item) does not reopen it.
     static constexpr qint64 kReopenGuardMs = 300;
@@ -89,7 +91,7 @@ public:
     void openFeedback() const;
     void openDonate() const;
 
-private:
+  private:
     QRect anchorFor(QPoint clickPos) const;
 
     Options m_options;

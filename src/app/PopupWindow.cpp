@@ -3,6 +3,7 @@
 
 #include "app/PerfLog.hpp"
 #include "app/SessionPlatform.hpp"
+#include "platform/AppLook.hpp"
 
 #include <QKeyEvent>
 #include <QTimer>
@@ -13,8 +14,8 @@ namespace fixtora {
 PopupWindow::PopupWindow(std::unique_ptr<QWidget> content)
     : QFrame(nullptr, flags(SessionPlatform::isXWayland())) {
     setObjectName(QStringLiteral("fixturesPopup"));
-    setFixedSize(kWidth, kHeight);
-    // A frame would take its width from the content's 380 × 520.
+    setFixedSize(kPopupWidth, kPopupHeight);
+    // A frame would take its width from the content's size.
     setFrameShape(QFrame::NoFrame);
     auto* layout = new QVBoxLayout(this);  // NOLINT: Qt parent ownership
     layout->setContentsMargins(0, 0, 0, 0);

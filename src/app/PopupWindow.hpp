@@ -17,9 +17,6 @@ namespace fixtora {
 class PopupWindow final : public QFrame {
     Q_OBJECT
   public:
-    static constexpr int kWidth = 380;
-    static constexpr int kHeight = 520;
-
     /// Takes ownership of `content`, which fills the window.
     explicit PopupWindow(std::unique_ptr<QWidget> content);
 

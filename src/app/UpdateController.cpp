@@ -3,6 +3,7 @@
 
 #include "app/SemanticVersion.hpp"
 #include "platform/HttpClient.hpp"
+#include "platform/PostWhileAlive.hpp"
 #include "platform/Scheduler.hpp"
 
 #include <nlohmann/json.hpp>
@@ -22,8 +23,8 @@ bool isWebAddress(const std::string& url) {
 
 }  // namespace
 
-UpdateController::UpdateController(Scheduler& main, HttpClient& http, std::string feedUrl, std::string currentVersion,
-                                   UpdatePresenter& presenter)
+UpdateController::UpdateController(Scheduler& main, HttpClient& http, std::string feedUrl,
+                                   std::string currentVersion, UpdatePresenter& presenter)
     : m_main(main),
       m_http(http),
       m_feedUrl(std::move(feedUrl)),
@@ -54,11 +55,13 @@ Result<UpdateOffer> UpdateController::parseFeed(std::string_view body) {
     }
     if (!doc.is_object()) return feedError(1, "it is not a JSON object");
     const auto version = doc.find("version");
-    if (version == doc.end() || !version->is_string()) return feedError(2, "\"version\" is missing or not a string");
+    if (version == doc.end() || !version->is_string())
+        return feedError(2, "\"version\" is missing or not a string");
     if (!SemanticVersion::parse(version->get<std::string>()))
         return feedError(2, "\"version\" is not a version number: " + version->get<std::string>());
     const auto url = doc.find("url");
-    if (url == doc.end() || !url->is_string()) return feedError(3, "\"url\" is missing or not a string");
+    if (url == doc.end() || !url->is_string())
+        return feedError(3, "\"url\" is missing or not a string");
     // The address is opened in the browser: only web pages.
     if (!isWebAddress(url->get<std::string>()))
         return feedError(3, "\"url\" is not an http or https address: " + url->get<std::string>());
@@ -77,27 +80,28 @@ void UpdateController::runCheck() {
     request.url = m_feedUrl;
     request.timeoutSeconds = kRequestTimeoutSeconds;
     request.headers.emplace_back("Accept", "application/json");
-    std::weak_ptr<int> alive = m_alive;
     // The main scheduler outlives this controller; the controller itself may
     // be gone by the time the answer comes.
     Scheduler* main = &m_main;
-    m_http.send(std::move(request), [this, main, alive](Result<HttpResponse> response) {
+    m_http.send(std::move(request), [main,
+                                     self = std::weak_ptr(m_self)](Result<HttpResponse> response) {
         // Parsing is cheap; do it here and hand only the outcome over.
         Result<UpdateOffer> result = feedError(0, "");
         if (!response.ok()) {
-            result = feedError(10, "The update server could not be reached: " + response.error().description);
+            result = feedError(
+                10, "The update server could not be reached: " + response.error().description);
         } else if (response.value().status < 200 || response.value().status > 299) {
             result = feedError(11, "The update server answered with HTTP status " +
                                        std::to_string(response.value().status) + ".");
         } else {
             auto parsed = parseFeed(response.value().body);
-            result = parsed.ok() ? parsed : feedError(parsed.error().code, "The update information is not valid: " +
-                                                                               parsed.error().description + ".");
+            result = parsed.ok()
+                         ? parsed
+                         : feedError(parsed.error().code, "The update information is not valid: " +
+                                                              parsed.error().description + ".");
         }
-        main->post([this, alive, result = std::move(result)] {
-            if (alive.expired()) return;
-            finish(result);
-        });
+        postWhileAlive(*main, self,
+                       [result = std::move(result)](UpdateController& c) { c.finish(result); });
     });
 }
 
@@ -108,13 +112,16 @@ void UpdateController::finish(const Result<UpdateOffer>& result) {
         if (user)
             m_presenter.showCheckFailed(result.error().description);
         else
-            std::fprintf(stderr, "fixtora: update check failed: %s\n", result.error().description.c_str());
+            std::fprintf(stderr, "fixtora: update check failed: %s\n",
+                         result.error().description.c_str());
         return;
     }
     const auto current = SemanticVersion::parse(m_currentVersion);
     const auto latest = SemanticVersion::parse(result.value().version);
     if (!current) {
-        if (user) m_presenter.showCheckFailed("This build's version \"" + m_currentVersion + "\" is not a version number.");
+        if (user)
+            m_presenter.showCheckFailed("This build's version \"" + m_currentVersion +
+                                        "\" is not a version number.");
         return;
     }
     if (!(*latest > *current)) {

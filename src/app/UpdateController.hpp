@@ -22,13 +22,13 @@ class Timer;
 /// user asks for always answers: up to date, the offer, or why it failed.
 /// Lives on the main scheduler; HTTP completions are handed to it.
 class UpdateController final {
-public:
+  public:
     static constexpr double kCheckIntervalSeconds = 24 * 60 * 60;
     static constexpr double kRequestTimeoutSeconds = 30;
     static constexpr const char* kErrorDomain = "Updates";
 
-    UpdateController(Scheduler& main, HttpClient& http, std::string feedUrl, std::string currentVersion,
-                     UpdatePresenter& presenter);
+    UpdateController(Scheduler& main, HttpClient& http, std::string feedUrl,
+                     std::string currentVersion, UpdatePresenter& presenter);
     ~UpdateController();
     UpdateController(const UpdateController&) = delete;
     UpdateController& operator=(const UpdateController&) = delete;
@@ -46,7 +46,7 @@ public:
     /// Reads the feed; errors say what is wrong with it.
     static Result<UpdateOffer> parseFeed(std::string_view body);
 
-private:
+  private:
     void runCheck();
     void finish(const Result<UpdateOffer>& result);
 
@@ -56,7 +56,9 @@ private:
     std::string m_currentVersion;
     UpdatePresenter& m_presenter;
     std::shared_ptr<Timer> m_timer;
-    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+    /// Does not own: expires with the controller, so that answers arriving
+    /// after it are dropped.
+    std::shared_ptr<UpdateController> m_self{this, [](UpdateController*) {}};
     bool m_checking = false;
     bool m_userWaiting = false;
     std::optional<std::string> m_lastOffered;

@@ -44,8 +44,15 @@ std::optional<ESPNCompetitor> side(const ESPNEvent& event, std::string_view home
 
 }  // namespace
 
-bool ESPNStatusType::isLive() const {
-    return std::find(kLiveCodes.begin(), kLiveCodes.end(), name) != kLiveCodes.end();
+MatchPhase matchPhase(std::string_view statusName) {
+    if (std::find(kLiveCodes.begin(), kLiveCodes.end(), statusName) != kLiveCodes.end())
+        return MatchPhase::live;
+    if (statusName == "STATUS_FULL_TIME" || statusName == "STATUS_FINAL")
+        return MatchPhase::finished;
+    if (statusName == "STATUS_POSTPONED") return MatchPhase::postponed;
+    if (statusName == "STATUS_CANCELLED") return MatchPhase::cancelled;
+    if (statusName == "STATUS_SUSPENDED") return MatchPhase::suspended;
+    return MatchPhase::scheduled;
 }
 
 std::optional<std::string> ESPNStatusType::clockLabel() const {

@@ -41,15 +41,31 @@ struct ESPNDetail {
     std::optional<std::vector<ESPNAthlete>> athletesInvolved;
 };
 
+/// What a status code says about a match. Every rule that depends on the
+/// code reads this instead of comparing code texts.
+enum class MatchPhase {
+    scheduled,  // any code not listed below, e.g. "STATUS_SCHEDULED"
+    live,       // the six live codes
+    finished,   // "STATUS_FULL_TIME", "STATUS_FINAL"
+    postponed,  // "STATUS_POSTPONED"
+    cancelled,  // "STATUS_CANCELLED"
+    suspended,  // "STATUS_SUSPENDED"
+};
+
+/// The phase a status code names (codes are compared exactly).
+MatchPhase matchPhase(std::string_view statusName);
+
 /// The status proper: an upper-case code such as "STATUS_HALFTIME".
 struct ESPNStatusType {
     std::string name;
     bool completed = false;
     std::optional<std::string> shortDetail;
 
+    /// The phase of `name`; the `completed` flag plays no part.
+    MatchPhase phase() const { return matchPhase(name); }
     /// True exactly for the six live codes (in progress, half-time, first
     /// half, second half, extra time, shoot-out); `completed` plays no part.
-    bool isLive() const;
+    bool isLive() const { return phase() == MatchPhase::live; }
     /// The minute text of a live match: "HT" for a half-time or generic
     /// "in progress" text (any letter case), otherwise `shortDetail` as
     /// received; absent when not live or when `shortDetail` is absent or "".

@@ -3,6 +3,7 @@
 
 #include "platform/Clock.hpp"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,6 +11,10 @@
 #include <vector>
 
 namespace fixtora {
+
+/// Matchweeks of a season: twenty clubs each playing the nineteen others at
+/// home and away. Also the most a date-derived table may have.
+inline constexpr std::size_t kMaxMatchWeeks = 38;
 
 /// One numbered matchweek: the instants from `startDate` to `endDate`, both
 /// inclusive.

@@ -19,9 +19,6 @@
 
 namespace fixtora {
 
-/// Most matchweeks a date-derived table may have.
-inline constexpr std::size_t kMaxMatchWeeks = 38;
-
 /// Returned by `gap` when a day cannot be read.
 inline constexpr std::int64_t kUnknownGap = 99;
 

@@ -4,6 +4,8 @@
 
 #include "data/MatchWeek.hpp"
 #include "data/MatchWeekSchedule.hpp"
+#include "platform/AppLook.hpp"
+#include "platform/PostWhileAlive.hpp"
 #include "platform/Scheduler.hpp"
 #include "state/MatchesFetcher.hpp"
 
@@ -14,35 +16,26 @@
 
 namespace fixtora {
 
-namespace {
-const char* const kFootball = "\u26BD";
-}
-
-struct FixturesViewModel::Observers {
-    std::uint64_t nextId = 1;
-    std::map<std::uint64_t, std::function<void()>> change;
-    std::map<std::uint64_t, std::function<void(const std::string&)>> title;
-};
-
-std::shared_ptr<FixturesViewModel> FixturesViewModel::create(std::shared_ptr<MatchWeekSchedule> schedule,
-                                                             std::shared_ptr<MatchesFetcher> fetcher,
-                                                             std::shared_ptr<ImageCache> images,
-                                                             std::shared_ptr<Preferences> preferences,
-                                                             std::shared_ptr<const Clock> clock,
-                                                             std::shared_ptr<Scheduler> mainScheduler,
-                                                             DateContext dates) {
+std::shared_ptr<FixturesViewModel> FixturesViewModel::create(
+    std::shared_ptr<MatchWeekSchedule> schedule, std::shared_ptr<MatchesFetcher> fetcher,
+    std::shared_ptr<ImageCache> images, std::shared_ptr<Preferences> preferences,
+    std::shared_ptr<const Clock> clock, std::shared_ptr<Scheduler> mainScheduler,
+    DateContext dates) {
     if (!schedule || !fetcher || !preferences || !clock || !mainScheduler)
-        throw std::invalid_argument("FixturesViewModel needs a schedule, a fetcher, preferences, a clock and a scheduler");
-    auto model = std::make_shared<FixturesViewModel>(Token{}, std::move(schedule), std::move(fetcher), std::move(images),
-                                                     std::move(preferences), std::move(clock), std::move(mainScheduler),
-                                                     std::move(dates));
+        throw std::invalid_argument(
+            "FixturesViewModel needs a schedule, a fetcher, preferences, a clock and a scheduler");
+    auto model = std::make_shared<FixturesViewModel>(
+        Token{}, std::move(schedule), std::move(fetcher), std::move(images), std::move(preferences),
+        std::move(clock), std::move(mainScheduler), std::move(dates));
     model->start();
     return model;
 }
 
 FixturesViewModel::FixturesViewModel(Token, std::shared_ptr<MatchWeekSchedule> schedule,
-                                     std::shared_ptr<MatchesFetcher> fetcher, std::shared_ptr<ImageCache> images,
-                                     std::shared_ptr<Preferences> preferences, std::shared_ptr<const Clock> clock,
+                                     std::shared_ptr<MatchesFetcher> fetcher,
+                                     std::shared_ptr<ImageCache> images,
+                                     std::shared_ptr<Preferences> preferences,
+                                     std::shared_ptr<const Clock> clock,
                                      std::shared_ptr<Scheduler> mainScheduler, DateContext dates)
     : m_schedule(std::move(schedule)),
       m_fetcher(std::move(fetcher)),
@@ -51,8 +44,7 @@ FixturesViewModel::FixturesViewModel(Token, std::shared_ptr<MatchWeekSchedule> s
       m_clock(std::move(clock)),
       m_main(std::move(mainScheduler)),
       m_dates(std::move(dates)),
-      m_statusBarTitle(kFootball),
-      m_observers(std::make_shared<Observers>()) {}
+      m_statusBarTitle(kFootballSign) {}
 
 FixturesViewModel::~FixturesViewModel() {
     for (auto* timer : {&m_titleTimer, &m_autoRefreshTimer, &m_cycleTimer})
@@ -77,27 +69,19 @@ void FixturesViewModel::start() {
 // Change notification
 
 Subscription FixturesViewModel::subscribe(std::function<void()> onChange) {
-    const auto id = m_observers->nextId++;
-    m_observers->change.emplace(id, std::move(onChange));
-    std::weak_ptr<Observers> observers = m_observers;
-    return Subscription([observers, id] {
-        if (auto o = observers.lock()) o->change.erase(id);
-    });
+    return m_changeObservers.add(std::move(onChange));
 }
 
 Subscription FixturesViewModel::subscribeTitle(std::function<void(const std::string&)> onTitle) {
-    const auto id = m_observers->nextId++;
-    auto& stored = m_observers->title.emplace(id, std::move(onTitle)).first->second;
-    std::weak_ptr<Observers> observers = m_observers;
-    Subscription subscription([observers, id] {
-        if (auto o = observers.lock()) o->title.erase(id);
-    });
-    auto first = stored;  // the callback may unsubscribe itself
+    auto first = onTitle;
+    auto subscription = m_titleObservers.add(std::move(onTitle));
     first(m_statusBarTitle);
     return subscription;
 }
 
-void FixturesViewModel::markChanged() { m_changed = true; }
+void FixturesViewModel::markChanged() {
+    m_changed = true;
+}
 
 void FixturesViewModel::setTitle(std::string title) {
     if (title == m_statusBarTitle) return;
@@ -108,32 +92,14 @@ void FixturesViewModel::setTitle(std::string title) {
 
 void FixturesViewModel::flush() {
     if (m_flushing) return;  // the loop below picks up changes made by observers
+    // An observer may drop the last other reference to the model.
     auto keepAlive = weak_from_this().lock();
-    auto observers = m_observers;
     m_flushing = true;
     while (m_changed || m_titleChanged) {
         const bool title = std::exchange(m_titleChanged, false);
         m_changed = false;
-        // Observers may subscribe or unsubscribe while being called: walk a
-        // snapshot of the ids and skip those gone in the meantime.
-        if (title) {
-            std::vector<std::uint64_t> ids;
-            for (const auto& entry : observers->title) ids.push_back(entry.first);
-            for (auto id : ids) {
-                auto it = observers->title.find(id);
-                if (it == observers->title.end()) continue;
-                auto callback = it->second;
-                callback(m_statusBarTitle);
-            }
-        }
-        std::vector<std::uint64_t> ids;
-        for (const auto& entry : observers->change) ids.push_back(entry.first);
-        for (auto id : ids) {
-            auto it = observers->change.find(id);
-            if (it == observers->change.end()) continue;
-            auto callback = it->second;
-            callback();
-        }
+        if (title) m_titleObservers.notify(m_statusBarTitle);
+        m_changeObservers.notify();
     }
     m_flushing = false;
 }
@@ -144,15 +110,12 @@ void FixturesViewModel::flush() {
 void FixturesViewModel::loadSchedule() {
     m_isLoadingSchedule = true;
     markChanged();
-    std::weak_ptr<FixturesViewModel> weak = weak_from_this();
-    std::weak_ptr<Scheduler> mainScheduler = m_main;
     // The schedule may answer at once (from its cache file) or later; either
     // way the answer is handled as a task of its own on the main scheduler.
-    m_schedule->load([weak, mainScheduler](Result<std::vector<MatchWeek>> result) {
-        auto scheduler = mainScheduler.lock();
-        if (!scheduler) return;
-        scheduler->post([weak, result = std::move(result)] {
-            if (auto self = weak.lock()) self->onScheduleLoaded(result);
+    m_schedule->load([weak = weak_from_this(), main = std::weak_ptr<Scheduler>(m_main)](
+                         Result<std::vector<MatchWeek>> result) {
+        postWhileAlive(main, weak, [result = std::move(result)](FixturesViewModel& self) {
+            self.onScheduleLoaded(result);
         });
     });
 }
@@ -208,10 +171,6 @@ std::string FixturesViewModel::weekRangeLabel() const {
     const auto week = m_schedule->week(m_currentGW);
     if (!week) return {};
     return formatWeekRange(week->startDate, week->endDate, m_dates);
-}
-
-std::string FixturesViewModel::formatWeekRange(Instant start, Instant end, const DateContext& dates) {
-    return formatDate(start, "d MMM", dates) + " \u2013 " + formatDate(end, "d MMM yyyy", dates);
 }
 
 }  // namespace fixtora

@@ -2,10 +2,13 @@
 #pragma once
 
 #include "data/ESPNModels.hpp"
+#include "data/MatchWeek.hpp"
 #include "platform/Clock.hpp"
+#include "platform/ObserverList.hpp"
 #include "platform/Result.hpp"
 #include "state/DateText.hpp"
-#include "state/Subscription.hpp"
+#include "state/MatchGroups.hpp"
+#include "state/StatusTitle.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -35,33 +38,15 @@ struct MatchWeek;
 /// the backend and the schedule hop to it and hold the view model weakly: an
 /// answer arriving after the view model is gone does nothing.
 class FixturesViewModel final : public std::enable_shared_from_this<FixturesViewModel> {
-public:
-    /// The matches of one calendar day of the user's time zone.
-    struct DayGroup {
-        std::string id;  // equal to `label`
-        std::string label;
-        std::vector<ESPNEvent> events;
-    };
-
-    /// Matchweek number to the events last received for it. Iterating it
-    /// visits the matchweeks in ascending order.
-    using MatchCache = std::map<std::int64_t, std::vector<ESPNEvent>>;
-
-    /// What the status title is computed from.
-    struct TitleInput {
-        const std::vector<ESPNEvent>& displayed;  // events of the displayed matchweek
-        const MatchCache& cache;                  // every cached matchweek
-        const std::optional<ESPNTeam>& favourite;
-        int cycleIndex = 0;
-        Instant now = 0;
-        DateContext dates;
-    };
+  public:
+    using DayGroup = fixtora::DayGroup;
+    using MatchCache = fixtora::MatchCache;
 
     static constexpr int kTitleIntervalSeconds = 60;
     static constexpr int kCycleIntervalSeconds = 10;
     static constexpr int kFastRefreshSeconds = 60;
     static constexpr int kSlowRefreshSeconds = 300;
-    static constexpr int kInitialTotalGWs = 38;
+    static constexpr int kInitialTotalGWs = static_cast<int>(kMaxMatchWeeks);
 
     /// Preference keys of the favourite team.
     static constexpr const char* kFavouriteIdKey = "fav_id";
@@ -82,16 +67,17 @@ public:
                                                      std::shared_ptr<Scheduler> mainScheduler,
                                                      DateContext dates = {});
 
-private:
+  private:
     struct Token {
         explicit Token() = default;
     };
 
-public:
+  public:
     /// Use `create`; the token keeps the constructor to it.
-    FixturesViewModel(Token, std::shared_ptr<MatchWeekSchedule> schedule, std::shared_ptr<MatchesFetcher> fetcher,
-                      std::shared_ptr<ImageCache> images, std::shared_ptr<Preferences> preferences,
-                      std::shared_ptr<const Clock> clock, std::shared_ptr<Scheduler> mainScheduler, DateContext dates);
+    FixturesViewModel(Token, std::shared_ptr<MatchWeekSchedule> schedule,
+                      std::shared_ptr<MatchesFetcher> fetcher, std::shared_ptr<ImageCache> images,
+                      std::shared_ptr<Preferences> preferences, std::shared_ptr<const Clock> clock,
+                      std::shared_ptr<Scheduler> mainScheduler, DateContext dates);
     ~FixturesViewModel();
     FixturesViewModel(const FixturesViewModel&) = delete;
     FixturesViewModel& operator=(const FixturesViewModel&) = delete;
@@ -147,29 +133,14 @@ public:
     /// Calls `onTitle` with the current title at once, then with each new one.
     [[nodiscard]] Subscription subscribeTitle(std::function<void(const std::string&)> onTitle);
 
-    // The pure computations shared with the command-line tools.
-    /// The status title for that state.
-    static std::string computeStatusBarTitle(const TitleInput& input);
-    /// The countdown to `kickOff` for `seconds` > 0 left: "45m", "2h 5m",
-    /// "EEE HH:mm" from a day on, "EEE d MMM" from a week on.
-    static std::string countdownText(Instant kickOff, long long seconds, const DateContext& dates);
-    /// Groups `events` by the local day of their kick-off ("EEEE,  d MMM").
-    static std::vector<DayGroup> groupByDay(const std::vector<ESPNEvent>& events, const DateContext& dates);
-    /// "d MMM – d MMM yyyy" for a week from `start` to `end`.
-    static std::string formatWeekRange(Instant start, Instant end, const DateContext& dates);
-    /// Every team of `cache` (home then away side of each event, matchweeks in
-    /// ascending order), each id once, sorted by short name in byte order.
-    static std::vector<ESPNTeam> collectKnownTeams(const MatchCache& cache);
     /// Seconds until the next auto-refresh for the displayed `events`.
     static int autoRefreshSeconds(const std::vector<ESPNEvent>& events, Instant now);
 
-private:
-    struct Observers;
-
+  private:
     /// Groups the changes of one entry point (a call, a completion, a timer
     /// tick): observers hear of them once, when the outermost batch ends.
     class Batch {
-    public:
+      public:
         explicit Batch(FixturesViewModel& model) : m_model(model) { ++m_model.m_batchDepth; }
         ~Batch() {
             if (--m_model.m_batchDepth == 0) m_model.flush();
@@ -177,7 +148,7 @@ private:
         Batch(const Batch&) = delete;
         Batch& operator=(const Batch&) = delete;
 
-    private:
+      private:
         FixturesViewModel& m_model;
     };
 
@@ -248,7 +219,8 @@ private:
     std::shared_ptr<Timer> m_titleTimer;
 
     // Observers.
-    std::shared_ptr<Observers> m_observers;
+    ObserverList<> m_changeObservers;
+    ObserverList<const std::string&> m_titleObservers;
     int m_batchDepth = 0;
     bool m_changed = false;
     bool m_titleChanged = false;

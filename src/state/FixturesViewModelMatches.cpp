@@ -5,6 +5,7 @@
 
 #include "data/ImageCache.hpp"
 #include "data/MatchWeekSchedule.hpp"
+#include "platform/PostWhileAlive.hpp"
 #include "platform/Scheduler.hpp"
 #include "state/MatchStatus.hpp"
 #include "state/MatchesFetcher.hpp"
@@ -48,17 +49,16 @@ void FixturesViewModel::requestWeek(std::int64_t gw, bool userVisible) {
     const auto week = m_schedule->week(gw);
     if (!week) return;
     const auto seq = m_nextSeq++;
-    std::weak_ptr<FixturesViewModel> weak = weak_from_this();
-    std::weak_ptr<Scheduler> mainScheduler = m_main;
+    // Runs on the fetcher's thread: touches nothing but the queue.
     m_fetcher->fetchMatches(
         week->startDate, week->endDate,
-        [weak, mainScheduler, gw, seq, userVisible](Result<std::vector<ESPNEvent>> result) {
-            // Runs on the fetcher's thread: touch nothing here but the queue.
-            auto scheduler = mainScheduler.lock();
-            if (!scheduler) return;
-            scheduler->post([weak, gw, seq, userVisible, result = std::move(result)]() mutable {
-                if (auto self = weak.lock()) self->onMatchesAnswer(gw, seq, userVisible, std::move(result));
-            });
+        [weak = weak_from_this(), main = std::weak_ptr<Scheduler>(m_main), gw, seq,
+         userVisible](Result<std::vector<ESPNEvent>> result) {
+            postWhileAlive(main, weak,
+                           [gw, seq, userVisible,
+                            result = std::move(result)](FixturesViewModel& self) mutable {
+                               self.onMatchesAnswer(gw, seq, userVisible, std::move(result));
+                           });
         });
 }
 
@@ -91,7 +91,8 @@ void FixturesViewModel::onMatchesAnswer(std::int64_t gw, std::uint64_t seq, bool
     prefetchAdjacent();
 }
 
-bool FixturesViewModel::storeAndShow(std::vector<ESPNEvent> list, std::int64_t gw, std::uint64_t seq) {
+bool FixturesViewModel::storeAndShow(std::vector<ESPNEvent> list, std::int64_t gw,
+                                     std::uint64_t seq) {
     auto& storedSeq = m_cacheSeq[gw];
     if (seq < storedSeq) return false;  // a refresh overtook this request
     storedSeq = seq;
@@ -122,7 +123,8 @@ void FixturesViewModel::refreshLiveCachedWeeks() {
     // stay "live" in the cache that the title reads.
     std::vector<std::int64_t> live;
     for (const auto& [gw, list] : m_matchCache) {
-        if (gw != m_currentGW && std::any_of(list.begin(), list.end(), isLiveEvent)) live.push_back(gw);
+        if (gw != m_currentGW && std::any_of(list.begin(), list.end(), isLiveEvent))
+            live.push_back(gw);
     }
     for (auto gw : live) requestWeek(gw, false);
 }
@@ -131,7 +133,8 @@ void FixturesViewModel::prefetchLogos(const std::vector<ESPNEvent>& list) {
     if (!m_images) return;
     std::vector<std::string> urls;
     auto add = [&urls](const std::optional<ESPNCompetitor>& side) {
-        if (side && side->team.logo && ImageCache::key(*side->team.logo)) urls.push_back(*side->team.logo);
+        if (side && side->team.logo && ImageCache::key(*side->team.logo))
+            urls.push_back(*side->team.logo);
     };
     for (const auto& event : list) {
         add(event.home());
@@ -144,13 +147,14 @@ int FixturesViewModel::autoRefreshSeconds(const std::vector<ESPNEvent>& events, 
     if (std::any_of(events.begin(), events.end(), isLiveEvent)) return kFastRefreshSeconds;
     // Kick-off in at most ten minutes, or at most two minutes ago without
     // the match being reported live yet.
-    const bool aboutToStart = std::any_of(events.begin(), events.end(), [now](const ESPNEvent& event) {
-        if (isFinishedEvent(event)) return false;
-        const auto kickOff = event.localDate();
-        if (!kickOff) return false;
-        const double untilKickOff = *kickOff - now;
-        return untilKickOff >= -120 && untilKickOff <= 600;
-    });
+    const bool aboutToStart =
+        std::any_of(events.begin(), events.end(), [now](const ESPNEvent& event) {
+            if (isFinishedEvent(event)) return false;
+            const auto kickOff = event.localDate();
+            if (!kickOff) return false;
+            const double untilKickOff = *kickOff - now;
+            return untilKickOff >= -120 && untilKickOff <= 600;
+        });
     return aboutToStart ? kFastRefreshSeconds : kSlowRefreshSeconds;
 }
 

@@ -6,7 +6,6 @@
 #include "platform/Preferences.hpp"
 
 #include <algorithm>
-#include <set>
 #include <utility>
 
 namespace fixtora {
@@ -52,52 +51,17 @@ void FixturesViewModel::storeFavourite() {
     });
 }
 
-std::vector<ESPNTeam> FixturesViewModel::collectKnownTeams(const MatchCache& cache) {
-    std::vector<ESPNTeam> teams;
-    std::set<std::string> seen;
-    auto add = [&](const std::optional<ESPNCompetitor>& side) {
-        if (side && seen.insert(side->team.id).second) teams.push_back(side->team);
-    };
-    for (const auto& [gw, list] : cache) {
-        for (const auto& event : list) {
-            add(event.home());
-            add(event.away());
-        }
-    }
-    // Plain byte order, no locale rules; equal names keep their order.
-    std::stable_sort(teams.begin(), teams.end(), [](const ESPNTeam& a, const ESPNTeam& b) {
-        return a.shortDisplayName < b.shortDisplayName;
-    });
-    return teams;
-}
-
 void FixturesViewModel::updateKnownTeams() {
     auto teams = collectKnownTeams(m_matchCache);
-    const bool same = std::equal(teams.begin(), teams.end(), m_knownTeams.begin(), m_knownTeams.end(),
-                                 [](const ESPNTeam& a, const ESPNTeam& b) {
+    const bool same = std::equal(teams.begin(), teams.end(), m_knownTeams.begin(),
+                                 m_knownTeams.end(), [](const ESPNTeam& a, const ESPNTeam& b) {
                                      return a.id == b.id && a.abbreviation == b.abbreviation &&
-                                            a.shortDisplayName == b.shortDisplayName && a.logo == b.logo;
+                                            a.shortDisplayName == b.shortDisplayName &&
+                                            a.logo == b.logo;
                                  });
     if (same) return;
     m_knownTeams = std::move(teams);
     markChanged();
-}
-
-std::vector<FixturesViewModel::DayGroup> FixturesViewModel::groupByDay(const std::vector<ESPNEvent>& events,
-                                                                       const DateContext& dates) {
-    std::vector<DayGroup> groups;
-    for (const auto& event : events) {
-        const auto kickOff = event.localDate();
-        if (!kickOff) continue;  // not shown without a kick-off
-        auto label = formatDate(*kickOff, "EEEE,  d MMM", dates);
-        auto it = std::find_if(groups.begin(), groups.end(), [&](const DayGroup& g) { return g.label == label; });
-        if (it != groups.end()) {
-            it->events.push_back(event);
-        } else {
-            groups.push_back(DayGroup{label, label, {event}});
-        }
-    }
-    return groups;
 }
 
 std::vector<FixturesViewModel::DayGroup> FixturesViewModel::groupedEvents() const {

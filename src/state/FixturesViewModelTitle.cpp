@@ -1,146 +1,18 @@
 // SPDX-License-Identifier: MIT
-// The status title: the favourite's live score or countdown, else the live
-// matches of the displayed matchweek in turn, else the next kick-off.
+// The status title's recomputation and the cycling through live matches.
 #include "state/FixturesViewModel.hpp"
 
 #include "platform/Scheduler.hpp"
 #include "state/MatchStatus.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 namespace fixtora {
 
-namespace {
-
-const std::string kFootball = "\u26BD";
-const std::string kPrefix = "\u26BD  ";  // the sign and two spaces
-const std::string kScoreDash = "\u2013";
-
-constexpr long long kMinute = 60;
-constexpr long long kHour = 3600;
-constexpr long long kDay = 86400;
-constexpr long long kWeek = 604800;
-
-std::string abbreviationOf(const std::optional<ESPNCompetitor>& side) {
-    if (!side || side->team.abbreviation.empty()) return "?";
-    return side->team.abbreviation;
-}
-
-std::string scoreOf(const std::optional<ESPNCompetitor>& side) {
-    if (!side || !side->score || side->score->empty()) return "0";
-    return *side->score;
-}
-
-/// "  " and the clock text of a live match, or nothing.
-std::string clockPart(const ESPNEvent& event) {
-    const auto* status = eventStatus(event);
-    if (status == nullptr) return {};
-    const auto label = status->clockLabel();
-    return label ? "  " + *label : std::string{};
-}
-
-/// Every event of every cached matchweek, matchweeks in ascending order.
-std::vector<const ESPNEvent*> allCached(const FixturesViewModel::MatchCache& cache) {
-    std::vector<const ESPNEvent*> all;
-    for (const auto& [gw, list] : cache)
-        for (const auto& event : list) all.push_back(&event);
-    return all;
-}
-
-/// The first in kick-off order of the events upcoming at `now` (equal
-/// kick-offs keep their order), or null.
-const ESPNEvent* nextUpcoming(const std::vector<const ESPNEvent*>& events, Instant now) {
-    const ESPNEvent* best = nullptr;
-    Instant bestKickOff = 0;
-    for (const auto* event : events) {
-        if (!isUpcomingEvent(*event, now)) continue;
-        const Instant kickOff = *event->localDate();
-        if (best == nullptr || kickOff < bestKickOff) {
-            best = event;
-            bestKickOff = kickOff;
-        }
-    }
-    return best;
-}
-
-/// Whole seconds from `now` to the kick-off of `event`, truncated towards
-/// zero; absent without a kick-off.
-std::optional<long long> secondsUntil(const ESPNEvent& event, Instant now) {
-    const auto kickOff = event.localDate();
-    if (!kickOff) return std::nullopt;
-    return static_cast<long long>(std::trunc(*kickOff - now));
-}
-
-/// The favourite's live match if it has one (first in cache order), else its
-/// next upcoming one.
-const ESPNEvent* nextFavouriteEvent(const FixturesViewModel::MatchCache& cache, const std::string& teamId,
-                                    Instant now) {
-    std::vector<const ESPNEvent*> mine;
-    for (const auto* event : allCached(cache))
-        if (involvesTeam(*event, teamId)) mine.push_back(event);
-    for (const auto* event : mine)
-        if (isLiveEvent(*event)) return event;
-    return nextUpcoming(mine, now);
-}
-
-std::string favouriteTitle(const FixturesViewModel::TitleInput& input, const ESPNTeam& favourite) {
-    const ESPNEvent* event = nextFavouriteEvent(input.cache, favourite.id, input.now);
-    if (event == nullptr) return kFootball;
-    const auto home = event->home();
-    const auto away = event->away();
-    const bool atHome = home && home->team.id == favourite.id;
-    const auto& own = atHome ? home : away;
-    const auto& opponent = atHome ? away : home;
-    const std::string ownAbbreviation = favourite.abbreviation.empty() ? "?" : favourite.abbreviation;
-    if (isLiveEvent(*event)) {
-        // The favourite's score comes first, at home or away.
-        return kPrefix + ownAbbreviation + " " + scoreOf(own) + kScoreDash + scoreOf(opponent) + " " +
-               abbreviationOf(opponent) + clockPart(*event);
-    }
-    const auto seconds = secondsUntil(*event, input.now);
-    if (!seconds || *seconds <= 0) return kFootball;
-    return kPrefix + ownAbbreviation + " vs " + abbreviationOf(opponent) + "  " +
-           FixturesViewModel::countdownText(*event->localDate(), *seconds, input.dates);
-}
-
-std::string noFavouriteTitle(const FixturesViewModel::TitleInput& input) {
-    std::vector<const ESPNEvent*> live;
-    for (const auto& event : input.displayed)
-        if (isLiveEvent(event)) live.push_back(&event);
-    if (!live.empty()) {
-        const auto count = static_cast<int>(live.size());
-        const ESPNEvent& event = *live[input.cycleIndex >= 0 && input.cycleIndex < count ? input.cycleIndex : 0];
-        const auto home = event.home();
-        const auto away = event.away();
-        return kPrefix + abbreviationOf(home) + " " + scoreOf(home) + kScoreDash + scoreOf(away) + " " +
-               abbreviationOf(away) + clockPart(event);
-    }
-    const ESPNEvent* next = nextUpcoming(allCached(input.cache), input.now);
-    if (next == nullptr) return kFootball;
-    const auto seconds = secondsUntil(*next, input.now);
-    if (!seconds || *seconds <= 0) return kFootball;
-    return kPrefix + abbreviationOf(next->home()) + " vs " + abbreviationOf(next->away()) + "  " +
-           FixturesViewModel::countdownText(*next->localDate(), *seconds, input.dates);
-}
-
-}  // namespace
-
-std::string FixturesViewModel::countdownText(Instant kickOff, long long seconds, const DateContext& dates) {
-    if (seconds >= kWeek) return formatDate(kickOff, "EEE d MMM", dates);
-    if (seconds >= kDay) return formatDate(kickOff, "EEE HH:mm", dates);
-    if (seconds < kHour) return std::to_string(seconds / kMinute) + "m";
-    return std::to_string(seconds / kHour) + "h " + std::to_string((seconds / kMinute) % 60) + "m";
-}
-
-std::string FixturesViewModel::computeStatusBarTitle(const TitleInput& input) {
-    if (input.favourite) return favouriteTitle(input, *input.favourite);
-    return noFavouriteTitle(input);
-}
-
 void FixturesViewModel::updateStatusBar() {
-    setTitle(computeStatusBarTitle({m_events, m_matchCache, m_favouriteTeam, m_cycleIndex, m_clock->now(), m_dates}));
+    setTitle(computeStatusBarTitle(
+        {m_events, m_matchCache, m_favouriteTeam, m_cycleIndex, m_clock->now(), m_dates}));
 }
 
 void FixturesViewModel::startCyclingIfNeeded() {
@@ -165,7 +37,8 @@ void FixturesViewModel::startCyclingIfNeeded() {
 
 void FixturesViewModel::onCycleTick() {
     Batch batch(*this);
-    const auto live = static_cast<int>(std::count_if(m_events.begin(), m_events.end(), isLiveEvent));
+    const auto live =
+        static_cast<int>(std::count_if(m_events.begin(), m_events.end(), isLiveEvent));
     if (live < 2) {
         // Only stops; the title waits for its next recomputation.
         if (m_cycleTimer) m_cycleTimer->invalidate();

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "state/MatchStatus.hpp"
 
-#include <array>
-
 namespace fixtora {
 
 const ESPNStatusType* eventStatus(const ESPNEvent& event) {
@@ -18,16 +16,15 @@ bool isLiveEvent(const ESPNEvent& event) {
 bool isFinishedEvent(const ESPNEvent& event) {
     const auto* status = eventStatus(event);
     if (status == nullptr) return false;
-    return status->completed || status->name == "STATUS_FULL_TIME" || status->name == "STATUS_FINAL";
+    return status->completed || status->phase() == MatchPhase::finished;
 }
 
 bool isUpcomingEvent(const ESPNEvent& event, Instant now) {
-    static constexpr std::array<std::string_view, 5> kOver = {
-        "STATUS_FULL_TIME", "STATUS_FINAL", "STATUS_POSTPONED", "STATUS_CANCELLED", "STATUS_SUSPENDED"};
     const auto* status = eventStatus(event);
     if (status == nullptr || status->completed) return false;
-    for (auto name : kOver)
-        if (status->name == name) return false;
+    // Over, or never to be played at that time.
+    const auto phase = status->phase();
+    if (phase != MatchPhase::scheduled && phase != MatchPhase::live) return false;
     const auto kickOff = event.localDate();
     return kickOff && *kickOff > now;
 }

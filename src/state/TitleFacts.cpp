@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "state/TitleFacts.hpp"
 
-#include "state/FixturesViewModel.hpp"
+#include "platform/AppLook.hpp"
 #include "state/MatchStatus.hpp"
+#include "state/StatusTitle.hpp"
 
 namespace fixtora {
 
@@ -33,8 +34,7 @@ FavouriteState favouriteState(const std::map<std::int64_t, std::vector<ESPNEvent
 }
 
 std::vector<std::string> liveScoreLines(const std::vector<ESPNEvent>& events) {
-    static const std::string prefix = "\u26BD  ";
-    const FixturesViewModel::MatchCache noCache;
+    const MatchCache noCache;
     const std::optional<ESPNTeam> noFavourite;
     std::vector<std::string> lines;
     for (const auto& event : events) {
@@ -42,9 +42,8 @@ std::vector<std::string> liveScoreLines(const std::vector<ESPNEvent>& events) {
         // The title of a matchweek whose only live match is this one is its
         // score line: one rule for both.
         const std::vector<ESPNEvent> one{event};
-        std::string title =
-            FixturesViewModel::computeStatusBarTitle({one, noCache, noFavourite, 0, 0, {}});
-        if (title.rfind(prefix, 0) == 0) title.erase(0, prefix.size());
+        std::string title = computeStatusBarTitle({one, noCache, noFavourite, 0, 0, {}});
+        if (title.rfind(kTitlePrefix, 0) == 0) title.erase(0, kTitlePrefix.size());
         lines.push_back(std::move(title));
     }
     return lines;

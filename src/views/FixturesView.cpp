@@ -88,7 +88,8 @@ QWidget* FixturesView::makeHeader() {
     auto* titles = new QVBoxLayout;
     titles->setSpacing(kTitleSpacing);
     m_title = new TextLabel(Theme::headline(), Theme::Colour::Primary, bar);
-    m_title->setDisplayText(QStringLiteral("\u26BD  Premier League"));
+    m_title->setDisplayText(QString::fromUtf8(kTitlePrefix.data(), kTitlePrefix.size()) +
+                            QStringLiteral("Premier League"));
     titles->addWidget(m_title);
     m_weekRange = new TextLabel(Theme::caption(), Theme::Colour::Secondary, bar);
     titles->addWidget(m_weekRange);

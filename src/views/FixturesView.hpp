@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/AppLook.hpp"
+#include "platform/Subscription.hpp"
 #include "state/DateText.hpp"
 #include "state/FixturesViewModel.hpp"
-#include "state/Subscription.hpp"
 
 #include <QPointer>
 #include <QString>
@@ -38,8 +39,8 @@ class TextLabel;
 /// focused one. Every control carries an accessible name and description.
 class FixturesView final : public QWidget {
   public:
-    static constexpr int kWidth = 380;
-    static constexpr int kHeight = 520;
+    static constexpr int kWidth = kPopupWidth;
+    static constexpr int kHeight = kPopupHeight;
 
     /// What the middle area shows.
     enum class Content { Message, MatchList, TeamPicker };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "views/MatchRowView.hpp"
 
+#include "state/MatchDisplay.hpp"
 #include "state/MatchStatus.hpp"
 #include "views/PlainButton.hpp"
 #include "views/SlideFadeReveal.hpp"
@@ -34,35 +35,21 @@ constexpr int kScorerLeading = 22;
 constexpr int kScorerTrailing = 14;
 constexpr int kScorerBottom = 8;
 
-const QString kEnDash = QStringLiteral("\u2013");
-
 QString q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
 QString scoreOf(const std::optional<ESPNCompetitor>& side) {
-    if (!side || !side->score) return QStringLiteral("0");
-    return q(*side->score);
-}
-
-QString abbreviationOf(const std::optional<ESPNCompetitor>& side) {
-    if (!side) return QStringLiteral("?");
-    return q(side->team.abbreviation);
+    return q(sideScore(side));
 }
 
 QString spokenName(const std::optional<ESPNCompetitor>& side) {
-    if (!side) return QStringLiteral("Unknown team");
-    return q(side->team.shortDisplayName.empty() ? side->team.abbreviation
-                                                 : side->team.shortDisplayName);
+    const auto name = sideName(side);
+    return name ? q(*name) : QStringLiteral("Unknown team");
 }
 
 std::optional<std::string> crestUrlOf(const std::optional<ESPNCompetitor>& side) {
     return side ? TeamBadge::crestUrl(side->team.logo) : std::nullopt;
-}
-
-std::optional<std::string> statusName(const ESPNEvent& event) {
-    if (const auto* status = eventStatus(event)) return status->name;
-    return std::nullopt;
 }
 
 }  // namespace
@@ -177,34 +164,14 @@ bool MatchRowView::isLive() const {
 }
 
 QString MatchRowView::statusIcon() const {
-    if (isFinished()) return QStringLiteral("\u2705");
-    if (isLive()) return QStringLiteral("\U0001F534");
-    const auto name = statusName(m_event);
-    if (name == "STATUS_POSTPONED") return QStringLiteral("\u26A0\uFE0F");
-    if (name == "STATUS_CANCELLED" || name == "STATUS_SUSPENDED") return QStringLiteral("\u274C");
-    return QStringLiteral("\U0001F550");
+    return q(statusSymbol(m_event));
 }
 
 QString MatchRowView::centreText() const {
-    if (isFinished() || isLive()) {
-        return scoreOf(m_event.home()) + QStringLiteral("  ") + kEnDash + QStringLiteral("  ") +
-               scoreOf(m_event.away());
-    }
-    const auto name = statusName(m_event);
-    if (name == "STATUS_POSTPONED") return QStringLiteral("Postponed");
-    // A suspended match reads the same as a cancelled one.
-    if (name == "STATUS_CANCELLED" || name == "STATUS_SUSPENDED")
-        return QStringLiteral("Cancelled");
-    if (const auto kickOff = m_event.localDate()) {
-        const std::string text = formatDate(*kickOff, "HH:mm", m_dates);
-        if (!text.empty()) return q(text);
-    }
-    return QStringLiteral("TBD");
+    return q(fixtora::centreText(m_event, m_dates));
 }
 
 QString MatchRowView::liveCentreHtml() const {
-    const auto* status = eventStatus(m_event);
-    const auto clock = status ? status->clockLabel() : std::nullopt;
     const QString family = Theme::monospacedFont(kScoreFontSize).family();
     const QString score =
         QStringLiteral(
@@ -216,8 +183,7 @@ QString MatchRowView::liveCentreHtml() const {
             "<span style=\"font-family:'%1'; font-size:%2px; font-weight:500;\">%3</span>")
             .arg(family)
             .arg(kClockFontSize);
-    const QString clockText =
-        QStringLiteral("  ") + (clock ? q(*clock) : kEnDash) + QStringLiteral("  ");
+    const QString clockText = q("  " + liveClockText(m_event) + "  ");
     return QStringLiteral("<span style=\"white-space:pre;\">") +
            score.arg(scoreOf(m_event.home()).toHtmlEscaped()) +
            middle.arg(clockText.toHtmlEscaped()) +
@@ -252,35 +218,19 @@ Symbol MatchRowView::marker() const {
 }
 
 QString MatchRowView::goalLine(const ESPNDetail& detail) const {
-    QString line = QStringLiteral("  ");
-    line += (detail.clock && detail.clock->displayValue) ? q(*detail.clock->displayValue)
-                                                         : QStringLiteral("?'");
-    line += QStringLiteral("  ");
-    line += (detail.athletesInvolved && !detail.athletesInvolved->empty())
-                ? q(detail.athletesInvolved->front().displayName)
-                : QStringLiteral("Unknown");
-    if (detail.ownGoal.value_or(false)) {
-        line += QStringLiteral(" (OG)");
-    } else if (detail.penaltyKick.value_or(false)) {
-        line += QStringLiteral(" (P)");
-    }
-    line += QStringLiteral("  [");
-    if (detail.team && detail.team->id) line += q(m_event.teamName(*detail.team->id));
-    line += QStringLiteral("]");
-    return line;
+    return q(fixtora::goalLine(m_event, detail));
 }
 
 QStringList MatchRowView::scorerLines() const {
     QStringList lines;
-    for (const auto& goal : m_event.goals()) lines.push_back(goalLine(goal));
-    if (lines.isEmpty()) lines.push_back(QStringLiteral("   No scorer data available"));
+    for (const auto& line : fixtora::scorerLines(m_event)) lines.push_back(q(line));
     return lines;
 }
 
 QString MatchRowView::accessibleSummary() const {
     const auto home = m_event.home();
     const auto away = m_event.away();
-    if (isFinished() || isLive()) {
+    if (isExpandable()) {
         QString text = QStringLiteral("%1 %2, %3 %4, ")
                            .arg(spokenName(home), scoreOf(home), spokenName(away), scoreOf(away));
         if (isFinished()) return text + QStringLiteral("full time");
@@ -315,11 +265,11 @@ void MatchRowView::refresh() {
     QFont homeFont = m_homeAbbr->font();
     homeFont.setWeight(homeWeight());
     m_homeAbbr->setFont(homeFont);
-    m_homeAbbr->setDisplayText(abbreviationOf(home));
+    m_homeAbbr->setDisplayText(q(sideAbbreviation(home)));
     QFont awayFont = m_awayAbbr->font();
     awayFont.setWeight(awayWeight());
     m_awayAbbr->setFont(awayFont);
-    m_awayAbbr->setDisplayText(abbreviationOf(away));
+    m_awayAbbr->setDisplayText(q(sideAbbreviation(away)));
 
     if (isLive()) {
         m_centre->setColourRole(Theme::Colour::Red);

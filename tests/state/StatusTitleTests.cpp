@@ -28,7 +28,7 @@ const DateContext kLondon{"en_GB", "Europe/London"};
 std::string title(const std::vector<ESPNEvent>& displayed, const VM::MatchCache& cache,
                   const std::optional<ESPNTeam>& favourite = std::nullopt, int cycle = 0,
                   const DateContext& dates = kLondon) {
-    return VM::computeStatusBarTitle({displayed, cache, favourite, cycle, kNow, dates});
+    return computeStatusBarTitle({displayed, cache, favourite, cycle, kNow, dates});
 }
 
 struct TitleCase {
@@ -71,7 +71,7 @@ std::vector<TitleCase> titleCases() {
         {"HalfTimeText",
          {match("1", kNow - kHour, "STATUS_HALFTIME", "LIV", "MCI", "0", "0", "Halftime")}, {}, {}, 0,
          "\u26BD  LIV 0\u20130 MCI  HT"},
-        {"LiveWithoutClockOrScores", {live("1", "ARS", "CHE", "", "", std::nullopt)}, {}, {}, 0,
+        {"LiveWithoutClockOrScores", {match("1", kNow - 30 * kMin, "STATUS_SECOND_HALF", "ARS", "CHE")}, {}, {}, 0,
          "\u26BD  ARS 0\u20130 CHE"},
         {"LiveWithMissingHomeSide", {missingSides}, {}, {}, 0, "\u26BD  ? 0\u20131 CHE  12'"},
         {"UpcomingCountdown", {at("1", kNow + 2 * kHour + 5 * kMin, "ARS", "CHE")}, {}, {}, 0,
@@ -143,7 +143,7 @@ class Countdown : public ::testing::TestWithParam<CountdownCase> {};
 
 TEST_P(Countdown, Formats) {
     const auto& c = GetParam();
-    EXPECT_EQ(VM::countdownText(kNow + static_cast<double>(c.seconds), c.seconds, c.dates), c.expected);
+    EXPECT_EQ(countdownText(kNow + static_cast<double>(c.seconds), c.seconds, c.dates), c.expected);
 }
 
 const DateContext kBerlinInNewYork{"de_DE", "America/New_York"};
@@ -230,7 +230,7 @@ TEST_P(DayLabels, GroupInBackendOrderWithLocalLabels) {
         match("C", 1755370800, "STATUS_FULL_TIME", "EVE", "FUL"),  // Sat 16 Aug 19:00 UTC
         match("D", 1755396000, "STATUS_FULL_TIME", "TOT", "WHU"),  // Sun 17 Aug 02:00 UTC
     };
-    const auto groups = VM::groupByDay(events, c.dates);
+    const auto groups = groupByDay(events, c.dates);
     std::vector<std::pair<std::string, std::vector<std::string>>> got;
     for (const auto& group : groups) {
         EXPECT_EQ(group.id, group.label);
@@ -239,9 +239,9 @@ TEST_P(DayLabels, GroupInBackendOrderWithLocalLabels) {
         got.emplace_back(group.label, ids);
     }
     EXPECT_EQ(got, c.groups);
-    EXPECT_TRUE(VM::groupByDay({}, c.dates).empty());
+    EXPECT_TRUE(groupByDay({}, c.dates).empty());
     // 16 Aug 2024 11:30 UTC to 20 Aug 2024 02:00 UTC.
-    EXPECT_EQ(VM::formatWeekRange(1723807800, 1724119200, c.dates), c.weekRange);
+    EXPECT_EQ(formatWeekRange(1723807800, 1724119200, c.dates), c.weekRange);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -272,14 +272,14 @@ TEST(KnownTeams, EachClubOnceSortedByNameInByteOrderKeepingTies) {
     cache[10] = {game("late", team("b", "Zeta"), team("a", "alpha")), bare};
     cache[2] = {game("early", team("c", "Beta"), team("d", "Zeta")), game("again", team("a", "Alpha"), team("c", "X"))};
     std::vector<std::string> ids, names;
-    for (const auto& t : VM::collectKnownTeams(cache)) {
+    for (const auto& t : collectKnownTeams(cache)) {
         ids.push_back(t.id);
         names.push_back(t.shortDisplayName);
     }
     // Matchweek 2 first: c, d, a (named "Alpha" there), then b.
     EXPECT_EQ(ids, (std::vector<std::string>{"a", "c", "d", "b"}));
     EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Beta", "Zeta", "Zeta"}));
-    EXPECT_TRUE(VM::collectKnownTeams({}).empty());
+    EXPECT_TRUE(collectKnownTeams({}).empty());
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include "platform/WorkerScheduler.hpp"
 #include "state/DateText.hpp"
 #include "state/FixturesViewModel.hpp"
-#include "state/MatchStatus.hpp"
+#include "state/MatchDisplay.hpp"
 #include "state/MatchesFetcher.hpp"
 
 #include <unistd.h>
@@ -44,7 +44,9 @@ constexpr const char* kUsage =
 
 std::atomic<bool> g_stop{false};
 
-extern "C" void onSignal(int) { g_stop = true; }
+extern "C" void onSignal(int) {
+    g_stop = true;
+}
 
 struct Options {
     std::string backendUrl = build::kBackendUrl;
@@ -68,7 +70,8 @@ std::optional<Options> parse(int argc, char** argv) {
                 try {
                     options.timeoutSeconds = std::stod(value);
                 } catch (const std::exception&) {
-                    std::cerr << "fixtora-cli: --timeout needs a number of seconds, not \"" << value << "\"\n";
+                    std::cerr << "fixtora-cli: --timeout needs a number of seconds, not \"" << value
+                              << "\"\n";
                     return std::nullopt;
                 }
             }
@@ -85,30 +88,6 @@ std::optional<Options> parse(int argc, char** argv) {
         return std::nullopt;
     }
     return options;
-}
-
-std::string sideName(const std::optional<ESPNCompetitor>& side) {
-    if (!side) return "?";
-    return side->team.shortDisplayName.empty() ? side->team.abbreviation : side->team.shortDisplayName;
-}
-
-std::string scoreOf(const std::optional<ESPNCompetitor>& side) {
-    return side && side->score && !side->score->empty() ? *side->score : "0";
-}
-
-/// The left column of a match row: the minute of a live match, FT, a
-/// postponement, or the local kick-off time.
-std::string statusColumn(const ESPNEvent& event) {
-    const auto* status = eventStatus(event);
-    if (status != nullptr && status->isLive()) return status->clockLabel().value_or("LIVE");
-    if (isFinishedEvent(event)) return "FT";
-    if (status != nullptr) {
-        if (status->name == "STATUS_POSTPONED") return "PP";
-        if (status->name == "STATUS_CANCELLED") return "CANC";
-        if (status->name == "STATUS_SUSPENDED") return "SUSP";
-    }
-    const auto kickOff = event.localDate();
-    return kickOff ? formatDate(*kickOff, "HH:mm") : "--:--";
 }
 
 std::string render(const FixturesViewModel& vm) {
@@ -129,15 +108,17 @@ std::string render(const FixturesViewModel& vm) {
         for (const auto& event : group.events) {
             const auto home = event.home();
             const auto away = event.away();
-            const auto* status = eventStatus(event);
-            const bool played = status != nullptr && (status->isLive() || isFinishedEvent(event));
             char column[16];
-            std::snprintf(column, sizeof column, "%6s", statusColumn(event).c_str());
-            out << "  " << column << "  " << sideName(home)
-                << (played ? " " + scoreOf(home) + "\u2013" + scoreOf(away) + " " : " v ") << sideName(away) << "\n";
+            std::snprintf(column, sizeof column, "%6s", statusColumn(event, {}).c_str());
+            out << "  " << column << "  " << sideName(home).value_or("?")
+                << (showsScore(event)
+                        ? " " + sideScore(home) + std::string(kScoreDash) + sideScore(away) + " "
+                        : " v ")
+                << sideName(away).value_or("?") << "\n";
         }
     }
-    if (const auto& favourite = vm.favouriteTeam()) out << "\nFavourite: " << favourite->shortDisplayName << "\n";
+    if (const auto& favourite = vm.favouriteTeam())
+        out << "\nFavourite: " << favourite->shortDisplayName << "\n";
     return out.str();
 }
 
@@ -165,7 +146,8 @@ int main(int argc, char** argv) {
     auto clock = std::make_shared<SystemClock>();
     auto paths = std::make_shared<XdgPaths>();
     auto preferences = std::make_shared<InMemoryPreferences>();
-    auto fetcher = MatchesFetcher::fromClient(std::make_shared<APIClient>(http, options->backendUrl));
+    auto fetcher =
+        MatchesFetcher::fromClient(std::make_shared<APIClient>(http, options->backendUrl));
     const bool tty = isatty(STDOUT_FILENO) != 0;
 
     std::mutex mutex;
@@ -179,7 +161,8 @@ int main(int argc, char** argv) {
     Subscription subscription;
     std::string last;
     mainQueue->post([&] {
-        schedule = std::make_shared<MatchWeekSchedule>(http, options->backendUrl, paths, clock, mainQueue);
+        schedule =
+            std::make_shared<MatchWeekSchedule>(http, options->backendUrl, paths, clock, mainQueue);
         vm = FixturesViewModel::create(schedule, fetcher, nullptr, preferences, clock, mainQueue);
         auto show = [&] {
             if (options->favouriteId && !vm->favouriteTeam()) {
@@ -206,7 +189,8 @@ int main(int argc, char** argv) {
 
     {
         std::unique_lock lock(mutex);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(options->timeoutSeconds);
+        const auto deadline = std::chrono::steady_clock::now() +
+                              std::chrono::duration<double>(options->timeoutSeconds);
         while (!done && !g_stop) {
             wake.wait_for(lock, std::chrono::milliseconds(200));
             if (options->once && std::chrono::steady_clock::now() >= deadline) {

@@ -6,7 +6,8 @@
 
 #include "data/ScoreboardDecoder.hpp"
 #include "state/DateText.hpp"
-#include "state/FixturesViewModel.hpp"
+#include "state/MatchGroups.hpp"
+#include "state/StatusTitle.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -33,14 +34,16 @@ Instant parseNow(const std::string& text) {
     ESPNEvent probe;
     probe.date = text;
     if (auto instant = probe.localDate()) return *instant;
-    throw std::runtime_error("--now needs an ISO 8601 date-time such as 2025-08-16T14:00:00Z, not \"" + text + "\"");
+    throw std::runtime_error(
+        "--now needs an ISO 8601 date-time such as 2025-08-16T14:00:00Z, not \"" + text + "\"");
 }
 
 int parseCycle(const std::string& text) {
     int value = 0;
     const auto* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end) throw std::runtime_error("--cycle needs a whole number, not \"" + text + "\"");
+    if (ec != std::errc() || ptr != end)
+        throw std::runtime_error("--cycle needs a whole number, not \"" + text + "\"");
     return value;
 }
 
@@ -66,21 +69,24 @@ int title(const std::vector<std::string>& args) {
         }
     }
     if (!now || !file) {
-        std::cerr << "usage: fixtora-inspect --title [--favourite TEAM_ID] [--cycle N] --now ISO8601 FILE|-\n";
+        std::cerr << "usage: fixtora-inspect --title [--favourite TEAM_ID] [--cycle N] --now "
+                     "ISO8601 FILE|-\n";
         return 2;
     }
     useEnvironmentLocale();
     const auto events = readEvents(*file);
     // The displayed matchweek and the whole cache both hold the file's events.
-    const FixturesViewModel::MatchCache cache{{1, events}};
+    const MatchCache cache{{1, events}};
     std::optional<ESPNTeam> favourite;
     if (favouriteId) {
-        const auto teams = FixturesViewModel::collectKnownTeams(cache);
-        const auto it = std::find_if(teams.begin(), teams.end(), [&](const ESPNTeam& t) { return t.id == *favouriteId; });
-        if (it == teams.end()) throw std::runtime_error("no team with id \"" + *favouriteId + "\" in " + *file);
+        const auto teams = collectKnownTeams(cache);
+        const auto it = std::find_if(teams.begin(), teams.end(),
+                                     [&](const ESPNTeam& t) { return t.id == *favouriteId; });
+        if (it == teams.end())
+            throw std::runtime_error("no team with id \"" + *favouriteId + "\" in " + *file);
         favourite = *it;
     }
-    std::cout << FixturesViewModel::computeStatusBarTitle({events, cache, favourite, cycle, *now, {}}) << "\n";
+    std::cout << computeStatusBarTitle({events, cache, favourite, cycle, *now, {}}) << "\n";
     return 0;
 }
 
@@ -91,7 +97,7 @@ int groups(const std::vector<std::string>& args) {
     }
     useEnvironmentLocale();
     Json out = Json::array();
-    for (const auto& group : FixturesViewModel::groupByDay(readEvents(args.front()), {})) {
+    for (const auto& group : groupByDay(readEvents(args.front()), {})) {
         Json ids = Json::array();
         for (const auto& event : group.events) ids.push_back(event.id);
         out.push_back(Json{{"label", group.label}, {"events", std::move(ids)}});
@@ -100,8 +106,8 @@ int groups(const std::vector<std::string>& args) {
     return 0;
 }
 
-const bool kTitleRegistered =
-    registerMode({"--title", "--title [--favourite TEAM_ID] [--cycle N] --now ISO8601 FILE|-", title});
+const bool kTitleRegistered = registerMode(
+    {"--title", "--title [--favourite TEAM_ID] [--cycle N] --now ISO8601 FILE|-", title});
 const bool kGroupsRegistered = registerMode({"--groups", "--groups FILE|-", groups});
 
 }  // namespace

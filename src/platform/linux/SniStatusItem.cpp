@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/linux/SniStatusItem.hpp"
 
+#include "platform/AppLook.hpp"
 #include "platform/linux/DBusMenuExporter.hpp"
 #include "platform/linux/SniTypes.hpp"
 #include "platform/qt/FootballIcon.hpp"
@@ -68,7 +69,7 @@ class SniItemObject final : public QObject {
     Q_PROPERTY(QString XAyatanaLabelGuide READ label)
     Q_PROPERTY(uint XAyatanaOrderingIndex READ orderingIndex)
 
-public:
+  public:
     explicit SniItemObject(SniStatusItem& item) : m_item(item), m_pixmaps(footballPixmaps()) {}
 
     QString category() const { return QStringLiteral("ApplicationStatus"); }
@@ -81,7 +82,9 @@ public:
     SniPixmaps noPixmaps() const { return {}; }
     SniToolTip toolTip() const { return SniToolTip{{}, {}, title(), m_item.m_title}; }
     bool itemIsMenu() const { return false; }
-    QDBusObjectPath menu() const { return QDBusObjectPath(QString::fromLatin1(SniStatusItem::kMenuPath)); }
+    QDBusObjectPath menu() const {
+        return QDBusObjectPath(QString::fromLatin1(SniStatusItem::kMenuPath));
+    }
     QString label() const { return SniStatusItem::labelOf(m_item.m_title); }
     uint orderingIndex() const { return 0; }
 
@@ -89,9 +92,9 @@ public:
     void announceTitle() {
         emit NewToolTip();
         emit XAyatanaNewLabel(label(), label());
-        QDBusMessage changed = QDBusMessage::createSignal(QString::fromLatin1(SniStatusItem::kItemPath),
-                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("PropertiesChanged"));
+        QDBusMessage changed = QDBusMessage::createSignal(
+            QString::fromLatin1(SniStatusItem::kItemPath),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
         QVariantMap props;
         props.insert(QStringLiteral("XAyatanaLabel"), label());
         props.insert(QStringLiteral("XAyatanaLabelGuide"), label());
@@ -100,14 +103,14 @@ public:
         m_item.m_bus.send(changed);
     }
 
-public slots:
+  public slots:
     void Activate(int x, int y) { m_item.clicked(x, y, true); }
     // A middle click: nothing of ours answers it (the menu has its own click).
     void SecondaryActivate(int, int) {}
     void ContextMenu(int x, int y) { m_item.clicked(x, y, false); }
     void Scroll(int, const QString&) {}
 
-signals:
+  signals:
     void NewTitle();
     void NewIcon();
     void NewAttentionIcon();
@@ -116,15 +119,15 @@ signals:
     void NewStatus(const QString& status);
     void XAyatanaNewLabel(const QString& label, const QString& guide);
 
-private:
+  private:
     SniStatusItem& m_item;
     SniPixmaps m_pixmaps;
 };
 
 QString SniStatusItem::labelOf(const QString& title) {
     // The panel draws the football icon right before the label.
-    static const QString ball = QString::fromUtf8("\u26BD");
-    static const QString prefix = ball + QStringLiteral("  ");
+    static const QString ball = QString::fromUtf8(kFootballSign.data(), kFootballSign.size());
+    static const QString prefix = QString::fromUtf8(kTitlePrefix.data(), kTitlePrefix.size());
     if (title == ball) return {};
     if (title.startsWith(prefix)) return title.mid(prefix.size());
     return title;
@@ -137,11 +140,14 @@ SniStatusItem::SniStatusItem(MenuSource menu, QDBusConnection bus, QObject* pare
                         .arg(QCoreApplication::applicationPid())
                         .arg(++g_itemCount)) {
     registerSniTypes();
-    if (!m_bus.isConnected()) throw std::runtime_error("no D-Bus session bus for the status notifier item");
+    if (!m_bus.isConnected())
+        throw std::runtime_error("no D-Bus session bus for the status notifier item");
     m_object = std::make_unique<SniItemObject>(*this);
     m_menu = std::make_unique<DBusMenuExporter>(std::move(menu));
-    if (!m_bus.registerObject(QString::fromLatin1(kItemPath), m_object.get(), QDBusConnection::ExportAllContents) ||
-        !m_bus.registerObject(QString::fromLatin1(kMenuPath), m_menu.get(), QDBusConnection::ExportAllContents)) {
+    if (!m_bus.registerObject(QString::fromLatin1(kItemPath), m_object.get(),
+                              QDBusConnection::ExportAllContents) ||
+        !m_bus.registerObject(QString::fromLatin1(kMenuPath), m_menu.get(),
+                              QDBusConnection::ExportAllContents)) {
         m_bus.unregisterObject(QString::fromLatin1(kItemPath));
         throw std::runtime_error("the D-Bus paths of the status notifier item are taken: " +
                                  m_bus.lastError().message().toStdString());
@@ -155,7 +161,8 @@ SniStatusItem::SniStatusItem(MenuSource menu, QDBusConnection bus, QObject* pare
     // A panel restart brings a new watcher that knows nothing of us.
     m_watcher = std::make_unique<QDBusServiceWatcher>(QString::fromLatin1(kWatcherService), m_bus,
                                                       QDBusServiceWatcher::WatchForRegistration);
-    connect(m_watcher.get(), &QDBusServiceWatcher::serviceRegistered, this, &SniStatusItem::registerWithWatcher);
+    connect(m_watcher.get(), &QDBusServiceWatcher::serviceRegistered, this,
+            &SniStatusItem::registerWithWatcher);
     registerWithWatcher();
 }
 
@@ -180,11 +187,12 @@ QRect SniStatusItem::anchorRect() const {
 
 void SniStatusItem::registerWithWatcher() {
     QDBusMessage call = QDBusMessage::createMethodCall(
-        QString::fromLatin1(kWatcherService), QString::fromLatin1(kWatcherPath), QString::fromLatin1(kWatcherService),
-        QStringLiteral("RegisterStatusNotifierItem"));
+        QString::fromLatin1(kWatcherService), QString::fromLatin1(kWatcherPath),
+        QString::fromLatin1(kWatcherService), QStringLiteral("RegisterStatusNotifierItem"));
     call << m_serviceName;
     // Never block the user interface on the panel.
-    auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);  // NOLINT: Qt parent ownership
+    auto* pending =
+        new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);  // NOLINT: Qt parent ownership
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         if (w->isError()) {

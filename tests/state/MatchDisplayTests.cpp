@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+#include "data/InternetDateTime.hpp"
+#include "state/MatchDisplay.hpp"
+#include "state/StatusTitle.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace fixtora;
+
+namespace {
+
+constexpr Instant kNow = 1755345600;  // Sat 16 Aug 2025 12:00 UTC, 13:00 in London
+const DateContext kLondon{"en_GB", "Europe/London"};
+
+ESPNCompetitor side(const char* homeAway, const std::string& abbreviation,
+                    std::optional<std::string> score) {
+    return {homeAway,
+            {"id-" + abbreviation, abbreviation, "Club " + abbreviation, {}},
+            std::move(score),
+            {}};
+}
+
+// ARS 2–1 CHE, kicking off at 14:00 London time.
+ESPNEvent event(const std::string& status, bool completed = false,
+                std::optional<std::string> clock = {},
+                std::string date = formatInternetDateTime(kNow + 3600)) {
+    ESPNCompetition c{{side("home", "ARS", "2"), side("away", "CHE", "1")},
+                      {{status, completed, std::move(clock)}},
+                      {}};
+    return ESPNEvent{"e", std::move(date), {}, {c}};
+}
+
+struct PhaseCase {
+    const char* name;
+    ESPNEvent event;
+    const char* symbol;
+    const char* centre;
+    const char* column;  // the terminal view's
+};
+
+class MatchDisplayPhase : public ::testing::TestWithParam<PhaseCase> {};
+
+TEST_P(MatchDisplayPhase, SymbolCentreAndTerminalColumn) {
+    const auto& c = GetParam();
+    EXPECT_EQ(statusSymbol(c.event), c.symbol);
+    EXPECT_EQ(centreText(c.event, kLondon), c.centre);
+    EXPECT_EQ(statusColumn(c.event, kLondon), c.column);
+}
+
+const char* const kScores = "2  \u2013  1";
+INSTANTIATE_TEST_SUITE_P(
+    Phases, MatchDisplayPhase,
+    ::testing::Values(
+        PhaseCase{"Scheduled", event("STATUS_SCHEDULED"), "\U0001F550", "14:00", "14:00"},
+        PhaseCase{"NoKickOff", event("X", false, {}, "2025-08-16"), "\U0001F550", "TBD", "--:--"},
+        PhaseCase{"Live", event("STATUS_SECOND_HALF", false, "67'"), "\U0001F534", kScores, "67'"},
+        PhaseCase{"LiveWithoutClock", event("STATUS_SHOOTOUT"), "\U0001F534", kScores, "LIVE"},
+        PhaseCase{"Final", event("STATUS_FINAL"), "\u2705", kScores, "FT"},
+        PhaseCase{"CompletedFlag", event("STATUS_POSTPONED", true), "\u2705", kScores, "FT"},
+        PhaseCase{"Postponed", event("STATUS_POSTPONED"), "\u26A0\uFE0F", "Postponed", "PP"},
+        PhaseCase{"Cancelled", event("STATUS_CANCELLED"), "\u274C", "Cancelled", "CANC"},
+        PhaseCase{"Suspended", event("STATUS_SUSPENDED"), "\u274C", "Cancelled", "SUSP"},
+        PhaseCase{"NoCompetition", ESPNEvent{}, "\U0001F550", "TBD", "--:--"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+struct SideCase {
+    const char* name;
+    std::optional<ESPNCompetitor> home;  // against CHE, who have scored once
+    const char* abbreviation;
+    const char* score;
+    const char* title;
+};
+
+class MatchDisplaySide : public ::testing::TestWithParam<SideCase> {};
+
+TEST_P(MatchDisplaySide, RowAndTitleShareTheFallbacks) {
+    const auto& c = GetParam();
+    auto live = event("STATUS_SECOND_HALF");
+    auto& sides = live.competitions.front().competitors;
+    sides.erase(sides.begin());
+    if (c.home) sides.push_back(*c.home);
+    EXPECT_EQ(sideAbbreviation(live.home()), c.abbreviation);
+    EXPECT_EQ(centreText(live, kLondon), std::string(c.score) + "  \u2013  1");
+    EXPECT_EQ(computeStatusBarTitle({{live}, {}, std::nullopt, 0, kNow, kLondon}), c.title);
+}
+
+// An empty text is a value the backend sent: shown as it is, never replaced.
+INSTANTIATE_TEST_SUITE_P(
+    Sides, MatchDisplaySide,
+    ::testing::Values(SideCase{"Absent", std::nullopt, "?", "0", "\u26BD  ? 0\u20131 CHE"},
+                      SideCase{"NoScore", side("home", "ARS", std::nullopt), "ARS", "0",
+                               "\u26BD  ARS 0\u20131 CHE"},
+                      SideCase{"Empty", side("home", "", ""), "", "", "\u26BD   \u20131 CHE"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(MatchDisplay, FavouritesEmptyAbbreviationIsKept) {
+    const MatchCache cache{{1, {event("STATUS_SCHEDULED")}}};
+    const std::optional<ESPNTeam> favourite = ESPNTeam{"id-ARS", "", "Arsenal", {}};
+    EXPECT_EQ(computeStatusBarTitle({{}, cache, favourite, 0, kNow, kLondon}),
+              "\u26BD   vs CHE  1h 0m");
+}
+
+}  // namespace
