@@ -7,7 +7,7 @@
 #include "platform/Clock.hpp"
 #include "platform/qt/MenuEntry.hpp"
 #include "state/MatchAlerts.hpp"
-#include "state/Subscription.hpp"
+#include "platform/Subscription.hpp"
 
 #include <map>
 #include <memory>

@@ -3,7 +3,7 @@
 
 #include "platform/qt/MenuEntry.hpp"
 #include "platform/qt/StatusItem.hpp"
-#include "state/Subscription.hpp"
+#include "platform/Subscription.hpp"
 
 #include <QElapsedTimer>
 #include <QObject>

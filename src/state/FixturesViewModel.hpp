@@ -5,7 +5,7 @@
 #include "platform/Clock.hpp"
 #include "platform/Result.hpp"
 #include "state/DateText.hpp"
-#include "state/Subscription.hpp"
+#include "platform/Subscription.hpp"
 
 #include <cstdint>
 #include <functional>

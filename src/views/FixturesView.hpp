@@ -3,7 +3,7 @@
 
 #include "state/DateText.hpp"
 #include "state/FixturesViewModel.hpp"
-#include "state/Subscription.hpp"
+#include "platform/Subscription.hpp"
 
 #include <QPointer>
 #include <QString>

@@ -9,7 +9,7 @@
 #include "platform/HttpClient.hpp"
 #include "platform/ManualScheduler.hpp"
 #include "platform/WorkerScheduler.hpp"
-#include "state/Subscription.hpp"
+#include "platform/Subscription.hpp"
 #include "support/TempDir.hpp"
 
 #include <atomic>

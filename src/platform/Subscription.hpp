@@ -9,12 +9,13 @@ namespace fixtora {
 /// Keeps an observer registered: destroying (or resetting) the subscription
 /// unregisters it. Move-only. Safe to outlive the object observed.
 class Subscription {
-public:
+  public:
     Subscription() = default;
     explicit Subscription(std::function<void()> cancel) : m_cancel(std::move(cancel)) {}
     ~Subscription() { reset(); }
 
-    Subscription(Subscription&& other) noexcept : m_cancel(std::exchange(other.m_cancel, nullptr)) {}
+    Subscription(Subscription&& other) noexcept
+        : m_cancel(std::exchange(other.m_cancel, nullptr)) {}
     Subscription& operator=(Subscription&& other) noexcept {
         if (this != &other) {
             reset();
@@ -32,7 +33,7 @@ public:
 
     bool active() const { return static_cast<bool>(m_cancel); }
 
-private:
+  private:
     std::function<void()> m_cancel;
 };
 
