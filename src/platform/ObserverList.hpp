@@ -39,7 +39,7 @@ class ObserverList final {
         auto slot = std::make_shared<Slot>(std::move(observer));
         {
             std::lock_guard lock(m_state->mutex);
-            m_state->slots.push_back(slot);
+            m_state->entries.push_back(slot);
         }
         std::weak_ptr<State> weakState = m_state;
         std::weak_ptr<Slot> weakSlot = slot;
@@ -49,7 +49,7 @@ class ObserverList final {
             s->active = false;
             if (auto state = weakState.lock()) {
                 std::lock_guard lock(state->mutex);
-                std::erase(state->slots, s);
+                std::erase(state->entries, s);
             }
         });
     }
@@ -59,7 +59,7 @@ class ObserverList final {
         std::vector<std::shared_ptr<Slot>> snapshot;
         {
             std::lock_guard lock(m_state->mutex);
-            snapshot = m_state->slots;
+            snapshot = m_state->entries;
         }
         for (const auto& slot : snapshot)
             if (slot->active) slot->observer(args...);
@@ -67,7 +67,7 @@ class ObserverList final {
 
     std::size_t size() const {
         std::lock_guard lock(m_state->mutex);
-        return m_state->slots.size();
+        return m_state->entries.size();
     }
     bool empty() const { return size() == 0; }
 
@@ -79,7 +79,7 @@ class ObserverList final {
     };
     struct State {
         std::mutex mutex;
-        std::vector<std::shared_ptr<Slot>> slots;
+        std::vector<std::shared_ptr<Slot>> entries;
     };
 
     // Shared with the subscriptions, which hold it weakly.
