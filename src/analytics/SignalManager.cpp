@@ -7,6 +7,7 @@
 #include "analytics/DefaultSignalPayload.hpp"
 #include "analytics/SessionManager.hpp"
 #include "platform/Clock.hpp"
+#include "platform/PostWhileAlive.hpp"
 #include "platform/Preferences.hpp"
 #include "platform/Scheduler.hpp"
 
@@ -27,6 +28,45 @@ constexpr const char* kErrorDomain = "Analytics";
 bool isURLCharacter(unsigned char c) {
     if (std::isalnum(c)) return true;
     return c != 0 && std::strchr("-._~:/?#[]@!$&'()*+,;=%", c) != nullptr;
+}
+
+// A signal on its way from the caller's thread to the cache.
+struct PendingSignal {
+    std::string type;
+    std::map<std::string, std::string> parameters;
+    std::optional<double> floatValue;
+    std::optional<std::string> customUserID;
+    std::shared_ptr<AnalyticsConfiguration> configuration;
+    std::string userIdentifier;
+    std::map<std::string, std::string> defaults;
+};
+
+// The record: the standard parameters, the enrichers' on top, then the
+// signal's own on top of those.
+SignalPostBody buildBody(PendingSignal signal, fixtora::Instant now) {
+    const auto& configuration = *signal.configuration;
+    std::map<std::string, std::string> enriched;
+    for (const auto& enricher : configuration.metadataEnrichers()) {
+        if (!enricher) continue;
+        for (auto& [key, value] :
+             enricher->enrich(signal.type, signal.customUserID, signal.floatValue))
+            enriched[key] = std::move(value);
+    }
+    std::map<std::string, std::string> payload = std::move(signal.defaults);
+    for (auto& [key, value] : enriched) payload[key] = std::move(value);
+    for (auto& [key, value] : signal.parameters) payload[key] = std::move(value);
+
+    SignalPostBody body;
+    body.receivedAt = now;
+    body.appID = configuration.analyticsAppID();
+    body.clientUser = CryptoHashing::sha256(
+        signal.customUserID ? *signal.customUserID : signal.userIdentifier, configuration.salt());
+    body.sessionID = configuration.sessionID();
+    body.type = std::move(signal.type);
+    body.floatValue = signal.floatValue;
+    body.payload = std::move(payload);
+    body.isTestMode = configuration.testMode() ? "true" : "false";
+    return body;
 }
 
 }  // namespace
@@ -136,48 +176,30 @@ void SignalManager::processSignal(const std::string& signalType,
                                              "': it is not a finite number");
         floatValue.reset();
     }
-    std::weak_ptr<SignalManager> weak = weak_from_this();
-    m_environment.mainScheduler->post([weak, signalType, parameters = std::move(parameters),
-                                       floatValue, customUserID = std::move(customUserID),
-                                       configuration = std::move(configuration)]() mutable {
-        auto self = weak.lock();
-        if (!self) return;
-        std::string userIdentifier = self->defaultUserIdentifier();
-        auto defaults = self->defaultPayload();
-        self->m_environment.utilityScheduler->post([weak, signalType = std::move(signalType),
-                                                    parameters = std::move(parameters), floatValue,
-                                                    customUserID = std::move(customUserID),
-                                                    configuration = std::move(configuration),
-                                                    userIdentifier = std::move(userIdentifier),
-                                                    defaults = std::move(defaults)]() mutable {
-            auto manager = weak.lock();
-            if (!manager) return;
-            std::map<std::string, std::string> enriched;
-            for (const auto& enricher : configuration->metadataEnrichers()) {
-                if (!enricher) continue;
-                for (auto& [key, value] : enricher->enrich(signalType, customUserID, floatValue))
-                    enriched[key] = std::move(value);
-            }
-            std::map<std::string, std::string> payload = std::move(defaults);
-            for (auto& [key, value] : enriched) payload[key] = std::move(value);
-            for (auto& [key, value] : parameters) payload[key] = std::move(value);
-
-            SignalPostBody body;
-            body.receivedAt = manager->m_environment.clock->now();
-            body.appID = configuration->analyticsAppID();
-            body.clientUser = CryptoHashing::sha256(customUserID ? *customUserID : userIdentifier,
-                                                    configuration->salt());
-            body.sessionID = configuration->sessionID();
-            body.type = std::move(signalType);
-            body.floatValue = floatValue;
-            body.payload = std::move(payload);
-            body.isTestMode = configuration->testMode() ? "true" : "false";
-            // Switched off while this signal was on its way: it is not kept.
-            if (configuration->analyticsDisabled()) return;
-            configuration->log(Level::debug, "Process signal: " + body.description());
-            manager->m_signalCache->push(std::move(body));
+    PendingSignal pending;
+    pending.type = signalType;
+    pending.parameters = std::move(parameters);
+    pending.floatValue = floatValue;
+    pending.customUserID = std::move(customUserID);
+    pending.configuration = std::move(configuration);
+    fixtora::postWhileAlive(
+        *m_environment.mainScheduler, weak_from_this(),
+        [pending = std::move(pending)](SignalManager& self) mutable {
+            // The standard parameters read what the main thread owns.
+            pending.userIdentifier = self.defaultUserIdentifier();
+            pending.defaults = self.defaultPayload();
+            fixtora::postWhileAlive(
+                *self.m_environment.utilityScheduler, self.weak_from_this(),
+                [pending = std::move(pending)](SignalManager& manager) mutable {
+                    const auto config = pending.configuration;
+                    SignalPostBody body =
+                        buildBody(std::move(pending), manager.m_environment.clock->now());
+                    // Switched off while this signal was on its way: it is not kept.
+                    if (config->analyticsDisabled()) return;
+                    config->log(Level::debug, "Process signal: " + body.description());
+                    manager.m_signalCache->push(std::move(body));
+                });
         });
-    });
 }
 
 void SignalManager::sendCachedSignalsRepeatedly() {
