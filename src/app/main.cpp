@@ -40,9 +40,8 @@ bool sharingAllowed(Preferences& preferences) {
     return UsageSharing::isEnabled(preferences, std::getenv("DO_NOT_TRACK"));
 }
 
-// Configures and starts the analytics client on the shell's services, sends
-// the one launch signal, and lets the client follow the application's
-// activity (and save its unsent signals when the application quits).
+// Configures and starts the analytics client on the shell's services and
+// sends the one launch signal.
 void startAnalytics(const AppServices& services) {
     analytics::Analytics::setDefaultEnvironment(analyticsEnvironment(services));
     auto config = std::make_shared<analytics::AnalyticsConfiguration>(build::kAnalyticsAppId);
@@ -50,8 +49,6 @@ void startAnalytics(const AppServices& services) {
     config->setAnalyticsDisabled(!sharingAllowed(*services.preferences->standard()));
     analytics::Analytics::initialize(config);
     analytics::Analytics::signal("app.launched");
-    // Parented to the application object: lives as long as the event loop.
-    new ApplicationStateBridge(analytics::Analytics::appLifecycle(), QCoreApplication::instance());
 }
 
 // The context menu's check items: the favourite's notifications, start at
@@ -103,6 +100,9 @@ int run() {
     updater.start();
 
     startAnalytics(services);
+    // The client follows the application's activity, and saves its unsent
+    // signals when the application quits.
+    ApplicationStateBridge activity(analytics::Analytics::appLifecycle());
 
     FixturesContent content(services, build::kBackendUrl);
     DesktopFeeds feeds(services.preferences->standard());
