@@ -4,6 +4,7 @@
 #include "analytics/Analytics.hpp"
 #include "analytics/AnalyticsConfiguration.hpp"
 #include "analytics/AnalyticsManagerStorage.hpp"
+#include "analytics/AppNotificationCenter.hpp"
 #include "analytics/CryptoHashing.hpp"
 #include "analytics/SignalManager.hpp"
 #include "platform/Paths.hpp"
@@ -114,12 +115,14 @@ AnalyticsManager::AnalyticsManager(Passkey, std::shared_ptr<AnalyticsConfigurati
     // one would load the cache, delete the file and then lose the signals
     // when it is dropped.
     std::optional<std::filesystem::path> cacheFile;
+    std::shared_ptr<AppNotificationCenter> notifications;
     if (kind == Kind::stored) {
         cacheFile = SignalManager::cacheFileIn(m_environment.paths->cachesDir());
         m_customDefaults = suiteFor(*m_configuration, *m_environment.preferencesStore);
+        notifications = AppNotificationCenter::defaultCenter();
     }
     m_signalManager = SignalManager::create(m_configuration, m_environment, std::move(cacheFile),
-                                            m_customDefaults);
+                                            m_customDefaults, notifications.get());
 }
 
 AnalyticsManager::~AnalyticsManager() {

@@ -1,18 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "analytics/AppNotificationCenter.hpp"
 
-#include "analytics/Analytics.hpp"
-
 namespace analytics {
 
 std::shared_ptr<AppNotificationCenter> AppNotificationCenter::defaultCenter() {
-    static const auto center = [] {
-        auto c = std::make_shared<AppNotificationCenter>();
-        // Kept for the life of the process, like the centre itself.
-        static const auto saveOnQuit = c->addObserver(
-            Notification::willTerminate, [] { Analytics::applicationWillTerminate(); });
-        return c;
-    }();
+    static const auto center = std::make_shared<AppNotificationCenter>();
     return center;
 }
 

@@ -52,8 +52,7 @@ namespace analytics::Analytics {
 
 /// Where the desktop shell reports the application's activity:
 /// `AppNotificationCenter::defaultCenter()`, whose will-terminate
-/// notification also saves the unsent signals
-/// (`Analytics::applicationWillTerminate`).
+/// notification also makes the current manager save its unsent signals.
 AppLifecycle& appLifecycle();
 
 }  // namespace analytics::Analytics

@@ -3,6 +3,7 @@
 
 #include "analytics/AnalyticsConfiguration.hpp"
 #include "analytics/AnalyticsEncoder.hpp"
+#include "analytics/AppNotificationCenter.hpp"
 #include "analytics/CryptoHashing.hpp"
 #include "analytics/DefaultSignalPayload.hpp"
 #include "analytics/SessionManager.hpp"
@@ -73,10 +74,18 @@ SignalPostBody buildBody(PendingSignal signal, fixtora::Instant now) {
 
 std::shared_ptr<SignalManager> SignalManager::create(
     std::shared_ptr<AnalyticsConfiguration> configuration, Environment environment,
-    std::optional<std::filesystem::path> cacheFile, std::shared_ptr<fixtora::Preferences> suite) {
+    std::optional<std::filesystem::path> cacheFile, std::shared_ptr<fixtora::Preferences> suite,
+    AppNotificationCenter* notifications) {
     auto manager =
         std::make_shared<SignalManager>(Passkey{}, std::move(configuration), std::move(environment),
                                         std::move(cacheFile), std::move(suite));
+    if (notifications) {
+        std::weak_ptr<SignalManager> weak = manager;
+        manager->m_willTerminate =
+            notifications->addObserver(AppNotificationCenter::Notification::willTerminate, [weak] {
+                if (auto self = weak.lock()) self->appWillTerminate();
+            });
+    }
     manager->sendCachedSignalsRepeatedly();
     return manager;
 }

@@ -8,6 +8,7 @@
 #include "analytics/SignalPostBody.hpp"
 #include "platform/HttpClient.hpp"
 #include "platform/Result.hpp"
+#include "platform/Subscription.hpp"
 
 #include <cstdint>
 #include <filesystem>
@@ -27,6 +28,7 @@ class Timer;
 namespace analytics {
 
 class AnalyticsConfiguration;
+class AppNotificationCenter;
 
 /// Turns signals into `SignalPostBody` records, queues them in the signal
 /// cache and posts them in batches of at most 100: once when started, then
@@ -46,11 +48,14 @@ class SignalManager final : public SignalManageable,
     /// batch at once and starts the send timer. Every member of
     /// `environment` but `systemInfo` must be set. `suite` is the client's
     /// preferences suite, where the default user identifier is kept (none:
-    /// the identifier lasts as long as this manager).
+    /// the identifier lasts as long as this manager). The application's
+    /// will-terminate notification from `notifications` saves the unsent
+    /// signals.
     static std::shared_ptr<SignalManager> create(
         std::shared_ptr<AnalyticsConfiguration> configuration, Environment environment,
         std::optional<std::filesystem::path> cacheFile,
-        std::shared_ptr<fixtora::Preferences> suite = nullptr);
+        std::shared_ptr<fixtora::Preferences> suite = nullptr,
+        AppNotificationCenter* notifications = nullptr);
 
   private:
     struct Passkey {
@@ -92,8 +97,7 @@ class SignalManager final : public SignalManageable,
     void send(std::vector<SignalPostBody> batch, SendCompletion completion);
 
     /// Writes every unsent signal (queued or in a batch still in flight)
-    /// to the cache file, synchronously. `Analytics::applicationWillTerminate`
-    /// calls it on the current manager.
+    /// to the cache file, synchronously.
     void appWillTerminate();
 
     /// Drops every unsent signal: the queue, the cache file and the batches
@@ -126,6 +130,7 @@ class SignalManager final : public SignalManageable,
     const std::shared_ptr<AnalyticsConfiguration> m_configuration;
     const Environment m_environment;
     const std::shared_ptr<fixtora::Preferences> m_suite;
+    fixtora::Subscription m_willTerminate;
     std::shared_ptr<InFlight> m_inFlight;
     std::mutex m_timerMutex;
     std::shared_ptr<fixtora::Timer> m_sendTimerSource;
