@@ -63,8 +63,9 @@ void generateNewSession();
 std::shared_ptr<fixtora::Preferences> customDefaults();
 
 /// The application is about to quit: the current manager writes its unsent
-/// signals to disk before this returns. `AppNotificationCenter::
-/// defaultCenter()` calls it on will-terminate.
+/// signals to disk before this returns. (A stored manager also does so on
+/// the will-terminate notification of `AppNotificationCenter::
+/// defaultCenter()`.)
 void applicationWillTerminate();
 
 /// The 25 reserved parameter names, lower-cased.

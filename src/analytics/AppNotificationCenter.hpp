@@ -2,12 +2,11 @@
 #pragma once
 
 #include "analytics/AppLifecycle.hpp"
+#include "platform/ObserverList.hpp"
+#include "platform/Subscription.hpp"
 
-#include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
 
 namespace analytics {
 
@@ -15,53 +14,36 @@ namespace analytics {
 /// session manager, the duration tracker, the signal manager). Observers are
 /// called on the thread that reports the change, in the order they were
 /// added; an observer may add or remove observers while being called.
-class AppNotificationCenter final : public AppLifecycle, public std::enable_shared_from_this<AppNotificationCenter> {
-public:
+class AppNotificationCenter final : public AppLifecycle {
+  public:
     enum class Notification { didResignActive, willBecomeActive, willTerminate };
     using Observer = std::function<void()>;
-
-    /// Removes its observer when destroyed.
-    class Token {
-    public:
-        Token(std::weak_ptr<AppNotificationCenter> center, std::uint64_t id) : m_center(std::move(center)), m_id(id) {}
-        ~Token();
-        Token(const Token&) = delete;
-        Token& operator=(const Token&) = delete;
-
-    private:
-        std::weak_ptr<AppNotificationCenter> m_center;
-        std::uint64_t m_id;
-    };
 
     /// The process-wide centre that the shell reports to.
     static std::shared_ptr<AppNotificationCenter> defaultCenter();
 
-    /// Live in a shared_ptr (tokens hold the centre weakly).
     AppNotificationCenter() = default;
     AppNotificationCenter(const AppNotificationCenter&) = delete;
     AppNotificationCenter& operator=(const AppNotificationCenter&) = delete;
 
-    /// `observer` runs for every later `notification` until the token is
-    /// destroyed.
-    [[nodiscard]] std::unique_ptr<Token> addObserver(Notification notification, Observer observer);
+    /// `observer` runs for every later `notification` while the
+    /// subscription lives.
+    [[nodiscard]] fixtora::Subscription addObserver(Notification notification, Observer observer) {
+        return observers(notification).add(std::move(observer));
+    }
 
-    void post(Notification notification);
+    void post(Notification notification) { observers(notification).notify(); }
 
     void applicationDidResignActive() override { post(Notification::didResignActive); }
     void applicationWillBecomeActive() override { post(Notification::willBecomeActive); }
     void applicationWillTerminate() override { post(Notification::willTerminate); }
 
-private:
-    struct Entry {
-        Notification notification;
-        std::shared_ptr<Observer> observer;
-    };
+  private:
+    fixtora::ObserverList<>& observers(Notification notification);
 
-    void remove(std::uint64_t id);
-
-    std::mutex m_mutex;
-    std::uint64_t m_nextID = 0;
-    std::map<std::uint64_t, Entry> m_observers;
+    fixtora::ObserverList<> m_didResignActive;
+    fixtora::ObserverList<> m_willBecomeActive;
+    fixtora::ObserverList<> m_willTerminate;
 };
 
 }  // namespace analytics
@@ -70,8 +52,7 @@ namespace analytics::Analytics {
 
 /// Where the desktop shell reports the application's activity:
 /// `AppNotificationCenter::defaultCenter()`, whose will-terminate
-/// notification also saves the unsent signals
-/// (`Analytics::applicationWillTerminate`).
+/// notification also makes the current manager save its unsent signals.
 AppLifecycle& appLifecycle();
 
 }  // namespace analytics::Analytics

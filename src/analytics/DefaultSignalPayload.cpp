@@ -1,17 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "analytics/DefaultSignalPayload.hpp"
 
-#include "analytics/Analytics.hpp"
-#include "analytics/AnalyticsManager.hpp"
-#include "analytics/AnalyticsManagerStorage.hpp"
 #include "analytics/DecimalText.hpp"
 #include "analytics/LocalCalendar.hpp"
 #include "analytics/SessionManager.hpp"
 #include "platform/Clock.hpp"
 #include "platform/Preferences.hpp"
 #include "platform/SystemInfo.hpp"
-
-#include <fixtora/BuildConfig.hpp>
 
 #include <algorithm>
 
@@ -21,39 +16,32 @@ namespace {
 // Seconds in the 30 days counted as "last month" for days of use.
 constexpr double kLastMonthSeconds = 2592000.0;
 
-std::string firstComponent(const std::string& text) { return text.substr(0, text.find_first_of("-_")); }
+std::string firstComponent(const std::string& text) {
+    return text.substr(0, text.find_first_of("-_"));
+}
 
 std::string lastComponent(const std::string& text) {
     const auto pos = text.find_last_of("-_");
     return pos == std::string::npos ? text : text.substr(pos + 1);
 }
 
-std::string boolText(bool value) { return value ? "true" : "false"; }
+std::string boolText(bool value) {
+    return value ? "true" : "false";
+}
 
 std::string colorScheme(fixtora::Appearance appearance) {
     switch (appearance) {
-        case fixtora::Appearance::Light: return "Light";
-        case fixtora::Appearance::Dark: return "Dark";
-        case fixtora::Appearance::Other: return "N/A";
+        case fixtora::Appearance::Light:
+            return "Light";
+        case fixtora::Appearance::Dark:
+            return "Dark";
+        case fixtora::Appearance::Other:
+            return "N/A";
     }
     return "N/A";
 }
 
 }  // namespace
-
-std::map<std::string, std::string> DefaultSignalPayload::parameters() {
-    // The stored manager's collaborators; without one, the defaults (a
-    // temporary manager is not built just to read them).
-    const auto manager = AnalyticsManagerStorage::shared().manager();
-    const Environment environment = manager ? manager->environment() : Analytics::defaultEnvironment();
-    Sources sources;
-    sources.systemInfo = environment.systemInfo ? environment.systemInfo : Environment::production().systemInfo;
-    sources.clock = environment.clock;
-    sources.sessions = SessionManager::shared();
-    sources.customDefaults = [] { return Analytics::customDefaults(); };
-    sources.appVersion = fixtora::build::kVersion;
-    return parameters(sources);
-}
 
 std::map<std::string, std::string> DefaultSignalPayload::parameters(const Sources& sources) {
     const fixtora::SystemInfo& system = *sources.systemInfo;
@@ -78,9 +66,11 @@ std::map<std::string, std::string> DefaultSignalPayload::parameters(const Source
 
     const std::string localeIdentifier = system.localeIdentifier();
     const std::string region = system.regionCode().value_or(lastComponent(localeIdentifier));
-    const std::string appLanguage = system.languageCode().value_or(firstComponent(localeIdentifier));
+    const std::string appLanguage =
+        system.languageCode().value_or(firstComponent(localeIdentifier));
     const auto languages = system.preferredLanguages();
-    const std::string preferredLanguage = firstComponent(languages.empty() ? std::string("zz-ZZ") : languages.front());
+    const std::string preferredLanguage =
+        firstComponent(languages.empty() ? std::string("zz-ZZ") : languages.front());
 
     const LocalCalendar calendar(system.timeZoneIdentifier());
     const CalendarFigures figures = calendar.figures(now);
@@ -89,7 +79,9 @@ std::map<std::string, std::string> DefaultSignalPayload::parameters(const Source
     const auto screen = system.mainScreen();
     const auto direction = system.layoutDirection();
     const std::string layoutDirection =
-        !direction ? "N/A" : (*direction == fixtora::LayoutDirection::LeftToRight ? "leftToRight" : "rightToLeft");
+        !direction
+            ? "N/A"
+            : (*direction == fixtora::LayoutDirection::LeftToRight ? "leftToRight" : "rightToLeft");
 
     std::map<std::string, std::string> p{
         // Short keys.
@@ -115,7 +107,8 @@ std::map<std::string, std::string> DefaultSignalPayload::parameters(const Source
         // Namespaced keys.
         {"Analytics.AppInfo.buildNumber", sources.buildNumber},
         {"Analytics.AppInfo.version", sources.appVersion},
-        {"Analytics.AppInfo.versionAndBuildNumber", sources.appVersion + " (build " + sources.buildNumber + ")"},
+        {"Analytics.AppInfo.versionAndBuildNumber",
+         sources.appVersion + " (build " + sources.buildNumber + ")"},
         {"Analytics.Device.architecture", architecture},
         {"Analytics.Device.modelName", modelName},
         {"Analytics.Device.operatingSystem", platform},
@@ -161,16 +154,22 @@ std::map<std::string, std::string> DefaultSignalPayload::parameters(const Source
     // Retention.
     const auto suite = sources.customDefaults ? sources.customDefaults() : nullptr;
     const auto stored = [&](auto read) { return suite ? read(*suite) : decltype(read(*suite)){}; };
-    const auto firstSessionDate = stored([](fixtora::Preferences& s) { return s.string("firstSessionDate"); });
-    const auto days = stored([](fixtora::Preferences& s) { return s.stringList("distinctDaysUsed"); })
-                          .value_or(std::vector<std::string>{});
-    const auto deleted = stored([](fixtora::Preferences& s) { return s.integer("deletedSessionsCount"); }).value_or(0);
+    const auto firstSessionDate =
+        stored([](fixtora::Preferences& s) { return s.string("firstSessionDate"); });
+    const auto days = stored([](fixtora::Preferences& s) {
+                          return s.stringList("distinctDaysUsed");
+                      }).value_or(std::vector<std::string>{});
+    const auto deleted = stored([](fixtora::Preferences& s) {
+                             return s.integer("deletedSessionsCount");
+                         }).value_or(0);
     const std::string cutoff = LocalCalendar::gmtDayString(now - kLastMonthSeconds);
-    const auto lastMonth = std::count_if(days.begin(), days.end(), [&](const std::string& d) { return d >= cutoff; });
+    const auto lastMonth =
+        std::count_if(days.begin(), days.end(), [&](const std::string& d) { return d >= cutoff; });
     const std::int64_t remembered =
         sources.sessions ? static_cast<std::int64_t>(sources.sessions->recentSessions().size()) : 0;
 
-    p["Analytics.Acquisition.firstSessionDate"] = firstSessionDate.value_or(calendar.dayString(now));
+    p["Analytics.Acquisition.firstSessionDate"] =
+        firstSessionDate.value_or(calendar.dayString(now));
     p["Analytics.Retention.averageSessionSeconds"] =
         std::to_string(sources.sessions ? sources.sessions->averageSessionSeconds() : -1);
     p["Analytics.Retention.distinctDaysUsed"] = std::to_string(days.size());

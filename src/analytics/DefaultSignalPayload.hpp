@@ -39,10 +39,6 @@ struct DefaultSignalPayload {
     static constexpr const char* kSDKName = "CppSDK";
     static constexpr const char* kSDKVersion = "1.0.0";
 
-    /// The parameters from the current manager's environment (the default
-    /// environment when none is initialised), `SessionManager::shared()`,
-    /// `Analytics::customDefaults()` and the build's version.
-    static std::map<std::string, std::string> parameters();
     static std::map<std::string, std::string> parameters(const Sources& sources);
 };
 

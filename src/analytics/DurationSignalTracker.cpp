@@ -20,18 +20,21 @@ std::shared_ptr<DurationSignalTracker>& sharedInstance() {
 
 }  // namespace
 
-DurationSignalTracker::DurationSignalTracker(Key, ClientServices services) : m_services(std::move(services)) {}
+DurationSignalTracker::DurationSignalTracker(Key, ClientServices services)
+    : m_services(std::move(services)) {}
 
 std::shared_ptr<DurationSignalTracker> DurationSignalTracker::create(ClientServices services) {
     auto tracker = std::make_shared<DurationSignalTracker>(Key{}, std::move(services));
     if (const auto& center = tracker->m_services.notifications) {
         std::weak_ptr<DurationSignalTracker> weak = tracker;
-        tracker->m_resignToken = center->addObserver(AppNotificationCenter::Notification::didResignActive, [weak] {
-            if (auto self = weak.lock()) self->handleDidEnterBackgroundNotification();
-        });
-        tracker->m_activeToken = center->addObserver(AppNotificationCenter::Notification::willBecomeActive, [weak] {
-            if (auto self = weak.lock()) self->handleWillEnterForegroundNotification();
-        });
+        tracker->m_resignSubscription =
+            center->addObserver(AppNotificationCenter::Notification::didResignActive, [weak] {
+                if (auto self = weak.lock()) self->handleDidEnterBackgroundNotification();
+            });
+        tracker->m_activeSubscription =
+            center->addObserver(AppNotificationCenter::Notification::willBecomeActive, [weak] {
+                if (auto self = weak.lock()) self->handleWillEnterForegroundNotification();
+            });
     }
     return tracker;
 }
@@ -48,14 +51,16 @@ void DurationSignalTracker::setShared(std::shared_ptr<DurationSignalTracker> tra
     sharedInstance() = std::move(tracker);
 }
 
-void DurationSignalTracker::startTracking(const std::string& signalType, const Parameters& parameters,
+void DurationSignalTracker::startTracking(const std::string& signalType,
+                                          const Parameters& parameters,
                                           bool includeBackgroundTime) {
     const fixtora::Instant now = m_services.clock->now();
     std::lock_guard lock(m_queue);
     m_startedSignals[signalType] = CachedData{now, parameters, includeBackgroundTime};
 }
 
-std::optional<DurationSignalTracker::Stopped> DurationSignalTracker::stopTracking(const std::string& signalType) {
+std::optional<DurationSignalTracker::Stopped> DurationSignalTracker::stopTracking(
+    const std::string& signalType) {
     const fixtora::Instant now = m_services.clock->now();
     std::lock_guard lock(m_queue);
     const auto it = m_startedSignals.find(signalType);
@@ -100,16 +105,21 @@ std::string DurationSignalTracker::durationText(double seconds) {
 
 namespace analytics::Analytics {
 
-void startDurationSignal(const std::string& signalType, const std::map<std::string, std::string>& parameters,
+void startDurationSignal(const std::string& signalType,
+                         const std::map<std::string, std::string>& parameters,
                          bool includeBackgroundTime) {
     DurationSignalTracker::shared()->startTracking(signalType, parameters, includeBackgroundTime);
 }
 
-void stopAndSendDurationSignal(const std::string& signalType, const std::map<std::string, std::string>& parameters,
-                               std::optional<double> floatValue, const std::optional<std::string>& customUserID) {
+void stopAndSendDurationSignal(const std::string& signalType,
+                               const std::map<std::string, std::string>& parameters,
+                               std::optional<double> floatValue,
+                               const std::optional<std::string>& customUserID) {
     DurationSignalTracker::shared()->stopAndSend(signalType, parameters, floatValue, customUserID);
 }
 
-void cancelDurationSignal(const std::string& signalType) { DurationSignalTracker::shared()->stopTracking(signalType); }
+void cancelDurationSignal(const std::string& signalType) {
+    DurationSignalTracker::shared()->stopTracking(signalType);
+}
 
 }  // namespace analytics::Analytics

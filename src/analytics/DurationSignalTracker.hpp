@@ -17,7 +17,7 @@ namespace analytics {
 /// application spends inactive is left out of a timer unless it was started
 /// with `includeBackgroundTime`. Nothing is persisted. Safe from any thread.
 class DurationSignalTracker final : public std::enable_shared_from_this<DurationSignalTracker> {
-public:
+  public:
     using Parameters = std::map<std::string, std::string>;
 
     struct Stopped {
@@ -34,7 +34,8 @@ public:
     static void setShared(std::shared_ptr<DurationSignalTracker> tracker);
 
     /// Starts (or restarts, dropping the earlier start) the timer `signalType`.
-    void startTracking(const std::string& signalType, const Parameters& parameters, bool includeBackgroundTime);
+    void startTracking(const std::string& signalType, const Parameters& parameters,
+                       bool includeBackgroundTime);
     /// Removes the timer and gives its elapsed seconds and start parameters;
     /// nothing when no timer has that name.
     std::optional<Stopped> stopTracking(const std::string& signalType);
@@ -43,7 +44,8 @@ public:
     /// "Analytics.Signal.durationInSeconds" (floored to the millisecond), the
     /// start parameters and then `parameters` on top. Nothing happens for an
     /// unknown name.
-    void stopAndSend(const std::string& signalType, const Parameters& parameters, std::optional<double> floatValue,
+    void stopAndSend(const std::string& signalType, const Parameters& parameters,
+                     std::optional<double> floatValue,
                      const std::optional<std::string>& customUserID);
 
     void handleDidEnterBackgroundNotification();
@@ -53,7 +55,7 @@ public:
     /// that reads back as the same number, always with a fraction ("3.0").
     static std::string durationText(double seconds);
 
-private:
+  private:
     struct CachedData {
         fixtora::Instant startTime = 0;
         Parameters parameters;
@@ -63,16 +65,16 @@ private:
         explicit Key() = default;
     };
 
-public:
+  public:
     DurationSignalTracker(Key, ClientServices services);
 
-private:
+  private:
     const ClientServices m_services;
     std::mutex m_queue;
     std::map<std::string, CachedData> m_startedSignals;
     std::optional<fixtora::Instant> m_lastEnteredBackground;
-    std::unique_ptr<AppNotificationCenter::Token> m_resignToken;
-    std::unique_ptr<AppNotificationCenter::Token> m_activeToken;
+    fixtora::Subscription m_resignSubscription;
+    fixtora::Subscription m_activeSubscription;
 };
 
 }  // namespace analytics
@@ -80,7 +82,8 @@ private:
 namespace analytics::Analytics {
 
 /// Duration signals on `DurationSignalTracker::shared()` (see there).
-void startDurationSignal(const std::string& signalType, const std::map<std::string, std::string>& parameters = {},
+void startDurationSignal(const std::string& signalType,
+                         const std::map<std::string, std::string>& parameters = {},
                          bool includeBackgroundTime = false);
 void stopAndSendDurationSignal(const std::string& signalType,
                                const std::map<std::string, std::string>& parameters = {},

@@ -29,18 +29,19 @@ std::shared_ptr<SessionManager>& sharedInstance() {
 
 }  // namespace
 
-std::shared_ptr<SessionManager> SessionManager::create(ClientServices services,
-                                                       std::shared_ptr<fixtora::Scheduler> persistenceQueue) {
-    if (!persistenceQueue)
-        persistenceQueue = sharedSerialQueue();
-    auto manager = std::make_shared<SessionManager>(Key{}, std::move(services), std::move(persistenceQueue));
+std::shared_ptr<SessionManager> SessionManager::create(
+    ClientServices services, std::shared_ptr<fixtora::Scheduler> persistenceQueue) {
+    if (!persistenceQueue) persistenceQueue = sharedSerialQueue();
+    auto manager =
+        std::make_shared<SessionManager>(Key{}, std::move(services), std::move(persistenceQueue));
     manager->load();
     manager->updateDistinctDaysUsed();
     manager->observe();
     return manager;
 }
 
-SessionManager::SessionManager(Key, ClientServices services, std::shared_ptr<fixtora::Scheduler> persistenceQueue)
+SessionManager::SessionManager(Key, ClientServices services,
+                               std::shared_ptr<fixtora::Scheduler> persistenceQueue)
     : m_services(std::move(services)),
       m_persistenceQueue(std::move(persistenceQueue)),
       m_currentSessionStartedAt(kDistantPast) {}
@@ -62,17 +63,21 @@ void SessionManager::setShared(std::shared_ptr<SessionManager> manager) {
     sharedInstance() = std::move(manager);
 }
 
-fixtora::Instant SessionManager::now() const { return m_services.clock->now(); }
+fixtora::Instant SessionManager::now() const {
+    return m_services.clock->now();
+}
 
 std::string SessionManager::today() const {
-    const std::string zone = m_services.systemInfo ? m_services.systemInfo->timeZoneIdentifier() : std::string("UTC");
+    const std::string zone =
+        m_services.systemInfo ? m_services.systemInfo->timeZoneIdentifier() : std::string("UTC");
     return LocalCalendar(zone).dayString(now());
 }
 
 void SessionManager::write(std::function<void(fixtora::Preferences&)> change) {
     auto suite = m_services.suite();
     if (!suite) return;
-    m_persistenceQueue->post([suite = std::move(suite), change = std::move(change)] { change(*suite); });
+    m_persistenceQueue->post(
+        [suite = std::move(suite), change = std::move(change)] { change(*suite); });
 }
 
 void SessionManager::load() {
@@ -97,12 +102,14 @@ void SessionManager::load() {
 void SessionManager::observe() {
     if (!m_services.notifications) return;
     std::weak_ptr<SessionManager> weak = weak_from_this();
-    m_resignToken = m_services.notifications->addObserver(AppNotificationCenter::Notification::didResignActive, [weak] {
-        if (auto self = weak.lock()) self->handleDidEnterBackgroundNotification();
-    });
-    m_activeToken = m_services.notifications->addObserver(AppNotificationCenter::Notification::willBecomeActive, [weak] {
-        if (auto self = weak.lock()) self->handleWillEnterForegroundNotification();
-    });
+    m_resignSubscription = m_services.notifications->addObserver(
+        AppNotificationCenter::Notification::didResignActive, [weak] {
+            if (auto self = weak.lock()) self->handleDidEnterBackgroundNotification();
+        });
+    m_activeSubscription = m_services.notifications->addObserver(
+        AppNotificationCenter::Notification::willBecomeActive, [weak] {
+            if (auto self = weak.lock()) self->handleWillEnterForegroundNotification();
+        });
 }
 
 void SessionManager::updateDistinctDaysUsed() {
@@ -141,8 +148,9 @@ void SessionManager::startNewSession() {
     }
     if (newInstall) {
         setFirstSessionDate(day);
-        m_services.send("Analytics.Acquisition.newInstallDetected", {{"Analytics.Acquisition.firstSessionDate", day}},
-                        std::nullopt, std::nullopt);
+        m_services.send("Analytics.Acquisition.newInstallDetected",
+                        {{"Analytics.Acquisition.firstSessionDate", day}}, std::nullopt,
+                        std::nullopt);
     }
     std::lock_guard lock(m_mutex);
     m_currentSessionStartedAt = now();
@@ -169,7 +177,8 @@ void SessionManager::updateSessionDurationLocked() {
     const fixtora::Instant t = now();
     // A system clock set back must not take time off the session (which
     // would then go unrecorded until the clock has caught up again).
-    if (m_sessionDurationLastUpdatedAt) m_currentSessionDuration += std::max(0.0, t - *m_sessionDurationLastUpdatedAt);
+    if (m_sessionDurationLastUpdatedAt)
+        m_currentSessionDuration += std::max(0.0, t - *m_sessionDurationLastUpdatedAt);
     m_sessionDurationLastUpdatedAt = t;
     persistLocked();
 }
@@ -193,9 +202,8 @@ void SessionManager::persistLocked() {
     if (!found) m_recentSessions.push_back({m_currentSessionStartedAt, seconds});
     const auto encoded = StoredSession::encodeList(m_recentSessions);
     if (!encoded) return;  // nothing is written for a list that cannot be encoded
-    write([bytes = fixtora::Preferences::Bytes(encoded->begin(), encoded->end())](fixtora::Preferences& p) {
-        p.setData("recentSessions", bytes);
-    });
+    write([bytes = fixtora::Preferences::Bytes(encoded->begin(), encoded->end())](
+              fixtora::Preferences& p) { p.setData("recentSessions", bytes); });
 }
 
 void SessionManager::stopSessionTimer() {

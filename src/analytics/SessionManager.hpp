@@ -27,15 +27,15 @@ namespace analytics {
 /// figures of the default parameters. Suite writes run in order on a serial
 /// persistence queue. Every member is safe from any thread.
 class SessionManager final : public std::enable_shared_from_this<SessionManager> {
-public:
+  public:
     static constexpr double kRetentionSeconds = 7776000.0;  // 90 days
     static constexpr double kTimerInterval = 1.0;
 
     /// Builds the manager: loads and prunes the remembered sessions, records
     /// today as a day of use and observes the application's activity. Writes
     /// go to `persistenceQueue`, or to the client's `sharedSerialQueue()` when null.
-    static std::shared_ptr<SessionManager> create(ClientServices services,
-                                                  std::shared_ptr<fixtora::Scheduler> persistenceQueue = nullptr);
+    static std::shared_ptr<SessionManager> create(
+        ClientServices services, std::shared_ptr<fixtora::Scheduler> persistenceQueue = nullptr);
     ~SessionManager();
     SessionManager(const SessionManager&) = delete;
     SessionManager& operator=(const SessionManager&) = delete;
@@ -71,16 +71,17 @@ public:
     void stopSessionTimer();
     void updateDistinctDaysUsed();
 
-private:
+  private:
     struct Key {
         explicit Key() = default;
     };
 
-public:
+  public:
     /// Use `create`.
-    SessionManager(Key, ClientServices services, std::shared_ptr<fixtora::Scheduler> persistenceQueue);
+    SessionManager(Key, ClientServices services,
+                   std::shared_ptr<fixtora::Scheduler> persistenceQueue);
 
-private:
+  private:
     void load();
     void observe();
     std::string today() const;
@@ -102,8 +103,8 @@ private:
     std::optional<fixtora::Instant> m_sessionDurationLastUpdatedAt;
     bool m_sessionStarted = false;
 
-    std::unique_ptr<AppNotificationCenter::Token> m_resignToken;
-    std::unique_ptr<AppNotificationCenter::Token> m_activeToken;
+    fixtora::Subscription m_resignSubscription;
+    fixtora::Subscription m_activeSubscription;
 };
 
 }  // namespace analytics

@@ -1,31 +1,35 @@
 // SPDX-License-Identifier: MIT
 #include "analytics/TransactionUpdates.hpp"
 
-#include <vector>
-
 namespace analytics {
 
+// One observation: the stream's observer list holds its handler while the
+// observation holds the subscription, so cancelling it, destroying it or
+// finishing the stream stops delivery.
 class TransactionUpdateStream::Observation final : public TransactionUpdates::Task {
-public:
-    Observation(std::weak_ptr<TransactionUpdateStream> stream, std::uint64_t id, Handler handler)
-        : m_stream(std::move(stream)), m_id(id), m_handler(std::move(handler)) {}
+  public:
+    explicit Observation(std::shared_ptr<const std::atomic<bool>> streamFinished)
+        : m_streamFinished(std::move(streamFinished)) {}
 
     void cancel() override {
-        if (m_cancelled.exchange(true)) return;
-        if (auto stream = m_stream.lock()) stream->remove(m_id);
+        m_cancelled = true;
+        std::lock_guard lock(m_mutex);
+        m_subscription.reset();
     }
-    bool isCancelled() const override { return m_cancelled; }
-    void markEnded() { m_cancelled = true; }
+    bool isCancelled() const override { return m_cancelled || *m_streamFinished; }
 
-    void deliver(const TransactionUpdate& update) const {
-        if (!m_cancelled) m_handler(update);
+    void attach(fixtora::Subscription subscription) {
+        std::lock_guard lock(m_mutex);
+        // Cancelled from its own handler before `observe` returned.
+        if (m_cancelled) return;
+        m_subscription = std::move(subscription);
     }
 
-private:
-    std::weak_ptr<TransactionUpdateStream> m_stream;
-    std::uint64_t m_id;
-    Handler m_handler;
+  private:
+    std::mutex m_mutex;
+    fixtora::Subscription m_subscription;
     std::atomic<bool> m_cancelled{false};
+    const std::shared_ptr<const std::atomic<bool>> m_streamFinished;
 };
 
 std::shared_ptr<TransactionUpdateStream> TransactionUpdateStream::defaultStream() {
@@ -34,42 +38,38 @@ std::shared_ptr<TransactionUpdateStream> TransactionUpdateStream::defaultStream(
 }
 
 std::shared_ptr<TransactionUpdates::Task> TransactionUpdateStream::observe(Handler handler) {
+    auto observation = std::make_shared<Observation>(m_finished);
     std::lock_guard lock(m_mutex);
-    auto observation = std::make_shared<Observation>(weak_from_this(), m_nextID, std::move(handler));
-    if (m_finished)
-        observation->markEnded();
-    else
-        m_observations.emplace(m_nextID, observation);
-    ++m_nextID;
+    if (!m_observers) return observation;
+    std::weak_ptr<Observation> weak = observation;
+    observation->attach(
+        m_observers->add([weak, handler = std::move(handler)](const TransactionUpdate& update) {
+            const auto self = weak.lock();
+            if (self && !self->isCancelled()) handler(update);
+        }));
     return observation;
 }
 
 void TransactionUpdateStream::publish(const TransactionUpdate& update) {
     // One update at a time, in the order published.
     std::lock_guard delivery(m_deliveryMutex);
-    std::vector<std::shared_ptr<Observation>> observers;
+    std::shared_ptr<Observers> observers;
     {
         std::lock_guard lock(m_mutex);
-        for (const auto& [id, observation] : m_observations) observers.push_back(observation);
+        observers = m_observers;
     }
-    for (const auto& observation : observers) observation->deliver(update);
+    if (observers) observers->notify(update);
 }
 
 void TransactionUpdateStream::finish() {
     std::lock_guard lock(m_mutex);
-    m_finished = true;
-    for (const auto& [id, observation] : m_observations) observation->markEnded();
-    m_observations.clear();
-}
-
-void TransactionUpdateStream::remove(std::uint64_t id) {
-    std::lock_guard lock(m_mutex);
-    m_observations.erase(id);
+    *m_finished = true;
+    m_observers.reset();
 }
 
 std::size_t TransactionUpdateStream::observerCount() const {
     std::lock_guard lock(m_mutex);
-    return m_observations.size();
+    return m_observers ? m_observers->size() : 0;
 }
 
 }  // namespace analytics

@@ -2,11 +2,10 @@
 #pragma once
 
 #include "analytics/StoreTransaction.hpp"
+#include "platform/ObserverList.hpp"
 
 #include <atomic>
-#include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 
@@ -14,13 +13,13 @@ namespace analytics {
 
 /// The store's endless stream of transaction updates.
 class TransactionUpdates {
-public:
+  public:
     using Handler = std::function<void(const TransactionUpdate&)>;
 
     /// A running observation; cancelling it (or destroying the last handle)
     /// stops delivery, also from inside the handler.
     class Task {
-    public:
+      public:
         virtual ~Task() = default;
         virtual void cancel() = 0;
         virtual bool isCancelled() const = 0;
@@ -36,9 +35,8 @@ public:
 /// A stream that its owner feeds: the platform store adapter in the
 /// application, a test elsewhere. Updates are handed to the observers on the
 /// thread that publishes them.
-class TransactionUpdateStream final : public TransactionUpdates,
-                                      public std::enable_shared_from_this<TransactionUpdateStream> {
-public:
+class TransactionUpdateStream final : public TransactionUpdates {
+  public:
     TransactionUpdateStream() = default;
     TransactionUpdateStream(const TransactionUpdateStream&) = delete;
     TransactionUpdateStream& operator=(const TransactionUpdateStream&) = delete;
@@ -54,15 +52,17 @@ public:
 
     std::size_t observerCount() const;
 
-private:
+  private:
     class Observation;
-    void remove(std::uint64_t id);
+    using Observers = fixtora::ObserverList<const TransactionUpdate&>;
 
-    mutable std::mutex m_mutex;
     std::mutex m_deliveryMutex;
-    std::uint64_t m_nextID = 0;
-    bool m_finished = false;
-    std::map<std::uint64_t, std::shared_ptr<Observation>> m_observations;
+    mutable std::mutex m_mutex;
+    // Null once the stream has finished; shared with deliveries under way.
+    std::shared_ptr<Observers> m_observers = std::make_shared<Observers>();
+    // Read by every observation, which may outlive the stream.
+    const std::shared_ptr<std::atomic<bool>> m_finished =
+        std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace analytics

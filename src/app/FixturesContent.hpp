@@ -2,11 +2,14 @@
 #pragma once
 
 #include "analytics/Environment.hpp"
-#include "app/AppDelegate.hpp"
+#include "app/AppServices.hpp"
+#include "app/MenuBarController.hpp"
 #include "state/DateText.hpp"
 
 #include <memory>
 #include <string>
+
+class QWidget;
 
 namespace fixtora {
 
@@ -14,17 +17,22 @@ class FixturesViewModel;
 class ImageCache;
 class WorkerScheduler;
 
-/// Everything the popup and the title need, made on the shell's services:
-/// the crest queue and cache, the season's table, the backend client and the
-/// one fixtures view model. It lives as long as the menu bar that shows it.
-class FixturesContent final : public std::enable_shared_from_this<FixturesContent> {
+/// What the popup and the title show, made on the shell's services: the
+/// crest queue and cache, the season's table, the backend client and the one
+/// fixtures view model. It must outlive the popups it makes and the title
+/// subscriptions it hands out.
+class FixturesContent final {
   public:
-    static std::shared_ptr<FixturesContent> create(AppServices& services,
-                                                   const std::string& backendUrl,
-                                                   DateContext dates = {});
+    FixturesContent(const AppServices& services, const std::string& backendUrl,
+                    DateContext dates = {});
+    ~FixturesContent();
+    FixturesContent(const FixturesContent&) = delete;
+    FixturesContent& operator=(const FixturesContent&) = delete;
 
-    /// The popup, the title and what keeps them alive, for the menu bar.
-    AppDelegate::MenuBarContent menuBarContent();
+    /// The popup's content widget: the fixtures view on the view model.
+    std::unique_ptr<QWidget> makePopup() const;
+    /// The view model's title, now and on every change.
+    Subscription subscribeTitle(MenuBarController::TitleCallback onTitle) const;
 
     const std::shared_ptr<FixturesViewModel>& viewModel() const { return m_viewModel; }
     const std::shared_ptr<ImageCache>& images() const { return m_images; }

@@ -5,6 +5,7 @@
 #include "platform/Subscription.hpp"
 #include "platform/qt/MenuEntry.hpp"
 #include "platform/qt/StatusItem.hpp"
+#include "platform/Subscription.hpp"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -7,14 +7,14 @@ namespace fixtora {
 
 /// Start-up and popup timings for bench/app-perf. Off by default; enabled
 /// with QT_LOGGING_RULES="fixtora.perf.debug=true". Each line carries the
-/// milliseconds since runApplication() started and the monotonic clock in
+/// milliseconds since main() started and the monotonic clock in
 /// milliseconds (the clock QElapsedTimer and Python's time.monotonic() read),
 /// so a script that starts the process can also measure from its own start.
 Q_DECLARE_LOGGING_CATEGORY(lcPerf)
 
 namespace PerfLog {
 
-/// Sets the origin of the "since start" times; called first in runApplication().
+/// Sets the origin of the "since start" times; called first in main().
 void markProcessStart();
 
 /// Logs `event` with both timestamps (only when the category is enabled).

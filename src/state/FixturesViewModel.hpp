@@ -9,6 +9,7 @@
 #include "state/DateText.hpp"
 #include "state/MatchGroups.hpp"
 #include "state/StatusTitle.hpp"
+#include "platform/Subscription.hpp"
 
 #include <cstdint>
 #include <functional>

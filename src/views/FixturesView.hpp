@@ -5,6 +5,7 @@
 #include "platform/Subscription.hpp"
 #include "state/DateText.hpp"
 #include "state/FixturesViewModel.hpp"
+#include "platform/Subscription.hpp"
 
 #include <QPointer>
 #include <QString>

@@ -15,7 +15,7 @@ using fixtora::test::readFile;
 using fixtora::test::TempDir;
 using fixtora::test::writeFile;
 using Level = LogHandler::LogLevel;
-using Cache = SignalCache<SignalPostBody>;
+using Cache = SignalCache;
 
 namespace {
 

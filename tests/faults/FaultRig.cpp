@@ -8,7 +8,9 @@
 #include "analytics/SessionManager.hpp"
 #include "analytics/SignalManager.hpp"
 #include "app/FixturesContent.hpp"
+#include "app/MenuBarController.hpp"
 #include "app/PopupWindow.hpp"
+#include "app/UpdateController.hpp"
 #include "app/UpdatePresenter.hpp"
 #include "data/ImageCache.hpp"
 #include "platform/CurlHttpClient.hpp"
@@ -95,47 +97,47 @@ RunningApp::RunningApp(FaultRig& rig)
     services.systemInfo = std::make_shared<FixedSystemInfo>();
 
     const std::string url = rig.url();
-    AppDelegate::Launch launch;
-    // The shipped program's launch steps, with every queue of the analytics
-    // client on the virtual main queue.
-    launch.beforeMenuBar = [url](AppServices& s) {
-        analytics::Environment environment = analyticsEnvironment(s);
-        environment.utilityScheduler = s.main;
-        environment.timerScheduler = s.main;
-        analytics::Analytics::setDefaultEnvironment(environment);
-        auto config = std::make_shared<analytics::AnalyticsConfiguration>(build::kAnalyticsAppId, std::nullopt, url);
-        config->setEnvironment(environment);
-        config->setLogHandler(std::nullopt);
-        analytics::Analytics::initialize(config);
-        analytics::Analytics::signal("app.launched");
-    };
-    launch.content = [this, url](AppServices& s) {
-        m_content = FixturesContent::create(s, url, kDates);
-        return m_content->menuBarContent();
-    };
-    AppDelegate::Options options;
+    m_presenter = std::make_shared<QuietUpdatePresenter>();
+    m_updater = std::make_unique<UpdateController>(*m_main, *m_http, url + "/updates/feed.json", "1.0.0", *m_presenter);
+    m_updater->start();
+
+    // The shipped program's analytics start, with every queue of the
+    // analytics client on the virtual main queue.
+    analytics::Environment environment = analyticsEnvironment(services);
+    environment.utilityScheduler = m_main;
+    environment.timerScheduler = m_main;
+    analytics::Analytics::setDefaultEnvironment(environment);
+    auto config = std::make_shared<analytics::AnalyticsConfiguration>(build::kAnalyticsAppId, std::nullopt, url);
+    config->setEnvironment(environment);
+    config->setLogHandler(std::nullopt);
+    analytics::Analytics::initialize(config);
+    analytics::Analytics::signal("app.launched");
+
+    m_content = std::make_unique<FixturesContent>(services, url, kDates);
+    MenuBarController::Options options;
     options.version = QStringLiteral("1.0.0");
     options.websiteUrl = QString::fromStdString(url + "/site");
-    options.updateFeedUrl = url + "/updates/feed.json";
-    options.updatePresenter = std::make_shared<QuietUpdatePresenter>();
+    options.checkForUpdates = [this] { m_updater->checkForUpdates(); };
     options.makeStatusItem = [](MenuSource) { return std::make_unique<test::SilentStatusItem>(); };
     options.openUrl = [](const QUrl&) {};
     options.quit = [] {};
-    m_delegate = std::make_unique<AppDelegate>(std::move(services), std::move(launch), std::move(options));
-    m_delegate->applicationDidFinishLaunching();
+    m_controller = std::make_unique<MenuBarController>([this] { return m_content->makePopup(); }, std::move(options));
+    m_controller->bindTitle(
+        [this](MenuBarController::TitleCallback onTitle) { return m_content->subscribeTitle(std::move(onTitle)); });
     m_main->runUntilIdle();
 }
 
 RunningApp::~RunningApp() {
     // What the application does when it is told to quit.
     analytics::Analytics::applicationWillTerminate();
-    m_delegate.reset();
+    m_controller.reset();
     m_content.reset();  // waits for a crest download under way
+    m_updater.reset();
     analytics::Analytics::terminate();
     analytics::SessionManager::setShared(nullptr);
     analytics::NavigationStatus::setShared(nullptr);
     analytics::DurationSignalTracker::setShared(nullptr);
-    m_http.reset();        // cancels the requests still in flight
+    m_http.reset();  // cancels the requests still in flight
     m_main->runUntilIdle();
 }
 
@@ -143,10 +145,10 @@ FixturesViewModel& RunningApp::model() const { return *m_content->viewModel(); }
 
 ImageCache& RunningApp::images() const { return *m_content->images(); }
 
-QString RunningApp::title() const { return m_delegate->controller()->statusItem().title(); }
+QString RunningApp::title() const { return m_controller->statusItem().title(); }
 
 FixturesView& RunningApp::popup() const {
-    auto* view = dynamic_cast<FixturesView*>(m_delegate->controller()->popup().content());
+    auto* view = dynamic_cast<FixturesView*>(m_controller->popup().content());
     if (!view) throw std::logic_error("the popup does not hold the fixtures view");
     return *view;
 }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "app/AppDelegate.hpp"
 #include "DemoBackend.hpp"
 #include "platform/Clock.hpp"
 #include "platform/HttpClient.hpp"
@@ -23,6 +22,9 @@
 namespace fixtora {
 class CurlHttpClient;
 class FixturesContent;
+class MenuBarController;
+class UpdateController;
+class UpdatePresenter;
 class FixturesView;
 class FixturesViewModel;
 class ImageCache;
@@ -59,9 +61,9 @@ private:
 
 class FaultRig;
 
-/// One run of the application process: the real `AppDelegate` with the same
-/// launch steps as the shipped program (analytics, then the view model, the
-/// popup and the title), on a virtual-time main queue and real HTTP.
+/// One run of the application process: the shipped program's objects in the
+/// same order (the updater, analytics, then the view model, the popup and
+/// the title), on a virtual-time main queue and real HTTP.
 class RunningApp {
 public:
     explicit RunningApp(FaultRig& rig);
@@ -95,8 +97,10 @@ private:
     FaultRig& m_rig;
     std::shared_ptr<ManualScheduler> m_main;
     std::shared_ptr<TimeoutScalingHttpClient> m_http;
-    std::shared_ptr<FixturesContent> m_content;
-    std::unique_ptr<AppDelegate> m_delegate;
+    std::shared_ptr<UpdatePresenter> m_presenter;
+    std::unique_ptr<UpdateController> m_updater;
+    std::unique_ptr<FixturesContent> m_content;
+    std::unique_ptr<MenuBarController> m_controller;
 };
 
 /// What outlives one process: the user's folders and preferences, the

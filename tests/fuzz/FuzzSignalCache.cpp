@@ -21,7 +21,7 @@ using fixtora::fuzz::check;
 
 namespace {
 
-using Cache = SignalCache<SignalPostBody>;
+using Cache = SignalCache;
 
 // One folder per process, in memory where the system offers it, removed at
 // exit (the corpus replay test runs in every build).
