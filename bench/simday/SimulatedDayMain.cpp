@@ -26,7 +26,8 @@ constexpr double kHour = 3600;
 /// The home side of the match kicking off at 11:10 on the Saturday.
 std::optional<ESPNTeam> favouriteOf(SimulatedDay& day) {
     const auto kickOff = formatInternetDateTime(kSaturday + 11 * kHour + 600).substr(0, 16) + "Z";
-    for (const auto& event : day.backend().scheduleDocument()["events"]) {
+    const auto season = day.backend().scheduleDocument();
+    for (const auto& event : season["events"]) {
         if (event["date"] != kickOff) continue;
         const auto& team = event["competitions"][0]["competitors"][0]["team"];
         return ESPNTeam{team["id"], team["abbreviation"], team["shortDisplayName"], team["logo"]};
