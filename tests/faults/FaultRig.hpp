@@ -125,12 +125,10 @@ class FaultRig {
     RunningApp& app() { return *m_app; }
 
     demo::DemoBackend& backend() { return *m_backend; }
-    bool backendUp() const { return m_backend != nullptr; }
     void startBackend();
     void stopBackend();
     std::string url() const;
 
-    const std::filesystem::path& root() const { return m_dir.path(); }
     /// The user's caches folder and the application's folder inside it.
     std::filesystem::path cachesDir() const { return m_paths->cachesDir(); }
     std::filesystem::path appCacheDir() const { return cachesDir() / "Fixtora"; }
