@@ -21,6 +21,8 @@
 #include "views/FixturesView.hpp"
 #include "views/SymbolButton.hpp"
 
+#include <QStackedWidget>
+
 #include <gtest/gtest.h>
 #include <fixtora/BuildConfig.hpp>
 
@@ -162,13 +164,17 @@ FixturesView& RunningApp::popup() const {
     return *view;
 }
 
+QWidget* RunningApp::popupPage() const {
+    return popup().findChild<QStackedWidget*>(QStringLiteral("pages"))->currentWidget();
+}
+
 std::string RunningApp::popupMessage() const {
-    const auto* message = popup().centreMessage();
+    const auto* message = dynamic_cast<const CentreMessage*>(popupPage());
     return message ? message->text().toStdString() : std::string();
 }
 
 bool RunningApp::showsMatchList() const {
-    return popup().content() == FixturesView::Content::MatchList;
+    return popupPage()->objectName() == QStringLiteral("matchList");
 }
 
 bool RunningApp::settle(const std::function<bool()>& done, std::chrono::milliseconds patience) {
@@ -272,7 +278,7 @@ void expectHealthy(RunningApp& app) {
 
 RunningApp& recoverAfterFault(FaultRig& rig, bool scheduleFailed) {
     auto& app = rig.app();
-    app.popup().refreshButton()->click();
+    app.popup().findChild<SymbolButton*>(QStringLiteral("refresh"))->click();
     if (!scheduleFailed) return app;
     const auto error = app.model().scheduleError();
     const auto asked = rig.backend().requestCount(demo::Endpoint::Schedule);

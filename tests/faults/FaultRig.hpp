@@ -11,6 +11,8 @@
 
 #include <QString>
 
+class QWidget;
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -77,6 +79,8 @@ class RunningApp {
     /// The popup's centre message ("" when it shows the list or the picker).
     std::string popupMessage() const;
     bool showsMatchList() const;
+    /// The popup's current page.
+    QWidget* popupPage() const;
     FixturesViewModel& model() const;
     ImageCache& images() const;
     TimeoutScalingHttpClient& http() const { return *m_http; }

@@ -16,6 +16,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -27,8 +28,6 @@
 
 namespace fixtora::test {
 namespace {
-
-using Content = FixturesView::Content;
 
 /// `count` matches of week `gw`, two a day, alternating results and fixtures.
 std::vector<ESPNEvent> weekEvents(const PopupWorld& world, int gw, int count = 4,
@@ -51,6 +50,18 @@ std::vector<ESPNEvent> weekEvents(const PopupWorld& world, int gw, int count = 4
     return events;
 }
 
+PlainButton* tapTarget(MatchRowView* row) {
+    return row->findChild<PlainButton*>(QStringLiteral("row"));
+}
+
+/// The club rows of the picker, in order.
+std::vector<PlainButton*> teamRows(TeamPicker* picker) {
+    std::vector<PlainButton*> rows;
+    for (auto* button : picker->findChildren<PlainButton*>())
+        if (button->objectName().startsWith(QStringLiteral("team:"))) rows.push_back(button);
+    return rows;
+}
+
 class FixturesViewTest : public ::testing::Test {
   public:
     void make(PopupWorld::Options options = {}) {
@@ -69,6 +80,17 @@ class FixturesViewTest : public ::testing::Test {
         QApplication::processEvents();
     }
     bool visible(QWidget* widget) const { return widget->isVisibleTo(view.get()); }
+    template <typename T>
+    T* part(const char* name) const {
+        return view->findChild<T*>(QString::fromLatin1(name));
+    }
+    // A page dropped for another waits for its deletion in the stack: only
+    // the current one counts.
+    QWidget* current() const { return part<QStackedWidget>("pages")->currentWidget(); }
+    QString page() const { return current()->objectName(); }
+    CentreMessage* message() const { return dynamic_cast<CentreMessage*>(current()); }
+    MatchList* shownList() const { return dynamic_cast<MatchList*>(current()); }
+    TeamPicker* shownPicker() const { return dynamic_cast<TeamPicker*>(current()); }
 
     std::unique_ptr<PopupWorld> world;
     std::unique_ptr<FixturesView> view;
@@ -81,7 +103,7 @@ struct ContentCase {
     const char* name;
     std::function<void(FixturesViewTest&)> arrange;
     PopupWorld::Options options;
-    Content content;
+    const char* page;
     QString text;  // for messages
     bool spinner = false;
 };
@@ -93,14 +115,14 @@ TEST_P(ContentSelectionTest, ShowsWhatTheStateCallsFor) {
     const auto& c = GetParam();
     make(c.options);
     c.arrange(*this);
-    ASSERT_EQ(view->content(), c.content);
-    if (c.content == Content::Message) {
-        EXPECT_EQ(view->centreMessage()->text(), c.text);
-        EXPECT_EQ(view->centreMessage()->hasSpinner(), c.spinner);
+    ASSERT_EQ(page(), c.page);
+    if (page() == "message") {
+        EXPECT_EQ(message()->text(), c.text);
+        EXPECT_EQ(message()->hasSpinner(), c.spinner);
     }
     // The week's dates show only when the schedule knows the week.
     if (std::string(c.name) != "schedule_loading") {
-        EXPECT_EQ(visible(view->weekRangeLabel()), !c.options.scheduleFails);
+        EXPECT_EQ(visible(part<TextLabel>("weekRange")), !c.options.scheduleFails);
     }
 }
 
@@ -124,35 +146,29 @@ INSTANTIATE_TEST_SUITE_P(
         ContentCase{"schedule_loading",
                     [](FixturesViewTest&) {},
                     {},
-                    Content::Message,
+                    "message",
                     QStringLiteral("Loading schedule\u2026"),
                     true},
-        ContentCase{"first_fetch",
-                    settle,
-                    {},
-                    Content::Message,
-                    QStringLiteral("Loading matches\u2026"),
-                    true},
+        ContentCase{
+            "first_fetch", settle, {}, "message", QStringLiteral("Loading matches\u2026"), true},
         ContentCase{"schedule_failed",
                     settle,
                     {.scheduleFails = true},
-                    Content::Message,
+                    "message",
                     kWarning + QStringLiteral("The Internet connection appears to be offline.")},
         ContentCase{"match_load_failed",
                     fail,
                     {},
-                    Content::Message,
+                    "message",
                     kWarning + QStringLiteral("Server returned HTTP 503")},
-        ContentCase{"refresh_fails_over_matches",
-                    [](auto& f) { refreshThen(f, true); },
-                    {},
-                    Content::MatchList},
         ContentCase{
-            "refresh_over_matches", [](auto& f) { refreshThen(f, false); }, {}, Content::MatchList},
+            "refresh_fails_over_matches", [](auto& f) { refreshThen(f, true); }, {}, "matchList"},
+        ContentCase{
+            "refresh_over_matches", [](auto& f) { refreshThen(f, false); }, {}, "matchList"},
         ContentCase{"empty_week",
                     [](auto& f) { f.loadWeek(12, {}); },
                     {},
-                    Content::Message,
+                    "message",
                     QStringLiteral("No matches for Matchweek 12")},
         ContentCase{"no_known_kick_off",
                     [](auto& f) {
@@ -162,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
                                                .unparsableDate = true})});
                     },
                     {},
-                    Content::Message,
+                    "message",
                     QStringLiteral("No matches for Matchweek 12")}),
     [](const auto& p) { return std::string(p.param.name); });
 
@@ -187,15 +203,15 @@ TEST_P(NavigationTest, LabelsAndDisabledStates) {
     const auto& c = GetParam();
     make({.liveWeek = c.liveWeek});
     world->settle();
-    for (int i = 0; i < c.moves; ++i) view->nextButton()->click();
-    for (int i = 0; i > c.moves; --i) view->previousButton()->click();
+    for (int i = 0; i < c.moves; ++i) part<SymbolButton>("next")->click();
+    for (int i = 0; i > c.moves; --i) part<SymbolButton>("previous")->click();
     world->settle();
-    EXPECT_EQ(view->previousButton()->text(), QString::fromLatin1(c.previous));
-    EXPECT_EQ(view->previousButton()->isEnabled(), c.previousEnabled);
-    EXPECT_EQ(view->nextButton()->text(), QString::fromLatin1(c.next));
-    EXPECT_EQ(view->nextButton()->isEnabled(), c.nextEnabled);
-    EXPECT_EQ(view->thisWeekButton()->isEnabled(), c.thisWeekEnabled);
-    EXPECT_EQ(view->thisWeekButton()->colourRole(),
+    EXPECT_EQ(part<SymbolButton>("previous")->text(), QString::fromLatin1(c.previous));
+    EXPECT_EQ(part<SymbolButton>("previous")->isEnabled(), c.previousEnabled);
+    EXPECT_EQ(part<SymbolButton>("next")->text(), QString::fromLatin1(c.next));
+    EXPECT_EQ(part<SymbolButton>("next")->isEnabled(), c.nextEnabled);
+    EXPECT_EQ(part<SymbolButton>("thisWeek")->isEnabled(), c.thisWeekEnabled);
+    EXPECT_EQ(part<SymbolButton>("thisWeek")->colourRole(),
               c.thisWeekEnabled ? Theme::Colour::Accent : Theme::Colour::Secondary);
 }
 
@@ -212,32 +228,33 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(FixturesViewTest, ButtonsCallTheModelAndTheListFollowsItsGroups) {
     make();
     EXPECT_EQ(view->size(), QSize(380, 520));
-    EXPECT_EQ(view->titleLabel()->displayText(), QStringLiteral("\u26BD  Premier League"));
+    EXPECT_EQ(part<TextLabel>("title")->displayText(), QStringLiteral("\u26BD  Premier League"));
     world->settle();
-    view->nextButton()->click();
+    part<SymbolButton>("next")->click();
     EXPECT_EQ(world->model->currentGW(), 13);
-    EXPECT_EQ(view->matchweekLabel()->displayText(), QStringLiteral("Matchweek 13"));
-    EXPECT_EQ(view->thisWeekButton()->text(), QStringLiteral("This Week"));
-    view->thisWeekButton()->click();
+    EXPECT_EQ(part<TextLabel>("matchweek")->displayText(), QStringLiteral("Matchweek 13"));
+    EXPECT_EQ(part<SymbolButton>("thisWeek")->text(), QStringLiteral("This Week"));
+    part<SymbolButton>("thisWeek")->click();
     EXPECT_EQ(world->model->currentGW(), 12);
-    view->previousButton()->click();
+    part<SymbolButton>("previous")->click();
     EXPECT_EQ(world->model->currentGW(), 11);
 
     world->answer(11, weekEvents(*world, 11, 5));
-    EXPECT_EQ(view->weekRangeLabel()->displayText().toStdString(), world->model->weekRangeLabel());
+    EXPECT_EQ(part<TextLabel>("weekRange")->displayText().toStdString(),
+              world->model->weekRangeLabel());
     const auto groups = world->model->groupedEvents();
-    const auto headers = view->matchList()->headers();
+    const auto headers = shownList()->headers();
     ASSERT_EQ(headers.size(), groups.size());
     for (std::size_t i = 0; i < groups.size(); ++i)
         EXPECT_EQ(headers[i]->label().toStdString(), groups[i].label);
     std::vector<std::string> ids;
-    for (auto* row : view->matchList()->rows()) ids.push_back(row->event().id);
+    for (auto* row : shownList()->rows()) ids.push_back(row->event().id);
     EXPECT_EQ(ids, (std::vector<std::string>{"1100", "1101", "1102", "1103", "1104"}));
 
     const int before = world->fetcher->requestCount();
-    view->refreshButton()->click();
+    part<SymbolButton>("refresh")->click();
     EXPECT_GT(world->fetcher->requestCount(), before);
-    EXPECT_EQ(view->refreshButton()->toolTip(), QStringLiteral("Refresh"));
+    EXPECT_EQ(part<SymbolButton>("refresh")->toolTip(), QStringLiteral("Refresh"));
 }
 
 // ---------------------------------------------------------------------------
@@ -251,43 +268,52 @@ TEST_F(FixturesViewTest, KeysMoveBetweenWeeksTabReachesRowsAndEnterOrSpaceExpand
     showWeek();
     view->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
-    view->refreshButton()->setFocus();
+    part<SymbolButton>("refresh")->setFocus();
     const std::pair<Qt::Key, int> steps[] = {
         {Qt::Key_Right, 13}, {Qt::Key_Left, 12}, {Qt::Key_Left, 11}, {Qt::Key_Home, 12}};
     for (const auto& [key, week] : steps) {
         QTest::keyClick(QApplication::focusWidget(), key);
         EXPECT_EQ(world->model->currentGW(), week) << key;
     }
-    EXPECT_EQ(spoken(view->previousButton()), QStringLiteral("Previous matchweek, 11"));
-    EXPECT_EQ(spoken(view->nextButton()), QStringLiteral("Next matchweek, 13"));
-    EXPECT_EQ(spoken(view->favouriteButton(), QAccessible::Description),
+    // Return presses a focused symbol button as it does a row.
+    auto* next = part<SymbolButton>("next");
+    next->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(next, Qt::Key_Return);
+    EXPECT_EQ(world->model->currentGW(), 13);
+    QTest::keyClick(next, Qt::Key_Home);
+    part<SymbolButton>("refresh")->setFocus();
+    EXPECT_EQ(spoken(part<SymbolButton>("previous")), QStringLiteral("Previous matchweek, 11"));
+    EXPECT_EQ(spoken(part<SymbolButton>("next")), QStringLiteral("Next matchweek, 13"));
+    EXPECT_EQ(spoken(part<SymbolButton>("favourite"), QAccessible::Description),
               QStringLiteral("No favourite team"));
 
     // Tab goes through every control and row; the list follows the focus.
     world->settle();
     QApplication::processEvents();
-    auto* list = view->matchList();
-    QWidget* last = list->rows().back()->button();
+    auto* list = shownList();
+    QWidget* last = tapTarget(list->rows().back());
     bool reachedNext = false;
     for (int i = 0; i < 40 && QApplication::focusWidget() != last; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        reachedNext = reachedNext || QApplication::focusWidget() == view->nextButton();
+        reachedNext = reachedNext || QApplication::focusWidget() == part<SymbolButton>("next");
     }
     ASSERT_EQ(QApplication::focusWidget(), last);
     EXPECT_TRUE(reachedNext);
     EXPECT_GT(list->scrollPosition(), 0);
 
-    auto* finished = list->row("1200");
-    finished->button()->setFocus();
-    QTest::keyClick(finished->button(), Qt::Key_Return);
-    EXPECT_TRUE(finished->showScorers());
-    QTest::keyClick(finished->button(), Qt::Key_Space);
-    EXPECT_FALSE(finished->showScorers());
-    EXPECT_EQ(spoken(finished->button()), QStringLiteral("ARS FC 1, AVL FC 0, full time"));
+    auto* finished = tapTarget(list->row("1200"));
+    auto* played = list->row("1200");
+    finished->setFocus();
+    QTest::keyClick(finished, Qt::Key_Return);
+    EXPECT_TRUE(played->showScorers());
+    QTest::keyClick(finished, Qt::Key_Space);
+    EXPECT_FALSE(played->showScorers());
+    EXPECT_EQ(spoken(finished), QStringLiteral("ARS FC 1, AVL FC 0, full time"));
     auto* scheduled = list->row("1201");
-    QTest::keyClick(scheduled->button(), Qt::Key_Return);  // nothing to expand
+    QTest::keyClick(tapTarget(scheduled), Qt::Key_Return);  // nothing to expand
     EXPECT_FALSE(scheduled->showScorers());
-    EXPECT_EQ(spoken(scheduled->button()), QStringLiteral("BOU FC against BRE FC, kick-off 13:30"));
+    EXPECT_EQ(spoken(tapTarget(scheduled)),
+              QStringLiteral("BOU FC against BRE FC, kick-off 13:30"));
 }
 
 // ---------------------------------------------------------------------------
@@ -296,11 +322,11 @@ TEST_F(FixturesViewTest, KeysMoveBetweenWeeksTabReachesRowsAndEnterOrSpaceExpand
 TEST_F(FixturesViewTest, PickerWaitsForTeams) {
     make();
     world->settle();
-    view->favouriteButton()->click();
-    EXPECT_TRUE(view->teamPicker()->isLoading());
+    part<SymbolButton>("favourite")->click();
+    EXPECT_TRUE(shownPicker()->isLoading());
     world->answer(12, weekEvents(*world, 12));
-    EXPECT_FALSE(view->teamPicker()->isLoading());
-    EXPECT_EQ(view->teamPicker()->teamRows().size(), world->model->knownTeams().size());
+    EXPECT_FALSE(shownPicker()->isLoading());
+    EXPECT_EQ(teamRows(shownPicker()).size(), world->model->knownTeams().size());
 }
 
 struct PickerFlow {
@@ -316,7 +342,7 @@ TEST_P(PickerFlowTest, ChoosingClosesThePicker) {
     const auto& c = GetParam();
     make({.favourite = c.favouriteBefore ? std::optional(club(*c.favouriteBefore)) : std::nullopt});
     loadWeek(12, weekEvents(*world, 12));
-    auto* button = view->favouriteButton();
+    auto* button = part<SymbolButton>("favourite");
     const auto expectButton = [&](Symbol symbol, Theme::Colour colour, const char* tip) {
         EXPECT_EQ(button->symbol(), symbol);
         EXPECT_EQ(button->colourRole(), colour);
@@ -327,41 +353,40 @@ TEST_P(PickerFlowTest, ChoosingClosesThePicker) {
                  "Pick favourite team");
     button->click();
     EXPECT_TRUE(view->showTeamPicker());
-    EXPECT_EQ(view->content(), Content::TeamPicker);
+    EXPECT_EQ(page(), "teamPicker");
     expectButton(Symbol::XmarkCircle, Theme::Colour::Secondary, "Close team picker");
     // The picker hides the week's details from the header, not the navigation.
-    for (QWidget* hidden : {static_cast<QWidget*>(view->matchweekLabel()),
-                            static_cast<QWidget*>(view->weekRangeLabel()),
-                            static_cast<QWidget*>(view->refreshButton())})
+    for (QWidget* hidden : {static_cast<QWidget*>(part<TextLabel>("matchweek")),
+                            static_cast<QWidget*>(part<TextLabel>("weekRange")),
+                            static_cast<QWidget*>(part<SymbolButton>("refresh"))})
         EXPECT_FALSE(visible(hidden));
-    EXPECT_TRUE(visible(view->nextButton()));
-    auto* picker = view->teamPicker();
+    EXPECT_TRUE(visible(part<SymbolButton>("next")));
+    auto* picker = shownPicker();
     ASSERT_NE(picker, nullptr);
-    // Only a favourite has a remove row, a star and a tint.
-    EXPECT_EQ(picker->removeRow() != nullptr, c.favouriteBefore.has_value());
-    const auto star = picker->favouriteRow();
-    ASSERT_EQ(star.has_value(), c.favouriteBefore.has_value());
-    for (std::size_t i = 0; i < picker->teamRows().size(); ++i) {
-        auto* row = picker->teamRows()[i];
-        EXPECT_EQ(row->tint().has_value(), star == i);
-        if (star != i) continue;
-        EXPECT_EQ(picker->teams()[i].abbreviation, *c.favouriteBefore);
+    // Only a favourite has a remove row, and its row is tinted.
+    auto* remove = picker->findChild<PlainButton*>(QStringLiteral("removeFavourite"));
+    EXPECT_EQ(remove != nullptr, c.favouriteBefore.has_value());
+    PlainButton* target = remove;
+    int tinted = 0;
+    for (auto* row : teamRows(picker)) {
+        const QString abbreviation = row->objectName().mid(5);
+        if (c.tap && abbreviation == QString::fromStdString(*c.tap)) target = row;
+        if (!row->tint()) continue;
+        ++tinted;
+        EXPECT_EQ(abbreviation, QString::fromStdString(c.favouriteBefore.value_or("")));
         EXPECT_EQ(row->tint(), Theme::Colour::Yellow);
         EXPECT_DOUBLE_EQ(row->tintOpacity(), 0.08);
     }
-
-    PlainButton* target = picker->removeRow();
-    for (std::size_t i = 0; c.tap && i < picker->teams().size(); ++i)
-        if (picker->teams()[i].abbreviation == *c.tap) target = picker->teamRows()[i];
+    EXPECT_EQ(tinted, c.favouriteBefore ? 1 : 0);
     ASSERT_NE(target, nullptr);
     QTest::mouseClick(target, Qt::LeftButton);
     world->settle();
     EXPECT_FALSE(view->showTeamPicker());
-    EXPECT_EQ(view->content(), Content::MatchList);
+    EXPECT_EQ(page(), "matchList");
     const auto& favourite = world->model->favouriteTeam();
     EXPECT_EQ(favourite ? std::optional(favourite->id) : std::nullopt, c.favouriteAfter);
     EXPECT_EQ(button->symbol(), c.favouriteAfter ? Symbol::StarFill : Symbol::Star);
-    EXPECT_TRUE(visible(view->matchweekLabel()));
+    EXPECT_TRUE(visible(part<TextLabel>("matchweek")));
     QApplication::processEvents();  // the closed picker is disposed of without trouble
 }
 
@@ -383,15 +408,17 @@ TEST_F(FixturesViewTest, FollowsAPaletteChange) {
     QApplication::setPalette(dark);
     QApplication::processEvents();  // the change reaches widgets as an event
     auto colourOf = [](const TextLabel* l) { return l->palette().color(l->foregroundRole()); };
-    EXPECT_EQ(colourOf(view->titleLabel()), QColor(0xEC, 0xEC, 0xEE));
-    EXPECT_EQ(colourOf(view->weekRangeLabel()), Theme::colour(Theme::Colour::Secondary, dark));
-    const auto* row = view->matchList()->rows().front();
-    EXPECT_EQ(colourOf(row->homeAbbreviationLabel()), QColor(0xEC, 0xEC, 0xEE));
-    EXPECT_EQ(view->favouriteButton()->contentColour(),
+    EXPECT_EQ(colourOf(part<TextLabel>("title")), QColor(0xEC, 0xEC, 0xEE));
+    EXPECT_EQ(colourOf(part<TextLabel>("weekRange")),
+              Theme::colour(Theme::Colour::Secondary, dark));
+    const auto* row = shownList()->rows().front();
+    EXPECT_EQ(colourOf(row->findChild<TextLabel*>(QStringLiteral("homeAbbreviation"))),
+              QColor(0xEC, 0xEC, 0xEE));
+    EXPECT_EQ(part<SymbolButton>("favourite")->contentColour(),
               Theme::colour(Theme::Colour::Secondary, dark));
     QApplication::setPalette(before);
     QApplication::processEvents();
-    EXPECT_EQ(colourOf(view->titleLabel()), before.color(QPalette::WindowText));
+    EXPECT_EQ(colourOf(part<TextLabel>("title")), before.color(QPalette::WindowText));
 }
 
 // ---------------------------------------------------------------------------
@@ -399,7 +426,7 @@ TEST_F(FixturesViewTest, FollowsAPaletteChange) {
 
 TEST_F(FixturesViewTest, RefreshKeepsRowsExpandedAndTheScrollPosition) {
     showWeek();
-    auto* list = view->matchList();
+    auto* list = shownList();
     auto* first = list->row("1200");
     first->tap();
     ASSERT_TRUE(first->showScorers());
@@ -409,7 +436,7 @@ TEST_F(FixturesViewTest, RefreshKeepsRowsExpandedAndTheScrollPosition) {
     world->model->refresh();
     world->answer(12, weekEvents(*world, 12, 14, "3"));  // a goal since
     QApplication::processEvents();
-    EXPECT_EQ(view->matchList(), list);
+    EXPECT_EQ(shownList(), list);
     EXPECT_EQ(list->row("1200"), first);
     EXPECT_TRUE(first->showScorers());
     EXPECT_EQ(first->centreText(), QStringLiteral("3  \u2013  0"));
@@ -424,33 +451,33 @@ TEST_F(FixturesViewTest, RefreshKeepsRowsExpandedAndTheScrollPosition) {
 TEST_F(FixturesViewTest, AnotherMatchweekOrThePickerStartsAFreshList) {
     showWeek();
     const auto mark = [this] {
-        auto* list = view->matchList();
+        auto* list = shownList();
         list->row("1200")->tap();
         list->verticalScrollBar()->setValue(40);
         list->setProperty("old", true);  // the old list may be gone, its address reused
     };
     const auto expectFresh = [this] {
-        auto* fresh = view->matchList();
+        auto* fresh = shownList();
         ASSERT_NE(fresh, nullptr);
         EXPECT_FALSE(fresh->property("old").isValid());
         EXPECT_EQ(fresh->scrollPosition(), 0);
         EXPECT_FALSE(fresh->row("1200")->showScorers());
     };
     mark();
-    view->nextButton()->click();
+    part<SymbolButton>("next")->click();
     world->answer(13, weekEvents(*world, 13, 14));
-    view->previousButton()->click();  // week 12 again, from the view model's cache
+    part<SymbolButton>("previous")->click();  // week 12 again, from the view model's cache
     QApplication::processEvents();
     expectFresh();
     mark();
-    view->favouriteButton()->click();
-    view->favouriteButton()->click();
+    part<SymbolButton>("favourite")->click();
+    part<SymbolButton>("favourite")->click();
     expectFresh();
 }
 
 TEST_F(FixturesViewTest, DayHeaderStaysPinnedWhileItsRowsScrollUnderIt) {
     showWeek();
-    auto* list = view->matchList();
+    auto* list = shownList();
     const auto headers = list->headers();
     ASSERT_GE(headers.size(), 3u);
     const int second = headers[1]->y();

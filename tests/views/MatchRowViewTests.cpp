@@ -45,6 +45,12 @@ MatchSpec game(const char* status, std::optional<std::string> homeScore = std::n
             .shortDetail = std::move(clock)};
 }
 
+/// The row's part of that object name.
+template <typename T>
+T* part(const QWidget& row, const char* name) {
+    return row.findChild<T*>(QString::fromLatin1(name));
+}
+
 MatchRowView row(const MatchSpec& fixture, std::optional<std::string> favourite = std::nullopt,
                  DateContext dates = kUtc) {
     return MatchRowView(match(fixture), std::move(favourite), nullptr, std::move(dates));
@@ -74,10 +80,10 @@ TEST_P(RowStatusTest, DrawsAndTapsByStatus) {
 
     r.tap();
     EXPECT_EQ(r.showScorers(), c.expandable);
-    EXPECT_EQ(r.scorersSection()->isExpanded(), c.expandable);
+    EXPECT_EQ(part<SlideFadeReveal>(r, "scorers")->isExpanded(), c.expandable);
     if (c.expandable) {
         EXPECT_EQ(r.marker(), Symbol::ChevronUp);
-        EXPECT_TRUE(r.scorersSection()->isAnimating());  // slides in over 0.15 s
+        EXPECT_TRUE(part<SlideFadeReveal>(r, "scorers")->isAnimating());  // slides in over 0.15 s
         r.tap();
         EXPECT_FALSE(r.showScorers());
         EXPECT_EQ(r.marker(), Symbol::ChevronDown);
@@ -121,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RowTest, LiveScoreIsRedWithTheClockBetween) {
     auto r = row(game("STATUS_SECOND_HALF", "2", "1", "67'"));
-    const auto* centre = r.centreLabel();
+    const auto* centre = part<TextLabel>(r, "centre");
     EXPECT_EQ(centre->colourRole(), Theme::Colour::Red);
     EXPECT_EQ(centre->palette().color(centre->foregroundRole()),
               Theme::colour(Theme::Colour::Red, r.palette()));
@@ -148,17 +154,18 @@ TEST(RowTest, ScreenReadersHearTheScoreAndTheScorers) {
     EXPECT_EQ(r.accessibleDetails(),
               QStringLiteral("Your favourite's match. Space or Enter shows the goal scorers"));
     r.tap();
-    EXPECT_EQ(r.button()->accessibleDescription(),
+    EXPECT_EQ(part<PlainButton>(r, "row")->accessibleDescription(),
               QStringLiteral("Your favourite's match. Goal scorers: 12' Saka [Arsenal]"));
     r.setEvent(match(game("STATUS_POSTPONED")));
-    EXPECT_EQ(r.button()->accessibleName(), QStringLiteral("Arsenal against Chelsea, postponed"));
+    EXPECT_EQ(part<PlainButton>(r, "row")->accessibleName(),
+              QStringLiteral("Arsenal against Chelsea, postponed"));
 }
 
 TEST(RowTest, MissingSidesAndCompetitionsDrawPlaceholders) {
     auto r = row({.id = "1", .kickOff = kKickOff, .status = "STATUS_FULL_TIME"});
-    EXPECT_EQ(r.homeAbbreviationLabel()->displayText(), QStringLiteral("?"));
+    EXPECT_EQ(part<TextLabel>(r, "homeAbbreviation")->displayText(), QStringLiteral("?"));
     EXPECT_EQ(r.centreText(), QStringLiteral("0  \u2013  0"));
-    EXPECT_FALSE(r.homeBadge()->url().has_value());
+    EXPECT_FALSE(part<TeamBadge>(r, "homeBadge")->url().has_value());
     ESPNEvent bare{"2", isoDate(kKickOff), {}, {}};  // no competition at all
     MatchRowView empty(bare, std::nullopt, nullptr, kUtc);
     EXPECT_EQ(empty.statusIcon(), QStringLiteral("\U0001F550"));
@@ -180,7 +187,7 @@ TEST(RowTest, FavouriteSideIsBoldAndTheRowTinted) {
     EXPECT_TRUE(away.isFavouriteMatch());
     EXPECT_EQ(away.homeWeight(), QFont::Medium);
     EXPECT_EQ(away.awayWeight(), QFont::Bold);
-    EXPECT_EQ(away.awayAbbreviationLabel()->font().weight(), QFont::Bold);
+    EXPECT_EQ(part<TextLabel>(away, "awayAbbreviation")->font().weight(), QFont::Bold);
 
     auto other = row(fixture, "id-LIV");
     EXPECT_FALSE(other.isFavouriteMatch());
@@ -233,7 +240,7 @@ TEST(RowTest, ScorerListFollowsTheGoals) {
     EXPECT_EQ(r.scorerLines(), (QStringList{QStringLiteral("  5'  Kai Havertz  [Arsenal]"),
                                             QStringLiteral("  80'  Cole Palmer  [Chelsea]")}));
     EXPECT_TRUE(r.showScorers());  // new data keeps the row open
-    EXPECT_DOUBLE_EQ(r.scorersSection()->progress(), 1.0);
+    EXPECT_DOUBLE_EQ(part<SlideFadeReveal>(r, "scorers")->progress(), 1.0);
 }
 
 // ---------------------------------------------------------------------------
@@ -305,7 +312,7 @@ TEST_F(TeamBadgeTest, RowsOutOfViewLoadTheirCrestsOnlyOnceScrolledTo) {
     list.setGroups({{"d", "Sat 17 Aug", events}}, std::nullopt);
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-    auto loaded = [&](int i) { return list.rows()[i]->homeBadge()->hasImage(); };
+    auto loaded = [&](int i) { return part<TeamBadge>(*list.rows()[i], "homeBadge")->hasImage(); };
     ASSERT_TRUE(world.scheduler->runUntil([&] {
         QApplication::processEvents();
         return loaded(0);
