@@ -12,6 +12,7 @@
 
 #include <QHBoxLayout>
 #include <QShortcut>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace fixtora {
@@ -33,6 +34,17 @@ QString q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+/// Drops a page that is no longer shown. It may be mid-way through
+/// handling the click that led here: hidden now, deleted afterwards.
+template <typename Page>
+void drop(QStackedWidget* pages, QPointer<Page>& page) {
+    if (!page) return;
+    pages->removeWidget(page);
+    page->hide();
+    page->deleteLater();
+    page = nullptr;
+}
+
 }  // namespace
 
 FixturesView::FixturesView(std::shared_ptr<FixturesViewModel> model,
@@ -50,12 +62,13 @@ FixturesView::FixturesView(std::shared_ptr<FixturesViewModel> model,
     column->setSpacing(0);
     column->addWidget(makeHeader());
     column->addWidget(new Divider(0, this));
-    m_middleArea = new QWidget(this);
-    m_middleArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    m_middleLayout = new QVBoxLayout(m_middleArea);
-    m_middleLayout->setContentsMargins(0, 0, 0, 0);
-    m_middleLayout->setSpacing(0);
-    column->addWidget(m_middleArea, 1);
+    m_pages = new QStackedWidget(this);
+    m_pages->setObjectName(QStringLiteral("pages"));
+    m_pages->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_message = new CentreMessage(QString(), false, m_pages);
+    m_message->setObjectName(QStringLiteral("message"));
+    m_pages->addWidget(m_message);
+    column->addWidget(m_pages, 1);
     column->addWidget(new Divider(0, this));
     column->addWidget(makeNavigationBar());
 
@@ -88,28 +101,33 @@ QWidget* FixturesView::makeHeader() {
     auto* titles = new QVBoxLayout;
     titles->setSpacing(kTitleSpacing);
     m_title = new TextLabel(Theme::headline(), Theme::Colour::Primary, bar);
+    m_title->setObjectName(QStringLiteral("title"));
     m_title->setDisplayText(QString::fromUtf8(kTitlePrefix.data(), kTitlePrefix.size()) +
-                            QStringLiteral("Premier League"));
+                            tr("Premier League"));
     titles->addWidget(m_title);
     m_weekRange = new TextLabel(Theme::caption(), Theme::Colour::Secondary, bar);
+    m_weekRange->setObjectName(QStringLiteral("weekRange"));
     titles->addWidget(m_weekRange);
     row->addLayout(titles);
     row->addStretch(1);
 
     m_matchweek = new TextLabel(Theme::subheadline(QFont::DemiBold), Theme::Colour::Primary, bar);
+    m_matchweek->setObjectName(QStringLiteral("matchweek"));
     row->addWidget(m_matchweek);
 
     m_refresh = new SymbolButton(bar);
+    m_refresh->setObjectName(QStringLiteral("refresh"));
     m_refresh->setSymbol(Symbol::ArrowClockwise);
     m_refresh->setSymbolSize(kRefreshSymbolSize);
     m_refresh->setColourRole(Theme::Colour::Secondary);
-    m_refresh->setToolTip(QStringLiteral("Refresh"));
-    m_refresh->setAccessibleName(QStringLiteral("Refresh"));
-    m_refresh->setAccessibleDescription(QStringLiteral("Loads the matchweek's scores again"));
+    m_refresh->setToolTip(tr("Refresh"));
+    m_refresh->setAccessibleName(tr("Refresh"));
+    m_refresh->setAccessibleDescription(tr("Loads the matchweek's scores again"));
     connect(m_refresh, &QAbstractButton::clicked, this, [this] { m_model->refresh(); });
     row->addWidget(m_refresh);
 
     m_favourite = new SymbolButton(bar);
+    m_favourite->setObjectName(QStringLiteral("favourite"));
     m_favourite->setSymbolSize(kFavouriteSymbolSize);
     connect(m_favourite, &QAbstractButton::clicked, this,
             [this] { setShowTeamPicker(!m_showTeamPicker); });
@@ -124,6 +142,7 @@ QWidget* FixturesView::makeNavigationBar() {
                             kBarHorizontalPadding, kNavigationVerticalPadding);
 
     m_previous = new SymbolButton(bar);
+    m_previous->setObjectName(QStringLiteral("previous"));
     m_previous->setFont(Theme::callout());
     m_previous->setSymbol(Symbol::ChevronLeft);
     m_previous->setSymbolSize(Theme::kCalloutSize);
@@ -133,13 +152,15 @@ QWidget* FixturesView::makeNavigationBar() {
     row->addStretch(1);
 
     m_thisWeek = new SymbolButton(bar);
+    m_thisWeek->setObjectName(QStringLiteral("thisWeek"));
     m_thisWeek->setFont(Theme::callout(QFont::Medium));
-    m_thisWeek->setText(QStringLiteral("This Week"));
+    m_thisWeek->setText(tr("This Week"));
     connect(m_thisWeek, &QAbstractButton::clicked, this, [this] { m_model->goToCurrentGW(); });
     row->addWidget(m_thisWeek);
     row->addStretch(1);
 
     m_next = new SymbolButton(bar);
+    m_next->setObjectName(QStringLiteral("next"));
     m_next->setFont(Theme::callout());
     m_next->setSymbol(Symbol::ChevronRight);
     m_next->setSymbolSide(SymbolButton::SymbolSide::Trailing);
@@ -166,7 +187,7 @@ void FixturesView::updateHeader() {
     const std::string range = m_model->weekRangeLabel();
     m_weekRange->setDisplayText(q(range));
     m_weekRange->setVisible(!range.empty() && !m_showTeamPicker);
-    m_matchweek->setDisplayText(QStringLiteral("Matchweek %1").arg(m_model->currentGW()));
+    m_matchweek->setDisplayText(tr("Matchweek %1").arg(m_model->currentGW()));
     m_matchweek->setVisible(!m_showTeamPicker);
     m_refresh->setVisible(!m_showTeamPicker);
 
@@ -178,31 +199,30 @@ void FixturesView::updateHeader() {
     }
     m_favourite->setColourRole(hasFavourite && !m_showTeamPicker ? Theme::Colour::Yellow
                                                                  : Theme::Colour::Secondary);
-    const QString tip = m_showTeamPicker ? QStringLiteral("Close team picker")
-                                         : QStringLiteral("Pick favourite team");
+    const QString tip = m_showTeamPicker ? tr("Close team picker") : tr("Pick favourite team");
     m_favourite->setToolTip(tip);
     m_favourite->setAccessibleName(tip);
     const auto& favourite = m_model->favouriteTeam();
     m_favourite->setAccessibleDescription(
-        favourite ? QStringLiteral("Favourite: %1").arg(q(favourite->shortDisplayName))
-                  : QStringLiteral("No favourite team"));
+        favourite ? tr("Favourite: %1").arg(q(favourite->shortDisplayName))
+                  : tr("No favourite team"));
 }
 
 void FixturesView::updateNavigation() {
     const int gw = m_model->currentGW();
-    m_previous->setText(QStringLiteral("MW %1").arg(gw - 1));
+    m_previous->setText(tr("MW %1").arg(gw - 1));
     m_previous->setEnabled(gw >= 2);
-    m_previous->setAccessibleName(QStringLiteral("Previous matchweek, %1").arg(gw - 1));
-    m_previous->setAccessibleDescription(QStringLiteral("Left arrow"));
+    m_previous->setAccessibleName(tr("Previous matchweek, %1").arg(gw - 1));
+    m_previous->setAccessibleDescription(tr("Left arrow"));
     const bool atLiveWeek = gw == m_model->liveGW();
     m_thisWeek->setColourRole(atLiveWeek ? Theme::Colour::Secondary : Theme::Colour::Accent);
     m_thisWeek->setEnabled(!atLiveWeek);
-    m_thisWeek->setAccessibleName(QStringLiteral("This week, matchweek %1").arg(m_model->liveGW()));
-    m_thisWeek->setAccessibleDescription(QStringLiteral("Home key"));
-    m_next->setText(QStringLiteral("MW %1").arg(gw + 1));
+    m_thisWeek->setAccessibleName(tr("This week, matchweek %1").arg(m_model->liveGW()));
+    m_thisWeek->setAccessibleDescription(tr("Home key"));
+    m_next->setText(tr("MW %1").arg(gw + 1));
     m_next->setEnabled(gw < m_model->totalGWs());
-    m_next->setAccessibleName(QStringLiteral("Next matchweek, %1").arg(gw + 1));
-    m_next->setAccessibleDescription(QStringLiteral("Right arrow"));
+    m_next->setAccessibleName(tr("Next matchweek, %1").arg(gw + 1));
+    m_next->setAccessibleDescription(tr("Right arrow"));
 }
 
 void FixturesView::updateContent() {
@@ -212,9 +232,9 @@ void FixturesView::updateContent() {
     }
     const auto& model = *m_model;
     if (model.isLoadingSchedule()) {
-        showMessage(QStringLiteral("Loading schedule\u2026"), true);
+        showMessage(tr("Loading schedule\u2026"), true);
     } else if (model.isFetchingMatches() && model.events().empty()) {
-        showMessage(QStringLiteral("Loading matches\u2026"), true);
+        showMessage(tr("Loading matches\u2026"), true);
     } else if (model.scheduleError()) {
         showMessage(kWarningPrefix + q(*model.scheduleError()), false);
     } else if (model.matchError() && model.events().empty()) {
@@ -222,16 +242,13 @@ void FixturesView::updateContent() {
     } else if (auto groups = model.groupedEvents(); !groups.empty()) {
         showMatchList(groups);
     } else {
-        showMessage(QStringLiteral("No matches for Matchweek %1").arg(model.currentGW()), false);
+        showMessage(tr("No matches for Matchweek %1").arg(model.currentGW()), false);
     }
 }
 
 void FixturesView::showMessage(const QString& text, bool spinner) {
-    if (m_content == Content::Message && m_middle) {
-        static_cast<CentreMessage*>(m_middle.data())->setMessage(text, spinner);
-        return;
-    }
-    replaceMiddle(new CentreMessage(text, spinner, m_middleArea), Content::Message);
+    m_message->setMessage(text, spinner);
+    showPage(m_message);
 }
 
 void FixturesView::showMatchList(const std::vector<FixturesViewModel::DayGroup>& groups) {
@@ -240,57 +257,42 @@ void FixturesView::showMatchList(const std::vector<FixturesViewModel::DayGroup>&
     const std::optional<std::string> favouriteId =
         favourite ? std::optional(favourite->id) : std::nullopt;
     // Another matchweek gets a new list: scrolled to the top, rows collapsed.
-    if (m_content != Content::MatchList || !m_middle || m_listWeek != week) {
-        replaceMiddle(new MatchList(m_images, m_dates, m_middleArea), Content::MatchList);
+    if (!m_list || m_listWeek != week) {
+        drop(m_pages, m_list);
+        m_list = new MatchList(m_images, m_dates, m_pages);
+        m_list->setObjectName(QStringLiteral("matchList"));
+        m_pages->addWidget(m_list);
         m_listWeek = week;
     }
-    static_cast<MatchList*>(m_middle.data())->setGroups(groups, favouriteId);
+    m_list->setGroups(groups, favouriteId);
+    showPage(m_list);
 }
 
 void FixturesView::showPicker() {
-    if (m_content != Content::TeamPicker || !m_middle) {
-        replaceMiddle(new TeamPicker(
-                          m_images,
-                          [this](const ESPNTeam& team) {
-                              m_model->toggleFavourite(team);
-                              setShowTeamPicker(false);
-                          },
-                          [this] {
-                              m_model->setFavouriteTeam(std::nullopt);
-                              setShowTeamPicker(false);
-                          },
-                          m_middleArea),
-                      Content::TeamPicker);
+    if (!m_picker) {
+        m_picker = new TeamPicker(m_images, m_pages);
+        m_picker->setObjectName(QStringLiteral("teamPicker"));
+        connect(m_picker, &TeamPicker::teamChosen, this, [this](const ESPNTeam& team) {
+            m_model->toggleFavourite(team);
+            setShowTeamPicker(false);
+        });
+        connect(m_picker, &TeamPicker::removeRequested, this, [this] {
+            m_model->setFavouriteTeam(std::nullopt);
+            setShowTeamPicker(false);
+        });
+        m_pages->addWidget(m_picker);
     }
-    static_cast<TeamPicker*>(m_middle.data())
-        ->setTeams(m_model->knownTeams(), m_model->favouriteTeam());
+    m_picker->setTeams(m_model->knownTeams(), m_model->favouriteTeam());
+    showPage(m_picker);
 }
 
-void FixturesView::replaceMiddle(QWidget* widget, Content content) {
-    if (m_middle) {
-        // The old content may be mid-way through handling the click that
-        // led here: hide it now, dispose of it afterwards.
-        m_middleLayout->removeWidget(m_middle);
-        m_middle->hide();
-        m_middle->deleteLater();
+void FixturesView::showPage(QWidget* page) {
+    m_pages->setCurrentWidget(page);
+    if (page != m_list) {
+        drop(m_pages, m_list);
+        m_listWeek.reset();
     }
-    if (content != Content::MatchList) m_listWeek.reset();
-    m_middle = widget;
-    m_content = content;
-    m_middleLayout->addWidget(widget);
-    widget->show();
-}
-
-CentreMessage* FixturesView::centreMessage() const {
-    return m_content == Content::Message ? static_cast<CentreMessage*>(m_middle.data()) : nullptr;
-}
-
-MatchList* FixturesView::matchList() const {
-    return m_content == Content::MatchList ? static_cast<MatchList*>(m_middle.data()) : nullptr;
-}
-
-TeamPicker* FixturesView::teamPicker() const {
-    return m_content == Content::TeamPicker ? static_cast<TeamPicker*>(m_middle.data()) : nullptr;
+    if (page != m_picker) drop(m_pages, m_picker);
 }
 
 }  // namespace fixtora

@@ -17,7 +17,7 @@
 
 class QAbstractButton;
 class QKeySequence;
-class QVBoxLayout;
+class QStackedWidget;
 
 namespace fixtora {
 
@@ -38,13 +38,17 @@ class TextLabel;
 /// Keys: Left and Right go to the previous and next matchweek, Home to this
 /// week; Tab moves through the buttons and rows, Space or Enter presses the
 /// focused one. Every control carries an accessible name and description.
+///
+/// Object names: "title", "weekRange", "matchweek", "refresh", "favourite",
+/// "previous", "thisWeek", "next"; the middle area is the QStackedWidget
+/// "pages" whose current page is "message" (a CentreMessage), "matchList"
+/// or "teamPicker".
 class FixturesView final : public QWidget {
+    Q_OBJECT
+
   public:
     static constexpr int kWidth = kPopupWidth;
     static constexpr int kHeight = kPopupHeight;
-
-    /// What the middle area shows.
-    enum class Content { Message, MatchList, TeamPicker };
 
     /// `images` may be null (crests stay placeholders). `dates` must match
     /// the view model's, for kick-off times.
@@ -58,21 +62,6 @@ class FixturesView final : public QWidget {
     /// Redraws from the view model (done on every change it reports).
     void refreshFromModel();
 
-    // Parts, for inspection.
-    Content content() const { return m_content; }
-    /// The message shown in the middle, or null.
-    CentreMessage* centreMessage() const;
-    MatchList* matchList() const;
-    TeamPicker* teamPicker() const;
-    TextLabel* titleLabel() const { return m_title; }
-    TextLabel* weekRangeLabel() const { return m_weekRange; }
-    TextLabel* matchweekLabel() const { return m_matchweek; }
-    SymbolButton* refreshButton() const { return m_refresh; }
-    SymbolButton* favouriteButton() const { return m_favourite; }
-    SymbolButton* previousButton() const { return m_previous; }
-    SymbolButton* thisWeekButton() const { return m_thisWeek; }
-    SymbolButton* nextButton() const { return m_next; }
-
   private:
     QWidget* makeHeader();
     QWidget* makeNavigationBar();
@@ -83,7 +72,7 @@ class FixturesView final : public QWidget {
     void showMessage(const QString& text, bool spinner);
     void showMatchList(const std::vector<FixturesViewModel::DayGroup>& groups);
     void showPicker();
-    void replaceMiddle(QWidget* widget, Content content);
+    void showPage(QWidget* page);
 
     std::shared_ptr<FixturesViewModel> m_model;
     std::shared_ptr<ImageCache> m_images;
@@ -100,11 +89,13 @@ class FixturesView final : public QWidget {
     SymbolButton* m_thisWeek = nullptr;
     SymbolButton* m_next = nullptr;
 
-    QWidget* m_middleArea = nullptr;
-    QVBoxLayout* m_middleLayout = nullptr;
-    QPointer<QWidget> m_middle;
-    Content m_content = Content::Message;
-    /// The matchweek the shown list was built for.
+    QStackedWidget* m_pages = nullptr;
+    CentreMessage* m_message = nullptr;
+    // Made when shown and dropped when another page is: a list comes back
+    // scrolled to the top with its rows collapsed.
+    QPointer<MatchList> m_list;
+    QPointer<TeamPicker> m_picker;
+    /// The matchweek the list was built for.
     std::optional<int> m_listWeek;
 };
 

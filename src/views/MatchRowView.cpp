@@ -66,6 +66,7 @@ MatchRowView::MatchRowView(ESPNEvent event, std::optional<std::string> favourite
     column->setSpacing(0);
 
     m_button = new PlainButton(this);
+    m_button->setObjectName(QStringLiteral("row"));
     auto* line = new QHBoxLayout(m_button);
     line->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding,
                              kVerticalPadding);
@@ -82,8 +83,10 @@ MatchRowView::MatchRowView(ESPNEvent event, std::optional<std::string> favourite
     auto* homeSide = new QHBoxLayout;
     homeSide->setSpacing(kSideSpacing);
     m_homeBadge = new TeamBadge(crestUrlOf(home), images, m_button);
+    m_homeBadge->setObjectName(QStringLiteral("homeBadge"));
     m_homeAbbr =
         new TextLabel(Theme::systemFont(kAbbreviationFontSize), Theme::Colour::Primary, m_button);
+    m_homeAbbr->setObjectName(QStringLiteral("homeAbbreviation"));
     m_homeAbbr->setFixedWidth(kAbbreviationWidth);
     m_homeAbbr->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
     homeSide->addWidget(m_homeBadge);
@@ -94,6 +97,7 @@ MatchRowView::MatchRowView(ESPNEvent event, std::optional<std::string> favourite
         new QSpacerItem(kMinimumGap, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
     m_centre = new TextLabel(Theme::monospacedFont(kScoreFontSize, QFont::DemiBold),
                              Theme::Colour::Primary, m_button);
+    m_centre->setObjectName(QStringLiteral("centre"));
     m_centre->setMinimumWidth(kCentreMinimumWidth);
     m_centre->setAlignment(Qt::AlignCenter);
     line->addWidget(m_centre);
@@ -104,9 +108,11 @@ MatchRowView::MatchRowView(ESPNEvent event, std::optional<std::string> favourite
     awaySide->setSpacing(kSideSpacing);
     m_awayAbbr =
         new TextLabel(Theme::systemFont(kAbbreviationFontSize), Theme::Colour::Primary, m_button);
+    m_awayAbbr->setObjectName(QStringLiteral("awayAbbreviation"));
     m_awayAbbr->setFixedWidth(kAbbreviationWidth);
     m_awayAbbr->setAlignment(Qt::AlignTrailing | Qt::AlignVCenter);
     m_awayBadge = new TeamBadge(crestUrlOf(away), images, m_button);
+    m_awayBadge->setObjectName(QStringLiteral("awayBadge"));
     awaySide->addWidget(m_awayAbbr);
     awaySide->addWidget(m_awayBadge);
     line->addLayout(awaySide);
@@ -125,6 +131,7 @@ MatchRowView::MatchRowView(ESPNEvent event, std::optional<std::string> favourite
     m_scorerLayout->setContentsMargins(kScorerLeading, 0, kScorerTrailing, kScorerBottom);
     m_scorerLayout->setSpacing(kScorerSpacing);
     m_scorers = new SlideFadeReveal(m_scorerList, this);
+    m_scorers->setObjectName(QStringLiteral("scorers"));
     column->addWidget(m_scorers);
 
     connect(m_button, &QAbstractButton::clicked, this, [this] { tap(); });

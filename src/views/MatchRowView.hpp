@@ -33,6 +33,9 @@ class TextLabel;
 ///
 /// A row keeps its expanded state while the list updates it with fresh data
 /// for the same match (`setEvent`); missing data never fails a row.
+///
+/// Object names: "row" (the button that takes the tap), "homeBadge",
+/// "homeAbbreviation", "centre", "awayAbbreviation", "awayBadge", "scorers".
 class MatchRowView final : public QWidget {
   public:
     static constexpr int kHorizontalPadding = 14;
@@ -79,15 +82,6 @@ class MatchRowView final : public QWidget {
     /// Chelsea 1, full time") and its description (the scorers when shown).
     QString accessibleSummary() const;
     QString accessibleDetails() const;
-
-    // Parts, for inspection.
-    PlainButton* button() const { return m_button; }
-    SlideFadeReveal* scorersSection() const { return m_scorers; }
-    TeamBadge* homeBadge() const { return m_homeBadge; }
-    TeamBadge* awayBadge() const { return m_awayBadge; }
-    TextLabel* homeAbbreviationLabel() const { return m_homeAbbr; }
-    TextLabel* awayAbbreviationLabel() const { return m_awayAbbr; }
-    TextLabel* centreLabel() const { return m_centre; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

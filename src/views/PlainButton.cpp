@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "views/PlainButton.hpp"
 
-#include <QKeyEvent>
 #include <QLayout>
 #include <QPainter>
 
 namespace fixtora {
 
-PlainButton::PlainButton(QWidget* parent) : QAbstractButton(parent) {
-    // The keyboard reaches it; a mouse click leaves the focus where it was.
-    setFocusPolicy(Qt::TabFocus);
+PlainButton::PlainButton(QWidget* parent) : FlatButton(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
@@ -36,22 +33,7 @@ void PlainButton::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), colour);
     }
     if (isDown()) painter.fillRect(rect(), Theme::pressedOverlay(palette()));
-    if (hasFocus() && m_keyboardFocus) Theme::paintFocusRing(painter, rect(), palette());
-}
-
-void PlainButton::focusInEvent(QFocusEvent* event) {
-    m_keyboardFocus =
-        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    QAbstractButton::focusInEvent(event);
-}
-
-void PlainButton::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        event->accept();
-        click();
-        return;
-    }
-    QAbstractButton::keyPressEvent(event);
+    if (showsFocusRing()) Theme::paintFocusRing(painter, rect(), palette());
 }
 
 }  // namespace fixtora

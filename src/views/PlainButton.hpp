@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "views/FlatButton.hpp"
 #include "views/Theme.hpp"
-
-#include <QAbstractButton>
 
 #include <optional>
 
@@ -11,9 +10,10 @@ namespace fixtora {
 
 /// A button without bezel whose content is whatever widgets its layout
 /// holds; the whole rectangle, empty parts included, takes the click. It may
-/// carry a tinted background, and darkens slightly while pressed. Tab
-/// reaches it; Space or Enter presses it.
-class PlainButton final : public QAbstractButton {
+/// carry a tinted background, and darkens slightly while pressed.
+class PlainButton final : public FlatButton {
+    Q_OBJECT
+
   public:
     explicit PlainButton(QWidget* parent = nullptr);
 
@@ -27,13 +27,10 @@ class PlainButton final : public QAbstractButton {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
 
   private:
     std::optional<Theme::Colour> m_tint;
     double m_tintOpacity = 0;
-    bool m_keyboardFocus = false;  // the ring shows only for focus the keyboard moved
 };
 
 }  // namespace fixtora

@@ -3,7 +3,6 @@
 
 #include <QEvent>
 #include <QFontMetricsF>
-#include <QKeyEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -15,8 +14,7 @@ namespace {
 constexpr int kHitMargin = 3;  // extra pixels around the content that still take the click
 }
 
-SymbolButton::SymbolButton(QWidget* parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::TabFocus);
+SymbolButton::SymbolButton(QWidget* parent) : FlatButton(parent) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAttribute(Qt::WA_Hover, true);
 }
@@ -113,27 +111,12 @@ void SymbolButton::paintEvent(QPaintEvent*) {
         x += textWidth + gap;
         drawSymbol(x);
     }
-    if (hasFocus() && m_keyboardFocus) Theme::paintFocusRing(painter, rect(), palette());
-}
-
-void SymbolButton::focusInEvent(QFocusEvent* event) {
-    m_keyboardFocus =
-        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    QAbstractButton::focusInEvent(event);
-}
-
-void SymbolButton::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        event->accept();
-        if (isEnabled()) click();
-        return;
-    }
-    QAbstractButton::keyPressEvent(event);
+    if (showsFocusRing()) Theme::paintFocusRing(painter, rect(), palette());
 }
 
 void SymbolButton::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) updateGeometry();
-    QAbstractButton::changeEvent(event);
+    FlatButton::changeEvent(event);
 }
 
 }  // namespace fixtora

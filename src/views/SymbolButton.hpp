@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "views/FlatButton.hpp"
 #include "views/Symbol.hpp"
 #include "views/Theme.hpp"
-
-#include <QAbstractButton>
 
 namespace fixtora {
 
 /// A borderless button showing a symbol, a text, or both side by side, in
 /// one semantic colour. Disabled buttons are drawn faded; a pressed one
 /// darkens a little, as borderless buttons do on the desktop.
-class SymbolButton final : public QAbstractButton {
+class SymbolButton final : public FlatButton {
+    Q_OBJECT
+
   public:
     /// Where the symbol sits relative to the text.
     enum class SymbolSide { Leading, Trailing };
@@ -36,8 +37,6 @@ class SymbolButton final : public QAbstractButton {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
 
   private:
     QSizeF symbolBox() const;
@@ -47,7 +46,6 @@ class SymbolButton final : public QAbstractButton {
     SymbolSide m_side = SymbolSide::Leading;
     int m_spacing = 4;
     Theme::Colour m_colour = Theme::Colour::Primary;
-    bool m_keyboardFocus = false;  // the ring shows only for focus the keyboard moved
 };
 
 }  // namespace fixtora

@@ -46,17 +46,13 @@ std::optional<std::string> idOf(const std::optional<ESPNTeam>& team) {
 
 }  // namespace
 
-TeamPicker::TeamPicker(std::shared_ptr<ImageCache> images,
-                       std::function<void(const ESPNTeam&)> onChoose,
-                       std::function<void()> onRemove, QWidget* parent)
-    : QWidget(parent),
-      m_images(std::move(images)),
-      m_onChoose(std::move(onChoose)),
-      m_onRemove(std::move(onRemove)) {
+TeamPicker::TeamPicker(std::shared_ptr<ImageCache> images, QWidget* parent)
+    : QWidget(parent), m_images(std::move(images)) {
     auto* stack = new QStackedLayout(this);
 
     // "Loading teams…" with a small spinner, centred in the area.
     m_loading = new QWidget(this);
+    m_loading->setObjectName(QStringLiteral("loading"));
     auto* loadingColumn = new QVBoxLayout(m_loading);
     loadingColumn->addStretch(1);
     auto* loadingRow = new QHBoxLayout;
@@ -65,7 +61,7 @@ TeamPicker::TeamPicker(std::shared_ptr<ImageCache> images,
     loadingRow->addStretch(1);
     loadingRow->addWidget(new ActivitySpinner(kLoadingSpinnerScale, m_loading));
     auto* loadingText = new TextLabel(Theme::callout(), Theme::Colour::Secondary, m_loading);
-    loadingText->setDisplayText(QStringLiteral("Loading teams\u2026"));
+    loadingText->setDisplayText(tr("Loading teams\u2026"));
     loadingRow->addWidget(loadingText);
     loadingRow->addStretch(1);
     loadingColumn->addLayout(loadingRow);
@@ -81,14 +77,6 @@ bool TeamPicker::isLoading() const {
     return m_teams.empty();
 }
 
-std::optional<std::size_t> TeamPicker::favouriteRow() const {
-    if (!m_favourite) return std::nullopt;
-    for (std::size_t i = 0; i < m_teams.size(); ++i) {
-        if (m_teams[i].id == m_favourite->id) return i;
-    }
-    return std::nullopt;
-}
-
 void TeamPicker::setTeams(const std::vector<ESPNTeam>& knownTeams,
                           const std::optional<ESPNTeam>& favourite) {
     if (m_built && sameTeams(knownTeams, m_teams) && idOf(favourite) == idOf(m_favourite)) return;
@@ -98,7 +86,7 @@ void TeamPicker::setTeams(const std::vector<ESPNTeam>& knownTeams,
     auto* stack = static_cast<QStackedLayout*>(layout());
     if (knownTeams.empty()) {
         stack->setCurrentWidget(m_loading);
-        clearList();
+        replaceList(new QWidget);
         return;
     }
 
@@ -107,33 +95,18 @@ void TeamPicker::setTeams(const std::vector<ESPNTeam>& knownTeams,
     auto* column = new QVBoxLayout(list);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    m_removeRow = nullptr;
-    m_teamRows.clear();
     if (favourite) {
-        m_removeRow = makeRemoveRow(list);
-        column->addWidget(m_removeRow);
+        column->addWidget(makeRemoveRow(list));
         column->addWidget(new Divider(kRemoveDividerInset, list));
     }
     for (const auto& team : knownTeams) {
-        auto* row = makeTeamRow(team, favourite && favourite->id == team.id, list);
-        m_teamRows.push_back(row);
-        column->addWidget(row);
+        column->addWidget(makeTeamRow(team, favourite && favourite->id == team.id, list));
         column->addWidget(new Divider(kTeamDividerInset, list));
     }
     column->addStretch(1);
-    m_list = list;
-    m_listLayout = column;
     replaceList(list);
     m_scroll->verticalScrollBar()->setValue(scroll);
     stack->setCurrentWidget(m_scroll);
-}
-
-void TeamPicker::clearList() {
-    m_removeRow = nullptr;
-    m_teamRows.clear();
-    m_list = nullptr;
-    m_listLayout = nullptr;
-    replaceList(new QWidget);
 }
 
 void TeamPicker::replaceList(QWidget* list) {
@@ -149,6 +122,7 @@ void TeamPicker::replaceList(QWidget* list) {
 
 PlainButton* TeamPicker::makeRemoveRow(QWidget* parent) {
     auto* button = new PlainButton(parent);
+    button->setObjectName(QStringLiteral("removeFavourite"));
     auto* row = new QHBoxLayout(button);
     row->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding,
                             kVerticalPadding);
@@ -157,18 +131,17 @@ PlainButton* TeamPicker::makeRemoveRow(QWidget* parent) {
                                   QSize(kRemoveIconFrame, kRemoveIconFrame),
                                   Theme::Colour::Secondary, button));
     auto* text = new TextLabel(Theme::systemFont(kNameFontSize), Theme::Colour::Secondary, button);
-    text->setDisplayText(QStringLiteral("Remove favourite"));
-    button->setAccessibleName(QStringLiteral("Remove favourite"));
+    text->setDisplayText(tr("Remove favourite"));
+    button->setAccessibleName(tr("Remove favourite"));
     row->addWidget(text);
     row->addStretch(1);
-    connect(button, &QAbstractButton::clicked, this, [this] {
-        if (m_onRemove) m_onRemove();
-    });
+    connect(button, &QAbstractButton::clicked, this, &TeamPicker::removeRequested);
     return button;
 }
 
 PlainButton* TeamPicker::makeTeamRow(const ESPNTeam& team, bool favourite, QWidget* parent) {
     auto* button = new PlainButton(parent);
+    button->setObjectName(QStringLiteral("team:") + QString::fromStdString(team.abbreviation));
     auto* row = new QHBoxLayout(button);
     row->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding,
                             kVerticalPadding);
@@ -193,13 +166,10 @@ PlainButton* TeamPicker::makeTeamRow(const ESPNTeam& team, bool favourite, QWidg
     }
     const QString club = QString::fromStdString(team.shortDisplayName);
     button->setAccessibleName(club);
-    button->setAccessibleDescription(
-        favourite ? QStringLiteral("Your favourite team; choosing it again removes it")
-                  : QStringLiteral("Makes %1 your favourite team").arg(club));
-    const ESPNTeam chosen = team;
-    connect(button, &QAbstractButton::clicked, this, [this, chosen] {
-        if (m_onChoose) m_onChoose(chosen);
-    });
+    button->setAccessibleDescription(favourite
+                                         ? tr("Your favourite team; choosing it again removes it")
+                                         : tr("Makes %1 your favourite team").arg(club));
+    connect(button, &QAbstractButton::clicked, this, [this, team] { emit teamChosen(team); });
     return button;
 }
 

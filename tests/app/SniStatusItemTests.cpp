@@ -25,6 +25,7 @@ namespace {
 
 const QString kPanel = QStringLiteral("stand-in-panel");
 const QString kItemIface = QStringLiteral("org.kde.StatusNotifierItem");
+const QString kMenuIface = QStringLiteral("com.canonical.dbusmenu");
 
 }  // namespace
 
@@ -34,7 +35,7 @@ class StandInWatcher final : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
     Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-public:
+  public:
     bool isHostRegistered() const {
         ++hostReads;
         return host;
@@ -46,12 +47,12 @@ public:
     QStringList registrations;
     QStringList labels;
 
-public slots:
+  public slots:
     void RegisterStatusNotifierItem(const QString& service) { registrations << service; }
     void RegisterStatusNotifierHost(const QString&) {}
     void onNewLabel(const QString& label, const QString&) { labels << label; }
 
-signals:
+  signals:
     void StatusNotifierHostRegistered();
     void StatusNotifierHostUnregistered();
 };
@@ -70,16 +71,16 @@ class FallbackItem final : public StatusItem {
     QString m_title;
 };
 
-
 namespace {
 
 class SniStatusItemTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (qgetenv("FIXTORA_PRIVATE_BUS") != "1")
             GTEST_SKIP() << "needs a private session bus: run through ctest (app_tests_dbus)";
         if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "no D-Bus session bus";
-        m_panel = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(QDBusConnection::SessionBus, kPanel));
+        m_panel = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, kPanel));
         ASSERT_TRUE(m_panel->isConnected());
         startWatcher();
     }
@@ -93,7 +94,8 @@ protected:
     }
 
     void startWatcher() {
-        ASSERT_TRUE(m_panel->registerObject(SniStatusItem::kWatcherPath, &m_watcher, QDBusConnection::ExportAllContents));
+        ASSERT_TRUE(m_panel->registerObject(SniStatusItem::kWatcherPath, &m_watcher,
+                                            QDBusConnection::ExportAllContents));
         ASSERT_TRUE(m_panel->registerService(SniStatusItem::kWatcherService));
     }
     void stopWatcher() {
@@ -105,30 +107,50 @@ protected:
         m_item = std::make_unique<SniStatusItem>([this] {
             ++m_menuBuilds;
             MenuEntries entries;
-            entries.push_back(MenuEntry{MenuEntry::Kind::Action, QStringLiteral("Fixtora v1.0"), false, {}, {}});
+            entries.push_back(
+                MenuEntry{MenuEntry::Kind::Action, QStringLiteral("Fixtora v1.0"), false, {}, {}});
             entries.push_back(MenuEntry::separator());
-            entries.push_back(MenuEntry{MenuEntry::Kind::Action, QStringLiteral("Quit_Fixtora"), true,
-                                        QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { ++m_quits; }});
+            entries.push_back(MenuEntry{MenuEntry::Kind::Action, QStringLiteral("Quit_Fixtora"),
+                                        true, QKeySequence(Qt::CTRL | Qt::Key_Q),
+                                        [this] { ++m_quits; }});
             entries.push_back(MenuEntry::check(QStringLiteral("Start at Login"), true, {}));
             return entries;
         });
         m_service = m_item->serviceName();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return m_watcher.registrations.contains(m_service); }, 5000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return m_watcher.registrations.contains(m_service); }, 5000));
     }
 
     /// Calls the item like a panel does; the reply comes while our own event
     /// loop serves the item.
-    QDBusMessage call(const QString& path, const QString& iface, const QString& method, const QVariantList& args) {
+    QDBusMessage call(const QString& path, const QString& iface, const QString& method,
+                      const QVariantList& args) {
         QDBusMessage msg = QDBusMessage::createMethodCall(m_service, path, iface, method);
         msg.setArguments(args);
         return m_panel->call(msg, QDBus::BlockWithGui, 5000);
     }
     QVariant property(const QString& name) {
-        const QDBusMessage reply = call(SniStatusItem::kItemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                        QStringLiteral("Get"), {kItemIface, name});
+        const QDBusMessage reply =
+            call(SniStatusItem::kItemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                 QStringLiteral("Get"), {kItemIface, name});
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << qPrintable(reply.errorMessage());
         if (reply.arguments().isEmpty()) return {};
         return reply.arguments().at(0).value<QDBusVariant>().variant();
+    }
+    /// The exported menu as a panel reads it before showing it.
+    DBusMenuLayoutItem menuLayout() {
+        call(SniStatusItem::kMenuPath, kMenuIface, QStringLiteral("AboutToShow"), {0});
+        const QDBusMessage reply = call(SniStatusItem::kMenuPath, kMenuIface,
+                                        QStringLiteral("GetLayout"), {0, -1, QStringList{}});
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << qPrintable(reply.errorMessage());
+        DBusMenuLayoutItem root;
+        if (reply.arguments().size() > 1) reply.arguments().at(1).value<QDBusArgument>() >> root;
+        return root;
+    }
+    QDBusMessage clickMenu(int id) {
+        return call(
+            SniStatusItem::kMenuPath, kMenuIface, QStringLiteral("Event"),
+            {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(QString())), 0u});
     }
 
     std::unique_ptr<QDBusConnection> m_panel;
@@ -161,7 +183,8 @@ TEST_F(SniStatusItemTest, RegistersAndCarriesTheTitleInLabelAndTooltip) {
 
     EXPECT_EQ(property(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
     EXPECT_FALSE(property(QStringLiteral("ItemIsMenu")).toBool());
-    EXPECT_EQ(property(QStringLiteral("Menu")).value<QDBusObjectPath>().path(), QString(SniStatusItem::kMenuPath));
+    EXPECT_EQ(property(QStringLiteral("Menu")).value<QDBusObjectPath>().path(),
+              QString(SniStatusItem::kMenuPath));
     SniPixmaps pixmaps;
     property(QStringLiteral("IconPixmap")).value<QDBusArgument>() >> pixmaps;
     ASSERT_FALSE(pixmaps.isEmpty());
@@ -188,46 +211,38 @@ TEST_F(SniStatusItemTest, PanelActionsBecomeClicksAtThePanelsPosition) {
     EXPECT_TRUE(m_item->anchorRect().contains(QPoint(1500, 12)));
 }
 
-TEST_F(SniStatusItemTest, RegistersAgainWhenThePanelRestarts) {
+TEST_F(SniStatusItemTest, ExportedMenuIsRebuiltWhenShownAndRunsTheChosenEntry) {
     createItem();
+    const int buildsBefore = m_menuBuilds;
+    const DBusMenuLayoutItem root = menuLayout();
+    EXPECT_EQ(m_menuBuilds, buildsBefore + 1);
+    EXPECT_EQ(root.properties.value(QStringLiteral("children-display")).toString(),
+              QStringLiteral("submenu"));
+    ASSERT_EQ(root.children.size(), 4);
+    const auto property = [&](int i, const char* name) {
+        return root.children[i].properties.value(QString::fromLatin1(name));
+    };
+    EXPECT_EQ(property(3, "toggle-type").toString(), QStringLiteral("checkmark"));
+    EXPECT_EQ(property(3, "toggle-state").toInt(), 1);
+    EXPECT_EQ(property(0, "label").toString(), QStringLiteral("Fixtora v1.0"));
+    EXPECT_FALSE(property(0, "enabled").toBool());
+    EXPECT_EQ(property(1, "type").toString(), QStringLiteral("separator"));
+    // Underscores are mnemonics in dbusmenu: doubled to show as they are.
+    EXPECT_EQ(property(2, "label").toString(), QStringLiteral("Quit__Fixtora"));
+
+    // Disabled entries do nothing; the chosen one runs after the call.
+    clickMenu(1);
+    clickMenu(3);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_quits == 1; }, 5000));
+    EXPECT_EQ(clickMenu(42).type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(m_quits, 1);
+
+    // A panel that restarts is registered with again.
     stopWatcher();
     m_watcher.registrations.clear();
     startWatcher();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_watcher.registrations.contains(m_item->serviceName()); }, 5000));
-}
-
-TEST_F(SniStatusItemTest, ExportedMenuIsRebuiltWhenShownAndRunsTheChosenEntry) {
-    createItem();
-    const QString menuIface = QStringLiteral("com.canonical.dbusmenu");
-    const int buildsBefore = m_menuBuilds;
-    call(SniStatusItem::kMenuPath, menuIface, QStringLiteral("AboutToShow"), {0});
-    EXPECT_EQ(m_menuBuilds, buildsBefore + 1);
-
-    const QDBusMessage reply =
-        call(SniStatusItem::kMenuPath, menuIface, QStringLiteral("GetLayout"), {0, -1, QStringList{}});
-    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << qPrintable(reply.errorMessage());
-    DBusMenuLayoutItem root;
-    reply.arguments().at(1).value<QDBusArgument>() >> root;
-    EXPECT_EQ(root.properties.value(QStringLiteral("children-display")).toString(), QStringLiteral("submenu"));
-    ASSERT_EQ(root.children.size(), 4);
-    EXPECT_EQ(root.children[3].properties.value(QStringLiteral("toggle-type")).toString(), QStringLiteral("checkmark"));
-    EXPECT_EQ(root.children[3].properties.value(QStringLiteral("toggle-state")).toInt(), 1);
-    EXPECT_EQ(root.children[0].properties.value(QStringLiteral("label")).toString(), QStringLiteral("Fixtora v1.0"));
-    EXPECT_FALSE(root.children[0].properties.value(QStringLiteral("enabled")).toBool());
-    EXPECT_EQ(root.children[1].properties.value(QStringLiteral("type")).toString(), QStringLiteral("separator"));
-    // Underscores are mnemonics in dbusmenu: doubled to show as they are.
-    EXPECT_EQ(root.children[2].properties.value(QStringLiteral("label")).toString(), QStringLiteral("Quit__Fixtora"));
-
-    // Disabled entries do nothing; the chosen one runs after the call.
-    call(SniStatusItem::kMenuPath, menuIface, QStringLiteral("Event"),
-         {1, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(QString())), 0u});
-    call(SniStatusItem::kMenuPath, menuIface, QStringLiteral("Event"),
-         {3, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(QString())), 0u});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_quits == 1; }, 5000));
-    const QDBusMessage bad = call(SniStatusItem::kMenuPath, menuIface, QStringLiteral("Event"),
-                                  {42, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(QString())), 0u});
-    EXPECT_EQ(bad.type(), QDBusMessage::ErrorMessage);
-    EXPECT_EQ(m_quits, 1);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return m_watcher.registrations.contains(m_item->serviceName()); }, 5000));
 }
 
 TEST_F(SniStatusItemTest, FollowsAWatcherThatComesLateGoesAndReturns) {
@@ -286,17 +301,9 @@ TEST_F(SniStatusItemTest, FollowsAWatcherThatComesLateGoesAndReturns) {
     registeredItem();
     call(SniStatusItem::kItemPath, kItemIface, QStringLiteral("Activate"), {100, 10});
     EXPECT_TRUE(QTest::qWaitFor([&] { return controller.isPopupShown(); }, 5000));
-    const QString menuIface = QStringLiteral("com.canonical.dbusmenu");
-    call(SniStatusItem::kMenuPath, menuIface, QStringLiteral("AboutToShow"), {0});
-    const QDBusMessage reply = call(SniStatusItem::kMenuPath, menuIface,
-                                    QStringLiteral("GetLayout"), {0, -1, QStringList{}});
-    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << qPrintable(reply.errorMessage());
-    DBusMenuLayoutItem root;
-    reply.arguments().at(1).value<QDBusArgument>() >> root;
+    const DBusMenuLayoutItem root = menuLayout();
     ASSERT_FALSE(root.children.isEmpty());
-    call(SniStatusItem::kMenuPath, menuIface, QStringLiteral("Event"),
-         {root.children.back().id, QStringLiteral("clicked"),
-          QVariant::fromValue(QDBusVariant(QString())), 0u});
+    clickMenu(root.children.back().id);
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_quits == 1; }, 5000));
 }
 

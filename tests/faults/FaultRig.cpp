@@ -17,14 +17,16 @@
 #include "platform/SystemInfo.hpp"
 #include "platform/qt/QtImageDecoder.hpp"
 #include "platform/qt/QtPreferencesStore.hpp"
-#include "support/SilentStatusItem.hpp"
 #include "state/FixturesViewModel.hpp"
+#include "support/SilentStatusItem.hpp"
 #include "views/CentreMessage.hpp"
 #include "views/FixturesView.hpp"
 #include "views/SymbolButton.hpp"
 
-#include <fixtora/BuildConfig.hpp>
+#include <QStackedWidget>
+
 #include <gtest/gtest.h>
+#include <fixtora/BuildConfig.hpp>
 
 #include <algorithm>
 #include <stdexcept>
@@ -42,7 +44,7 @@ std::string pathOf(const std::string& url) {
 }
 
 class QuietUpdatePresenter final : public UpdatePresenter {
-public:
+  public:
     void showUpToDate(const std::string&) override {}
     void offerUpdate(const UpdateOffer&, const std::string&) override {}
     void showCheckFailed(const std::string&) override {}
@@ -64,16 +66,18 @@ void TimeoutScalingHttpClient::send(HttpRequest request, Completion completion) 
     }
     request.timeoutSeconds /= m_divisor;
     m_inFlight->fetch_add(1);
-    m_client->send(std::move(request), [inFlight = m_inFlight, wake = m_wake, completion = std::move(completion)](
-                                           Result<HttpResponse> result) {
-        completion(std::move(result));
-        inFlight->fetch_sub(1);
-        // Whoever waits for the count to drop wakes up and sees it.
-        if (auto scheduler = wake.lock()) scheduler->post([] {});
-    });
+    m_client->send(std::move(request),
+                   [inFlight = m_inFlight, wake = m_wake,
+                    completion = std::move(completion)](Result<HttpResponse> result) {
+                       completion(std::move(result));
+                       inFlight->fetch_sub(1);
+                       // Whoever waits for the count to drop wakes up and sees it.
+                       if (auto scheduler = wake.lock()) scheduler->post([] {});
+                   });
 }
 
-std::vector<double> TimeoutScalingHttpClient::requestedTimeouts(const std::string& pathPrefix) const {
+std::vector<double> TimeoutScalingHttpClient::requestedTimeouts(
+    const std::string& pathPrefix) const {
     std::lock_guard lock(m_mutex);
     std::vector<double> out;
     for (const auto& [path, timeout] : m_requested)
@@ -85,7 +89,8 @@ std::vector<double> TimeoutScalingHttpClient::requestedTimeouts(const std::strin
 
 RunningApp::RunningApp(FaultRig& rig)
     : m_rig(rig),
-      m_main(std::make_shared<ManualScheduler>()),  // monotonic: the system clock may jump, timers do not
+      m_main(std::make_shared<ManualScheduler>()),  // monotonic: the system clock may jump, timers
+                                                    // do not
       m_http(std::make_shared<TimeoutScalingHttpClient>(rig.timeoutDivisor(), m_main)) {
     AppServices services;
     services.main = m_main;
@@ -141,9 +146,13 @@ RunningApp::~RunningApp() {
     m_main->runUntilIdle();
 }
 
-FixturesViewModel& RunningApp::model() const { return *m_content->viewModel(); }
+FixturesViewModel& RunningApp::model() const {
+    return *m_content->viewModel();
+}
 
-ImageCache& RunningApp::images() const { return *m_content->images(); }
+ImageCache& RunningApp::images() const {
+    return *m_content->images();
+}
 
 QString RunningApp::title() const { return m_controller->statusItem().title(); }
 
@@ -153,12 +162,18 @@ FixturesView& RunningApp::popup() const {
     return *view;
 }
 
+QWidget* RunningApp::popupPage() const {
+    return popup().findChild<QStackedWidget*>(QStringLiteral("pages"))->currentWidget();
+}
+
 std::string RunningApp::popupMessage() const {
-    const auto* message = popup().centreMessage();
+    const auto* message = dynamic_cast<const CentreMessage*>(popupPage());
     return message ? message->text().toStdString() : std::string();
 }
 
-bool RunningApp::showsMatchList() const { return popup().content() == FixturesView::Content::MatchList; }
+bool RunningApp::showsMatchList() const {
+    return popupPage()->objectName() == QStringLiteral("matchList");
+}
 
 bool RunningApp::settle(const std::function<bool()>& done, std::chrono::milliseconds patience) {
     return m_main->runUntil(done, patience);
@@ -186,11 +201,12 @@ void RunningApp::advance(double seconds) {
 
 // ---------------------------------------------------------------------------
 
-FaultRig::FaultRig()
-    : m_wall(std::make_shared<SettableClock>(SystemClock().now())),
+FaultRig::FaultRig(std::optional<Instant> start, std::optional<Instant> placeSeasonAt)
+    : m_wall(std::make_shared<SettableClock>(start.value_or(SystemClock().now()))),
       m_trueTime(std::make_shared<SettableClock>(m_wall->now())),
       m_paths(std::make_shared<FixedPaths>(m_dir.path())),
-      m_preferences(std::make_shared<QtPreferencesStore>(m_dir.path() / "config", "Fixtora")) {
+      m_preferences(std::make_shared<QtPreferencesStore>(m_dir.path() / "config", "Fixtora")),
+      m_placeSeasonAt(placeSeasonAt) {
     startBackend();
 }
 
@@ -205,32 +221,44 @@ RunningApp& FaultRig::launch() {
     return *m_app;
 }
 
-void FaultRig::quit() { m_app.reset(); }
+void FaultRig::quit() {
+    m_app.reset();
+}
 
 void FaultRig::startBackend() {
     if (m_backend) return;
     demo::DemoBackend::Options options;
     options.port = m_port;  // the first start picks a free port, later ones take it again
+    options.placeSeasonAt = m_placeSeasonAt;
     m_backend = std::make_unique<demo::DemoBackend>(options, m_trueTime);
     m_port = m_backend->start();
 }
 
-void FaultRig::stopBackend() { m_backend.reset(); }
+void FaultRig::stopBackend() {
+    m_backend.reset();
+}
 
-std::string FaultRig::url() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+std::string FaultRig::url() const {
+    return "http://127.0.0.1:" + std::to_string(m_port);
+}
 
-std::filesystem::path FaultRig::signalCacheFile() const { return analytics::SignalManager::cacheFileIn(cachesDir()); }
+std::filesystem::path FaultRig::signalCacheFile() const {
+    return analytics::SignalManager::cacheFileIn(cachesDir());
+}
 
 void FaultRig::setModified(const std::filesystem::path& file, Instant instant) {
-    const auto at = std::chrono::sys_time<std::chrono::seconds>(std::chrono::seconds(static_cast<std::int64_t>(instant)));
+    const auto at = std::chrono::sys_time<std::chrono::seconds>(
+        std::chrono::seconds(static_cast<std::int64_t>(instant)));
     std::filesystem::last_write_time(file, std::chrono::file_clock::from_sys(at));
 }
 
 // ---------------------------------------------------------------------------
 
 void waitUntilShown(RunningApp& app) {
-    ASSERT_TRUE(app.settle([&] { return !app.model().events().empty() && !app.model().isFetchingMatches(); }))
-        << "schedule error: " << app.model().scheduleError().value_or("none")
+    ASSERT_TRUE(app.settle([&] {
+        return !app.model().events().empty() && !app.model().isFetchingMatches();
+    })) << "schedule error: "
+        << app.model().scheduleError().value_or("none")
         << ", match error: " << app.model().matchError().value_or("none");
     app.settleIo();
 }
@@ -248,47 +276,37 @@ void expectHealthy(RunningApp& app) {
 
 RunningApp& recoverAfterFault(FaultRig& rig, bool scheduleFailed) {
     auto& app = rig.app();
-    app.popup().refreshButton()->click();
+    app.popup().findChild<SymbolButton*>(QStringLiteral("refresh"))->click();
     if (!scheduleFailed) return app;
     const auto error = app.model().scheduleError();
     const auto asked = rig.backend().requestCount(demo::Endpoint::Schedule);
     app.advance(FixturesViewModel::kSlowRefreshSeconds);
     EXPECT_TRUE(error.has_value());
     EXPECT_EQ(app.model().scheduleError(), error) << "a failed table stays until the next start";
-    EXPECT_EQ(rig.backend().requestCount(demo::Endpoint::Schedule), asked) << "nothing asks for the table again";
+    EXPECT_EQ(rig.backend().requestCount(demo::Endpoint::Schedule), asked)
+        << "nothing asks for the table again";
     EXPECT_EQ(app.popupMessage(), kWarning + error.value_or(""));
     return rig.launch();
 }
 
-demo::Fault delayedFault(double seconds) {
-    demo::Fault f;
-    f.delaySeconds = seconds;
-    return f;
+std::size_t filesIn(const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::size_t n = 0;
+    if (std::filesystem::is_directory(folder, ec))
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+            n += entry.is_regular_file() ? 1 : 0;
+    return n;
 }
-demo::Fault droppedFault() {
-    demo::Fault f;
-    f.dropConnection = true;
-    return f;
+
+void waitForCrests(RunningApp& app) {
+    EXPECT_TRUE(app.settle([&] { return app.images().mem().size() >= 20; }))
+        << app.images().mem().size();
 }
-demo::Fault malformedFault() {
-    demo::Fault f;
-    f.malformed = true;
-    return f;
-}
-demo::Fault truncatedFault() {
-    demo::Fault f;
-    f.truncateBody = true;
-    return f;
-}
-demo::Fault hugeFault(std::size_t megabytes) {
-    demo::Fault f;
-    f.hugeBodyMegabytes = megabytes;
-    return f;
-}
-demo::Fault statusFault(int code) {
-    demo::Fault f;
-    f.status = code;
-    return f;
+
+std::size_t signalsOfType(const nlohmann::json& received, const std::string& type) {
+    std::size_t n = 0;
+    for (const auto& one : received) n += one.value("type", "") == type ? 1 : 0;
+    return n;
 }
 
 }  // namespace fixtora::test

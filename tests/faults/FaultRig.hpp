@@ -10,12 +10,15 @@
 
 #include <QString>
 
+class QWidget;
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +42,7 @@ namespace fixtora::test {
 /// each completion ends with an empty task posted to `wake`, so that a wait
 /// on that queue for the count to drop sees it drop.
 class TimeoutScalingHttpClient final : public HttpClient {
-public:
+  public:
     TimeoutScalingHttpClient(double divisor, std::weak_ptr<Scheduler> wake);
     ~TimeoutScalingHttpClient() override;
 
@@ -50,7 +53,7 @@ public:
     /// The time-outs that requests to paths starting with `pathPrefix` asked for.
     std::vector<double> requestedTimeouts(const std::string& pathPrefix) const;
 
-private:
+  private:
     double m_divisor;
     std::weak_ptr<Scheduler> m_wake;
     std::unique_ptr<CurlHttpClient> m_client;
@@ -65,7 +68,7 @@ class FaultRig;
 /// same order (the updater, analytics, then the view model, the popup and
 /// the title), on a virtual-time main queue and real HTTP.
 class RunningApp {
-public:
+  public:
     explicit RunningApp(FaultRig& rig);
     /// Quits like the program: the analytics client saves its unsent signals.
     ~RunningApp();
@@ -78,6 +81,8 @@ public:
     /// The popup's centre message ("" when it shows the list or the picker).
     std::string popupMessage() const;
     bool showsMatchList() const;
+    /// The popup's current page.
+    QWidget* popupPage() const;
     FixturesViewModel& model() const;
     ImageCache& images() const;
     TimeoutScalingHttpClient& http() const { return *m_http; }
@@ -85,7 +90,8 @@ public:
 
     /// Runs what real I/O has delivered until `done()` holds (real time,
     /// virtual time stands still).
-    bool settle(const std::function<bool()>& done, std::chrono::milliseconds patience = std::chrono::seconds(15));
+    bool settle(const std::function<bool()>& done,
+                std::chrono::milliseconds patience = std::chrono::seconds(15));
     /// Waits until no request is in flight and runs what they delivered.
     bool settleIo(std::chrono::milliseconds patience = std::chrono::seconds(15));
     /// Moves virtual time (the main queue's monotonic time, the system
@@ -93,7 +99,7 @@ public:
     /// timer and letting the requests it starts finish before going on.
     void advance(double seconds);
 
-private:
+  private:
     FaultRig& m_rig;
     std::shared_ptr<ManualScheduler> m_main;
     std::shared_ptr<TimeoutScalingHttpClient> m_http;
@@ -107,10 +113,13 @@ private:
 /// system clock, and the backend on a fixed loopback port (which may be
 /// down).
 class FaultRig {
-public:
+  public:
     /// 15 s become one second.
     static constexpr double kTimeoutDivisor = 15;
-    FaultRig();
+    /// The clocks start at the real time, or at `start`; the backend places
+    /// its season around each request's time, or once at `placeSeasonAt`.
+    explicit FaultRig(std::optional<Instant> start = std::nullopt,
+                      std::optional<Instant> placeSeasonAt = std::nullopt);
     ~FaultRig();
 
     /// The divisor of the time-outs for the next launches (a body of tens of
@@ -124,12 +133,10 @@ public:
     RunningApp& app() { return *m_app; }
 
     demo::DemoBackend& backend() { return *m_backend; }
-    bool backendUp() const { return m_backend != nullptr; }
     void startBackend();
     void stopBackend();
     std::string url() const;
 
-    const std::filesystem::path& root() const { return m_dir.path(); }
     /// The user's caches folder and the application's folder inside it.
     std::filesystem::path cachesDir() const { return m_paths->cachesDir(); }
     std::filesystem::path appCacheDir() const { return cachesDir() / "Fixtora"; }
@@ -148,7 +155,7 @@ public:
     /// Sets the modification time of `file` to `instant` of the true time.
     static void setModified(const std::filesystem::path& file, Instant instant);
 
-private:
+  private:
     TempDir m_dir;
     std::shared_ptr<SettableClock> m_wall;
     std::shared_ptr<SettableClock> m_trueTime;
@@ -156,6 +163,7 @@ private:
     std::shared_ptr<PreferencesStore> m_preferences;
     double m_timeoutDivisor = kTimeoutDivisor;
     int m_port = 0;
+    std::optional<Instant> m_placeSeasonAt;
     std::unique_ptr<demo::DemoBackend> m_backend;
     std::unique_ptr<RunningApp> m_app;
 };
@@ -165,7 +173,9 @@ inline const std::string kWarning = "\u26A0\uFE0F  ";
 inline const std::string kBall = "\u26BD";
 inline const std::string kBallAndBlanks = "\u26BD  ";
 
-inline bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+inline bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
 
 /// Waits for the displayed matchweek's matches to be on screen, with no
 /// request left in flight.
@@ -181,12 +191,11 @@ void expectHealthy(RunningApp& app);
 /// next start of the application loads it.
 RunningApp& recoverAfterFault(FaultRig& rig, bool scheduleFailed);
 
-/// Faults of one kind.
-demo::Fault delayedFault(double seconds);
-demo::Fault droppedFault();
-demo::Fault malformedFault();
-demo::Fault truncatedFault();
-demo::Fault hugeFault(std::size_t megabytes);
-demo::Fault statusFault(int code);
+/// Regular files in `folder` (0 when it is not a folder).
+std::size_t filesIn(const std::filesystem::path& folder);
+/// Runs the application until the season's 20 crests are in memory.
+void waitForCrests(RunningApp& app);
+/// How many of the signals the backend received have this type.
+std::size_t signalsOfType(const nlohmann::json& received, const std::string& type);
 
 }  // namespace fixtora::test

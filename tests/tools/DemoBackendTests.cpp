@@ -38,28 +38,35 @@ int localDayOf(std::int64_t t) {
     return (tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday;
 }
 
-const json& status(const json& event) { return event["competitions"][0]["status"]; }
-std::string statusName(const json& event) { return status(event)["type"]["name"]; }
+const json& status(const json& event) {
+    return event["competitions"][0]["status"];
+}
+std::string statusName(const json& event) {
+    return status(event)["type"]["name"];
+}
 
 /// Sets TZ for one test and puts the old value back afterwards.
 class ScopedTimeZone {
-public:
+  public:
     explicit ScopedTimeZone(const char* zone) {
         if (const char* old = std::getenv("TZ")) m_old = old;
         setenv("TZ", zone, 1);
         tzset();
     }
     ~ScopedTimeZone() {
-        if (m_old) setenv("TZ", m_old->c_str(), 1); else unsetenv("TZ");
+        if (m_old)
+            setenv("TZ", m_old->c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
 
-private:
+  private:
     std::optional<std::string> m_old;
 };
 
 class DemoBackendTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { m_clock->set(static_cast<double>(parseUtc("2026-12-05T15:10Z"))); }
 
     void startBackend(DemoBackend::Options options = {}) {
@@ -67,8 +74,8 @@ protected:
         m_backend->start();
     }
 
-    Result<HttpResponse> send(const std::string& path, const std::string& method = "GET", std::string body = {},
-                              double timeout = 10) {
+    Result<HttpResponse> send(const std::string& path, const std::string& method = "GET",
+                              std::string body = {}, double timeout = 10) {
         HttpRequest request;
         request.method = method;
         request.url = m_backend->url() + path;
@@ -106,12 +113,14 @@ TEST_F(DemoBackendTest, ScheduleIsADoubleRoundRobinInDateOrder) {
     std::set<std::string> ids;
     for (const json& e : events) {
         const std::string date = e["date"];
-        ASSERT_TRUE(date.size() == 17 && date[10] == 'T' && date[13] == ':' && date[16] == 'Z') << date;
+        ASSERT_TRUE(date.size() == 17 && date[10] == 'T' && date[13] == ':' && date[16] == 'Z')
+            << date;
         ids.insert(e["id"].get<std::string>());
         std::string h, a;
         for (const json& c : e["competitions"][0]["competitors"]) {
             (c["homeAway"] == "home" ? h : a) = c["team"]["abbreviation"];
-            EXPECT_EQ(c["team"]["logo"], m_backend->url() + "/crests/" + c["team"]["abbreviation"].get<std::string>() + ".png");
+            EXPECT_EQ(c["team"]["logo"], m_backend->url() + "/crests/" +
+                                             c["team"]["abbreviation"].get<std::string>() + ".png");
         }
         ++home[h];
         ++away[a];
@@ -121,8 +130,12 @@ TEST_F(DemoBackendTest, ScheduleIsADoubleRoundRobinInDateOrder) {
         auto [it, fresh] = roundSpan.try_emplace(week, t, t);
         it->second = {std::min(it->second.first, t), std::max(it->second.second, t)};
         // Rounds before the one in play are over, later ones still to come.
-        if (week < 16) { EXPECT_EQ(statusName(e), "STATUS_FULL_TIME"); }
-        if (week > 16) { EXPECT_EQ(statusName(e), "STATUS_SCHEDULED"); }
+        if (week < 16) {
+            EXPECT_EQ(statusName(e), "STATUS_FULL_TIME");
+        }
+        if (week > 16) {
+            EXPECT_EQ(statusName(e), "STATUS_SCHEDULED");
+        }
     }
     EXPECT_EQ(ids.size(), 380u);
     EXPECT_EQ(pairs.size(), 380u);  // every club meets every other once at home, once away
@@ -166,7 +179,8 @@ struct TodayCase {
     const char* now;
 };
 
-class TodaysScoreboardTest : public DemoBackendTest, public ::testing::WithParamInterface<TodayCase> {};
+class TodaysScoreboardTest : public DemoBackendTest,
+                             public ::testing::WithParamInterface<TodayCase> {};
 
 // Whatever the hour and the zone, today's scoreboard holds every state of a match.
 TEST_P(TodaysScoreboardTest, ShowsEveryStateOfAMatch) {
@@ -174,7 +188,8 @@ TEST_P(TodaysScoreboardTest, ShowsEveryStateOfAMatch) {
     m_clock->set(static_cast<double>(parseUtc(GetParam().now)));
     startBackend();
     const int today = localDayOf(parseUtc(GetParam().now));
-    const json events = getJson("/api/epl/scoreboard?dates=" + std::to_string(today) + "-" + std::to_string(today))["events"];
+    const json events = getJson("/api/epl/scoreboard?dates=" + std::to_string(today) + "-" +
+                                std::to_string(today))["events"];
 
     std::multiset<std::string> states;
     bool penalty = false, ownGoal = false;
@@ -183,9 +198,12 @@ TEST_P(TodaysScoreboardTest, ShowsEveryStateOfAMatch) {
         const std::string name = statusName(e);
         states.insert(name);
         if (name == "STATUS_FIRST_HALF" || name == "STATUS_SECOND_HALF") {
-            EXPECT_TRUE(std::regex_match(status(e)["type"]["shortDetail"].get<std::string>(), std::regex(R"(\d+')")));
+            EXPECT_TRUE(std::regex_match(status(e)["type"]["shortDetail"].get<std::string>(),
+                                         std::regex(R"(\d+')")));
         }
-        if (name == "STATUS_HALFTIME") { EXPECT_EQ(status(e)["type"]["shortDetail"], "HT"); }
+        if (name == "STATUS_HALFTIME") {
+            EXPECT_EQ(status(e)["type"]["shortDetail"], "HT");
+        }
         if (name == "STATUS_FULL_TIME") {
             EXPECT_TRUE(status(e)["type"]["completed"].get<bool>());
             int goals[2] = {0, 0};
@@ -200,19 +218,20 @@ TEST_P(TodaysScoreboardTest, ShowsEveryStateOfAMatch) {
             EXPECT_EQ(std::to_string(goals[1]), competitors[1]["score"]);
         }
     }
-    for (const char* s : {"STATUS_FULL_TIME", "STATUS_SECOND_HALF", "STATUS_FIRST_HALF", "STATUS_HALFTIME",
-                          "STATUS_POSTPONED", "STATUS_SCHEDULED"})
+    for (const char* s : {"STATUS_FULL_TIME", "STATUS_SECOND_HALF", "STATUS_FIRST_HALF",
+                          "STATUS_HALFTIME", "STATUS_POSTPONED", "STATUS_SCHEDULED"})
         EXPECT_GE(states.count(s), 1u) << s;
     EXPECT_TRUE(penalty);
     EXPECT_TRUE(ownGoal);
 }
 
-INSTANTIATE_TEST_SUITE_P(ZonesAndHours, TodaysScoreboardTest,
-                         ::testing::Values(TodayCase{"UTC", "2026-12-05T15:10Z"},
-                                           TodayCase{"America/Los_Angeles", "2026-12-06T07:50Z"},  // 23:50 local
-                                           TodayCase{"Asia/Tokyo", "2026-12-05T15:20Z"},           // 00:20 local
-                                           TodayCase{"Europe/London", "2026-08-30T13:00Z"},        // summer time
-                                           TodayCase{"UTC", "2027-06-20T12:00Z"}));                // off-season
+INSTANTIATE_TEST_SUITE_P(
+    ZonesAndHours, TodaysScoreboardTest,
+    ::testing::Values(TodayCase{"UTC", "2026-12-05T15:10Z"},
+                      TodayCase{"America/Los_Angeles", "2026-12-06T07:50Z"},  // 23:50 local
+                      TodayCase{"Asia/Tokyo", "2026-12-05T15:20Z"},           // 00:20 local
+                      TodayCase{"Europe/London", "2026-08-30T13:00Z"},        // summer time
+                      TodayCase{"UTC", "2027-06-20T12:00Z"}));                // off-season
 
 TEST_F(DemoBackendTest, ScoreboardSelectsLocalDays) {
     // Twelve hours or more ahead of UTC, Saturday's early kick-offs fall on
@@ -227,19 +246,23 @@ TEST_F(DemoBackendTest, ScoreboardSelectsLocalDays) {
         const std::int64_t t = parseUtc(e["date"]);
         if (localDayOf(t) == day) expected.push_back(e["id"]);
         utcSameDay += e["date"].get<std::string>().substr(0, 10) ==
-                      std::to_string(day / 10000) + "-" + std::to_string(day / 100 % 100 + 100).substr(1) + "-" +
+                      std::to_string(day / 10000) + "-" +
+                          std::to_string(day / 100 % 100 + 100).substr(1) + "-" +
                           std::to_string(day % 100 + 100).substr(1);
     }
     ASSERT_FALSE(expected.empty());
     ASSERT_NE(expected.size(), utcSameDay);
     std::vector<std::string> got;
-    const json board = getJson("/api/epl/scoreboard?dates=" + std::to_string(day) + "-" + std::to_string(day));
+    const json board =
+        getJson("/api/epl/scoreboard?dates=" + std::to_string(day) + "-" + std::to_string(day));
     for (const json& e : board["events"]) got.push_back(e["id"]);
     EXPECT_EQ(got, expected);
-    EXPECT_EQ(getJson("/api/epl/scoreboard?dates=" + std::to_string(day))["events"].size(), expected.size());
+    EXPECT_EQ(getJson("/api/epl/scoreboard?dates=" + std::to_string(day))["events"].size(),
+              expected.size());
 
-    for (const char* bad : {"", "?dates=", "?dates=2026", "?dates=20261301", "?dates=2026120a-20261206",
-                            "?dates=20260229", "?dates=20261206-20261201", "?dates=20261206-"}) {
+    for (const char* bad :
+         {"", "?dates=", "?dates=2026", "?dates=20261301", "?dates=2026120a-20261206",
+          "?dates=20260229", "?dates=20261206-20261201", "?dates=20261206-"}) {
         auto r = send(std::string("/api/epl/scoreboard") + bad);
         ASSERT_TRUE(r.ok());
         EXPECT_EQ(r.value().status, 400) << bad;
@@ -247,56 +270,57 @@ TEST_F(DemoBackendTest, ScoreboardSelectsLocalDays) {
     }
 }
 
+std::uint32_t be32(const std::string& bytes, std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v = v << 8 | std::uint8_t(bytes[at + i]);
+    return v;
+}
+
 TEST_F(DemoBackendTest, CrestsAreValidPngFilesInTheClubsColours) {
     startBackend();
     ASSERT_EQ(demoClubs().size(), 20u);
     std::set<std::string> distinct;
     for (const DemoClub& club : demoClubs()) {
-        const std::string& abbr = club.abbreviation;
-        auto r = send("/crests/" + abbr + ".png");
-        ASSERT_TRUE(r.ok() && r.value().status == 200) << abbr;
+        auto r = send("/crests/" + club.abbreviation + ".png");
+        ASSERT_TRUE(r.ok() && r.value().status == 200) << club.abbreviation;
         const std::string& png = r.value().body;
         EXPECT_EQ(r.value().header("content-type"), "image/png");
         ASSERT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
-        // Walk the chunks: every CRC must hold, IHDR says 64 × 64 RGBA, and
-        // the image data inflates to 64 rows of a filter byte and 256 bytes.
+        // Every chunk's CRC holds, IHDR says 64 × 64 RGBA, and the image
+        // data inflates to 64 rows of a filter byte and 256 bytes.
         std::string idat;
         for (std::size_t pos = 8; pos + 12 <= png.size();) {
-            const auto len = static_cast<std::size_t>((std::uint8_t(png[pos]) << 24) | (std::uint8_t(png[pos + 1]) << 16) |
-                                                      (std::uint8_t(png[pos + 2]) << 8) | std::uint8_t(png[pos + 3]));
-            const std::string typeAndData = png.substr(pos + 4, 4 + len);
-            const std::string crc = png.substr(pos + 8 + len, 4);
-            const auto expectedCrc = crc32(0, reinterpret_cast<const Bytef*>(typeAndData.data()), typeAndData.size());
-            EXPECT_EQ(std::uint32_t((std::uint8_t(crc[0]) << 24) | (std::uint8_t(crc[1]) << 16) |
-                                    (std::uint8_t(crc[2]) << 8) | std::uint8_t(crc[3])),
-                      expectedCrc);
-            if (typeAndData.substr(0, 4) == "IHDR") {
-                EXPECT_EQ(typeAndData.substr(4, 10), std::string("\0\0\0\x40\0\0\0\x40\x08\x06", 10));
+            const std::size_t len = be32(png, pos);
+            const std::string chunk = png.substr(pos + 4, 4 + len);
+            const auto* bytes = reinterpret_cast<const Bytef*>(chunk.data());
+            EXPECT_EQ(be32(png, pos + 8 + len), crc32(0, bytes, chunk.size()));
+            if (chunk.starts_with("IHDR")) {
+                EXPECT_EQ(chunk.substr(4, 10), std::string("\0\0\0\x40\0\0\0\x40\x08\x06", 10));
             }
-            if (typeAndData.substr(0, 4) == "IDAT") idat += typeAndData.substr(4);
+            if (chunk.starts_with("IDAT")) idat += chunk.substr(4);
             pos += 12 + len;
         }
         std::string pixels(64 * 257, '\0');
         uLongf size = pixels.size();
-        ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(pixels.data()), &size, reinterpret_cast<const Bytef*>(idat.data()), idat.size()), Z_OK);
+        ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(pixels.data()), &size,
+                             reinterpret_cast<const Bytef*>(idat.data()), idat.size()),
+                  Z_OK);
         EXPECT_EQ(size, 64u * 257u);
-        EXPECT_EQ(pixels.substr(32 * 257 + 1 + 2 * 4 + 3, 1), std::string(1, '\0'));  // a corner is transparent
-        std::set<std::string> colours;  // "RRGGBB" of every opaque pixel
-        for (std::size_t y = 0; y < 64; ++y)
-            for (std::size_t x = 0; x < 64; ++x) {
-                const std::size_t i = y * 257 + 1 + x * 4;
-                char hex[7];
-                std::snprintf(hex, sizeof hex, "%02X%02X%02X", std::uint8_t(pixels[i]), std::uint8_t(pixels[i + 1]),
-                              std::uint8_t(pixels[i + 2]));
-                if (pixels[i + 3] != 0) colours.insert(hex);
-            }
-        EXPECT_TRUE(colours.count(club.color) && colours.count(club.alternateColor)) << abbr;
+        EXPECT_EQ(pixels[32 * 257 + 1 + 2 * 4 + 3], '\0');  // a corner is transparent
+        std::set<std::string> colours;                      // "RRGGBB" of every opaque pixel
+        for (std::size_t i = 1; i < pixels.size();
+             i += (i % 257 == 253) ? 5 : 4) {  // past each row's filter byte
+            char hex[7];
+            std::snprintf(hex, sizeof hex, "%02X%02X%02X", std::uint8_t(pixels[i]),
+                          std::uint8_t(pixels[i + 1]), std::uint8_t(pixels[i + 2]));
+            if (pixels[i + 3] != 0) colours.insert(hex);
+        }
+        EXPECT_TRUE(colours.count(club.color) && colours.count(club.alternateColor))
+            << club.abbreviation;
         distinct.insert(png);
     }
     EXPECT_EQ(distinct.size(), 20u);
-    auto missing = send("/crests/XYZ.png");
-    ASSERT_TRUE(missing.ok());
-    EXPECT_EQ(missing.value().status, 404);
+    EXPECT_EQ(send("/crests/XYZ.png").value().status, 404);
 }
 
 struct FaultCase {
@@ -313,9 +337,10 @@ class FaultSwitchTest : public DemoBackendTest, public ::testing::WithParamInter
 TEST_P(FaultSwitchTest, InjectsTheFaultUntilCleared) {
     const FaultCase& c = GetParam();
     startBackend();
-    const std::string body = c.endpoint == Endpoint::Ingest
-        ? R"([{"appID":"A","clientUser":"u","sessionID":"s","type":"t","payload":{},"isTestMode":"true","receivedAt":"2026-12-05T05:52:48+0000"}])"
-        : "";
+    const std::string body =
+        c.endpoint == Endpoint::Ingest
+            ? R"([{"appID":"A","clientUser":"u","sessionID":"s","type":"t","payload":{},"isTestMode":"true","receivedAt":"2026-12-05T05:52:48+0000"}])"
+            : "";
     const std::string method = c.endpoint == Endpoint::Ingest ? "POST" : "GET";
     m_backend->setFault(c.endpoint, c.fault);
     auto faulted = send(c.path, method, body, 0.5);
@@ -324,8 +349,11 @@ TEST_P(FaultSwitchTest, InjectsTheFaultUntilCleared) {
     } else {
         ASSERT_TRUE(faulted.ok()) << faulted.error().description;
         EXPECT_EQ(faulted.value().status, c.status);
-        EXPECT_EQ(!json::parse(faulted.value().body, nullptr, false).is_discarded(), c.parseableBody);
-        if (c.endpoint == Endpoint::Crest) { EXPECT_EQ(faulted.value().body.find("PNG"), std::string::npos); }
+        EXPECT_EQ(!json::parse(faulted.value().body, nullptr, false).is_discarded(),
+                  c.parseableBody);
+        if (c.endpoint == Endpoint::Crest) {
+            EXPECT_EQ(faulted.value().body.find("PNG"), std::string::npos);
+        }
     }
     EXPECT_EQ(m_backend->receivedSignals().size(), 0u);
 
@@ -336,20 +364,80 @@ TEST_P(FaultSwitchTest, InjectsTheFaultUntilCleared) {
     EXPECT_EQ(m_backend->requestCount(c.endpoint), 2u);
 }
 
+const std::string kBoard = "/api/epl/scoreboard?dates=20261205";
+
 INSTANTIATE_TEST_SUITE_P(
     Endpoints, FaultSwitchTest,
     ::testing::Values(
-        FaultCase{"ScheduleStatus", Endpoint::Schedule, "/api/epl/schedule", {503, 0, false, false}, 503, false},
-        FaultCase{"ScheduleMalformed", Endpoint::Schedule, "/api/epl/schedule", {0, 0, true, false}, 200, false},
-        FaultCase{"ScoreboardDrop", Endpoint::Scoreboard, "/api/epl/scoreboard?dates=20261205", {0, 0, false, true}, 0, false},
-        FaultCase{"ScoreboardDelay", Endpoint::Scoreboard, "/api/epl/scoreboard?dates=20261205", {0, 2.0, false, false}, 0, false},
-        FaultCase{"ScoreboardTruncated", Endpoint::Scoreboard, "/api/epl/scoreboard?dates=20261205", {0, 0, false, false, true}, 0, false},
-        FaultCase{"CrestTruncated", Endpoint::Crest, "/crests/BRA.png", {0, 0, false, false, true}, 0, false},
-        FaultCase{"CrestMalformed", Endpoint::Crest, "/crests/BRA.png", {0, 0, true, false}, 200, false},
-        FaultCase{"IngestUnauthorised", Endpoint::Ingest, "/v2/", {401, 0, false, false}, 401, false},
-        FaultCase{"IngestTooLarge", Endpoint::Ingest, "/v2/namespace/ns/", {413, 0, false, false}, 413, false},
-        FaultCase{"FeedMalformedError", Endpoint::UpdateFeed, "/updates/feed.json", {500, 0, true, false}, 500, false}),
+        FaultCase{
+            "ScheduleStatus", Endpoint::Schedule, "/api/epl/schedule", {.status = 503}, 503, false},
+        FaultCase{"ScheduleMalformed",
+                  Endpoint::Schedule,
+                  "/api/epl/schedule",
+                  {.malformed = true},
+                  200,
+                  false},
+        FaultCase{
+            "ScoreboardDrop", Endpoint::Scoreboard, kBoard, {.dropConnection = true}, 0, false},
+        FaultCase{"ScoreboardDelay", Endpoint::Scoreboard, kBoard, {.delaySeconds = 2}, 0, false},
+        FaultCase{
+            "ScoreboardTruncated", Endpoint::Scoreboard, kBoard, {.truncateBody = true}, 0, false},
+        FaultCase{
+            "CrestTruncated", Endpoint::Crest, "/crests/BRA.png", {.truncateBody = true}, 0, false},
+        FaultCase{
+            "CrestMalformed", Endpoint::Crest, "/crests/BRA.png", {.malformed = true}, 200, false},
+        FaultCase{"IngestUnauthorised", Endpoint::Ingest, "/v2/", {.status = 401}, 401, false},
+        FaultCase{
+            "IngestTooLarge", Endpoint::Ingest, "/v2/namespace/ns/", {.status = 413}, 413, false},
+        FaultCase{"FeedMalformedError",
+                  Endpoint::UpdateFeed,
+                  "/updates/feed.json",
+                  {.status = 500, .malformed = true},
+                  500,
+                  false}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+// With the season placed once, a match kicks off, reaches half-time and
+// finishes as the clock moves, and the season's dates stay put.
+TEST_F(DemoBackendTest, MatchesFollowTheClockInASeasonPlacedOnce) {
+    const ScopedTimeZone zone("UTC");
+    const std::int64_t saturday = parseUtc("2026-12-05T00:00Z");
+    const auto at = [&](int h, int m, int s = 0) { return saturday + h * 3600 + m * 60 + s; };
+    struct Moment {
+        std::int64_t kickOff, when;
+        const char *status, *shortDetail;
+    };
+    const Moment moments[] = {
+        {at(11, 10), at(11, 9, 59), "STATUS_SCHEDULED", "Scheduled"},
+        {at(11, 10), at(11, 10), "STATUS_FIRST_HALF", "1'"},
+        {at(11, 10), at(11, 30, 30), "STATUS_FIRST_HALF", "20'"},
+        {at(11, 10), at(11, 57), "STATUS_HALFTIME", "HT"},
+        {at(11, 10), at(12, 11, 59), "STATUS_HALFTIME", "HT"},
+        {at(11, 10), at(12, 12), "STATUS_SECOND_HALF", "46'"},
+        {at(11, 10), at(12, 59, 59), "STATUS_SECOND_HALF", "90'"},
+        {at(11, 10), at(13, 0), "STATUS_FULL_TIME", "FT"},
+        {at(9, 0), at(1, 0), "STATUS_SCHEDULED", "Scheduled"},
+        {at(13, 0), at(14, 0), "STATUS_POSTPONED", "Postponed"},
+        {at(36, 0), at(23, 59), "STATUS_SCHEDULED", "Scheduled"},
+    };
+    m_clock->set(static_cast<double>(saturday));
+    startBackend({.placeSeasonAt = static_cast<double>(at(12, 0))});
+    const json morning = m_backend->scheduleDocument();
+    for (const auto& m : moments) {
+        m_clock->set(static_cast<double>(m.when));
+        const json events = getJson("/api/epl/scoreboard?dates=20261205-20261206")["events"];
+        const auto event = std::find_if(events.begin(), events.end(), [&](const json& e) {
+            return parseUtc(e["date"]) == m.kickOff;
+        });
+        ASSERT_NE(event, events.end()) << m.kickOff;
+        EXPECT_EQ(statusName(*event), m.status) << m.when;
+        EXPECT_EQ(status(*event)["type"]["shortDetail"], m.shortDetail) << m.when;
+    }
+    const json night = m_backend->scheduleDocument();
+    ASSERT_EQ(night["events"].size(), morning["events"].size());
+    for (std::size_t i = 0; i < night["events"].size(); ++i)
+        EXPECT_EQ(night["events"][i]["date"], morning["events"][i]["date"]) << i;
+}
 
 TEST_F(DemoBackendTest, HugeBodiesStreamUntilTheClientStopsReading) {
     startBackend();
@@ -371,16 +459,22 @@ TEST_F(DemoBackendTest, HugeBodiesStreamUntilTheClientStopsReading) {
                [&](Result<HttpResponse> r) { refused.set_value(std::move(r)); });
     const auto answer = refused.get_future().get();
     ASSERT_FALSE(answer.ok());
-    EXPECT_EQ(answer.error().description, "The response body is larger than the limit of 1048576 bytes");
+    EXPECT_EQ(answer.error().description,
+              "The response body is larger than the limit of 1048576 bytes");
     m_backend->clearFaults();
     EXPECT_EQ(send("/api/epl/schedule").value().status, 200);
 }
 
 TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
     startBackend();
-    const json signal = {{"appID", "7D3C1F0A"}, {"clientUser", "hash"}, {"sessionID", "S-1"}, {"type", "app.launched"},
-                         {"payload", {{"key", "value \"quoted\" é"}}}, {"isTestMode", "false"},
-                         {"receivedAt", "2026-12-05T05:52:48+0000"}, {"floatValue", 0.5}};
+    const json signal = {{"appID", "7D3C1F0A"},
+                         {"clientUser", "hash"},
+                         {"sessionID", "S-1"},
+                         {"type", "app.launched"},
+                         {"payload", {{"key", "value \"quoted\" é"}}},
+                         {"isTestMode", "false"},
+                         {"receivedAt", "2026-12-05T05:52:48+0000"},
+                         {"floatValue", 0.5}};
     auto ok = send("/v2/", "POST", json::array({signal, signal}).dump());
     ASSERT_TRUE(ok.ok());
     EXPECT_EQ(ok.value().status, 200);
@@ -397,7 +491,10 @@ TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
 
     auto with = [&](const char* member, json value) {
         json s = signal;
-        if (value.is_null()) s.erase(member); else s[member] = value;
+        if (value.is_null())
+            s.erase(member);
+        else
+            s[member] = value;
         return json::array({s}).dump();
     };
     const std::vector<std::pair<std::string, std::string>> invalid = {
@@ -437,7 +534,8 @@ TEST_F(DemoBackendTest, ControlEndpointSwitchesFaultsAndWeekNumbersAtRunTime) {
     EXPECT_EQ(send("/api/epl/scoreboard?dates=20261205").value().status, 503);
     EXPECT_EQ(post("/_control/fault?endpoint=feed&malformed=1"), 200);
     EXPECT_EQ(send("/updates/feed.json").value().status, 200);
-    EXPECT_TRUE(json::parse(send("/updates/feed.json").value().body, nullptr, false).is_discarded());
+    EXPECT_TRUE(
+        json::parse(send("/updates/feed.json").value().body, nullptr, false).is_discarded());
     EXPECT_EQ(post("/_control/clear"), 200);
     EXPECT_EQ(send("/api/epl/scoreboard?dates=20261205").value().status, 200);
     const json feed = getJson("/updates/feed.json");
@@ -447,9 +545,10 @@ TEST_F(DemoBackendTest, ControlEndpointSwitchesFaultsAndWeekNumbersAtRunTime) {
     EXPECT_TRUE(getJson("/api/epl/scoreboard?dates=20261205")["events"][0].contains("week"));
     EXPECT_EQ(post("/_control/weeks?on=0"), 200);
     EXPECT_FALSE(getJson("/api/epl/scoreboard?dates=20261205")["events"][0].contains("week"));
-    for (const char* bad : {"/_control/fault", "/_control/fault?endpoint=nowhere", "/_control/fault?endpoint=crest&status=42",
-                            "/_control/fault?endpoint=crest&delay=-1", "/_control/fault?endpoint=crest&bogus=1",
-                            "/_control/weeks?on=maybe"})
+    for (const char* bad :
+         {"/_control/fault", "/_control/fault?endpoint=nowhere",
+          "/_control/fault?endpoint=crest&status=42", "/_control/fault?endpoint=crest&delay=-1",
+          "/_control/fault?endpoint=crest&bogus=1", "/_control/weeks?on=maybe"})
         EXPECT_EQ(post(bad), 400) << bad;
     EXPECT_EQ(getJson("/_control/status")["requests"]["scoreboard"], 4);
 
@@ -474,7 +573,8 @@ TEST(FaultSpecTest, ParsesCommandLineFaults) {
     EXPECT_EQ(parsed.value().endpoint, Endpoint::Scoreboard);
     EXPECT_EQ(parsed.value().fault.status, 503);
     EXPECT_EQ(parsed.value().fault.delaySeconds, 2.5);
-    auto merged = FaultSpec::parse("scoreboard:drop", {{Endpoint::Scoreboard, parsed.value().fault}});
+    auto merged =
+        FaultSpec::parse("scoreboard:drop", {{Endpoint::Scoreboard, parsed.value().fault}});
     ASSERT_TRUE(merged.ok());
     EXPECT_TRUE(merged.value().fault.dropConnection);
     EXPECT_EQ(merged.value().fault.status, 503);
@@ -482,9 +582,10 @@ TEST(FaultSpecTest, ParsesCommandLineFaults) {
     EXPECT_TRUE(FaultSpec::parse("feed:drop=1").value().fault.dropConnection);
     EXPECT_TRUE(FaultSpec::parse("scoreboard:truncate").value().fault.truncateBody);
     EXPECT_EQ(FaultSpec::parse("schedule:huge=100").value().fault.hugeBodyMegabytes, 100u);
-    for (const char* bad : {"scoreboard", "scoreboard:", "nowhere:drop", "crest:status=99", "crest:status=5o3",
-                            "crest:delay=x", "crest:delay", "crest:drop=2", "crest:colour=red", "crest:truncate=2",
-                            "schedule:huge", "schedule:huge=-1", "schedule:huge=4097", "schedule:huge=1.5"}) {
+    for (const char* bad :
+         {"scoreboard", "scoreboard:", "nowhere:drop", "crest:status=99", "crest:status=5o3",
+          "crest:delay=x", "crest:delay", "crest:drop=2", "crest:colour=red", "crest:truncate=2",
+          "schedule:huge", "schedule:huge=-1", "schedule:huge=4097", "schedule:huge=1.5"}) {
         auto r = FaultSpec::parse(bad);
         ASSERT_FALSE(r.ok()) << bad;
         EXPECT_FALSE(r.error().description.empty());

@@ -16,6 +16,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -28,30 +29,41 @@
 namespace fixtora::test {
 namespace {
 
-using Content = FixturesView::Content;
-
 /// `count` matches of week `gw`, two a day, alternating results and fixtures.
 std::vector<ESPNEvent> weekEvents(const PopupWorld& world, int gw, int count = 4,
                                   const std::string& homeScore = "1") {
-    static const std::vector<std::string> kClubs = {"ARS", "AVL", "BOU", "BRE", "BHA", "CHE", "CRY",
-                                                    "EVE", "FUL", "IPS", "LEI", "LIV", "MCI", "MUN",
-                                                    "NEW", "NFO", "SOU", "TOT", "WHU", "WOL"};
+    static const char* const kClubs[] = {"ARS", "AVL", "BOU", "BRE", "BHA", "CHE", "CRY",
+                                         "EVE", "FUL", "IPS", "LEI", "LIV", "MCI", "MUN"};
     std::vector<ESPNEvent> events;
     for (int i = 0; i < count; ++i) {
         const bool played = i % 2 == 0;
-        events.push_back(match({.id = std::to_string(gw * 100 + i),
-                                .kickOff = world.kickOff(gw, i / 2, 12.5 + i),
-                                .status = played ? "STATUS_FULL_TIME" : "STATUS_SCHEDULED",
-                                .home = club(kClubs[(2 * i) % kClubs.size()]),
-                                .away = club(kClubs[(2 * i + 1) % kClubs.size()]),
-                                .homeScore = played ? std::optional(homeScore) : std::nullopt,
-                                .awayScore = played ? std::optional<std::string>("0") : std::nullopt}));
+        const auto score = played ? std::optional(homeScore) : std::nullopt;
+        events.push_back(
+            match({.id = std::to_string(gw * 100 + i),
+                   .kickOff = world.kickOff(gw, i / 2, 12.5 + i),
+                   .status = played ? "STATUS_FULL_TIME" : "STATUS_SCHEDULED",
+                   .home = club(kClubs[(2 * i) % 14]),
+                   .away = club(kClubs[(2 * i + 1) % 14]),
+                   .homeScore = score,
+                   .awayScore = played ? std::optional<std::string>("0") : std::nullopt}));
     }
     return events;
 }
 
+PlainButton* tapTarget(MatchRowView* row) {
+    return row->findChild<PlainButton*>(QStringLiteral("row"));
+}
+
+/// The club rows of the picker, in order.
+std::vector<PlainButton*> teamRows(TeamPicker* picker) {
+    std::vector<PlainButton*> rows;
+    for (auto* button : picker->findChildren<PlainButton*>())
+        if (button->objectName().startsWith(QStringLiteral("team:"))) rows.push_back(button);
+    return rows;
+}
+
 class FixturesViewTest : public ::testing::Test {
-public:
+  public:
     void make(PopupWorld::Options options = {}) {
         view.reset();
         world = std::make_unique<PopupWorld>(options);
@@ -61,20 +73,28 @@ public:
         world->settle();
         world->answer(gw, std::move(events));
     }
-    QString message() const {
-        auto* m = view->centreMessage();
-        return m ? m->text() : QStringLiteral("<no message>");
+    void showWeek(int count = 14) {
+        make();
+        view->show();
+        loadWeek(12, weekEvents(*world, 12, count));
+        QApplication::processEvents();
     }
+    bool visible(QWidget* widget) const { return widget->isVisibleTo(view.get()); }
+    template <typename T>
+    T* part(const char* name) const {
+        return view->findChild<T*>(QString::fromLatin1(name));
+    }
+    // A page dropped for another waits for its deletion in the stack: only
+    // the current one counts.
+    QWidget* current() const { return part<QStackedWidget>("pages")->currentWidget(); }
+    QString page() const { return current()->objectName(); }
+    CentreMessage* message() const { return dynamic_cast<CentreMessage*>(current()); }
+    MatchList* shownList() const { return dynamic_cast<MatchList*>(current()); }
+    TeamPicker* shownPicker() const { return dynamic_cast<TeamPicker*>(current()); }
 
     std::unique_ptr<PopupWorld> world;
     std::unique_ptr<FixturesView> view;
 };
-
-TEST_F(FixturesViewTest, IsThePopupSize) {
-    make();
-    EXPECT_EQ(view->size(), QSize(380, 520));
-    EXPECT_EQ(view->titleLabel()->displayText(), QStringLiteral("\u26BD  Premier League"));
-}
 
 // ---------------------------------------------------------------------------
 // What the middle area shows: the first rule that holds decides.
@@ -83,7 +103,7 @@ struct ContentCase {
     const char* name;
     std::function<void(FixturesViewTest&)> arrange;
     PopupWorld::Options options;
-    Content content;
+    const char* page;
     QString text;  // for messages
     bool spinner = false;
 };
@@ -95,77 +115,72 @@ TEST_P(ContentSelectionTest, ShowsWhatTheStateCallsFor) {
     const auto& c = GetParam();
     make(c.options);
     c.arrange(*this);
-    ASSERT_EQ(view->content(), c.content) << c.name;
-    if (c.content == Content::Message) {
-        EXPECT_EQ(message(), c.text);
-        EXPECT_EQ(view->centreMessage()->hasSpinner(), c.spinner);
+    ASSERT_EQ(page(), c.page);
+    if (page() == "message") {
+        EXPECT_EQ(message()->text(), c.text);
+        EXPECT_EQ(message()->hasSpinner(), c.spinner);
+    }
+    // The week's dates show only when the schedule knows the week.
+    if (std::string(c.name) != "schedule_loading") {
+        EXPECT_EQ(visible(part<TextLabel>("weekRange")), !c.options.scheduleFails);
     }
 }
 
 const QString kWarning = QStringLiteral("\u26A0\uFE0F  ");
+void settle(FixturesViewTest& f) {
+    f.world->settle();
+}
+void fail(FixturesViewTest& f) {
+    f.world->settle();
+    f.world->fail(12, "Server returned HTTP 503");
+}
+void refreshThen(FixturesViewTest& f, bool fails) {
+    f.loadWeek(12, weekEvents(*f.world, 12));
+    f.world->model->refresh();
+    fails ? fail(f) : settle(f);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, ContentSelectionTest,
     ::testing::Values(
-        ContentCase{"schedule loading", [](FixturesViewTest&) {}, {}, Content::Message,
-                    QStringLiteral("Loading schedule\u2026"), true},
-        ContentCase{"first fetch under way", [](FixturesViewTest& f) { f.world->settle(); }, {},
-                    Content::Message, QStringLiteral("Loading matches\u2026"), true},
-        ContentCase{"schedule failed", [](FixturesViewTest& f) { f.world->settle(); },
-                    {.scheduleFails = true}, Content::Message,
+        ContentCase{"schedule_loading",
+                    [](FixturesViewTest&) {},
+                    {},
+                    "message",
+                    QStringLiteral("Loading schedule\u2026"),
+                    true},
+        ContentCase{
+            "first_fetch", settle, {}, "message", QStringLiteral("Loading matches\u2026"), true},
+        ContentCase{"schedule_failed",
+                    settle,
+                    {.scheduleFails = true},
+                    "message",
                     kWarning + QStringLiteral("The Internet connection appears to be offline.")},
-        ContentCase{"match load failed with nothing shown",
-                    [](FixturesViewTest& f) {
-                        f.world->settle();
-                        f.world->fail(12, "Server returned HTTP 503");
-                    },
-                    {}, Content::Message, kWarning + QStringLiteral("Server returned HTTP 503")},
-        ContentCase{"refresh fails over shown matches",
-                    [](FixturesViewTest& f) {
-                        f.loadWeek(12, weekEvents(*f.world, 12));
-                        f.world->model->refresh();
-                        f.world->fail(12, "Server returned HTTP 503");
-                    },
-                    {}, Content::MatchList},
-        ContentCase{"refresh under way over shown matches",
-                    [](FixturesViewTest& f) {
-                        f.loadWeek(12, weekEvents(*f.world, 12));
-                        f.world->model->refresh();
-                        f.world->settle();
-                    },
-                    {}, Content::MatchList},
-        ContentCase{"matches", [](FixturesViewTest& f) { f.loadWeek(12, weekEvents(*f.world, 12)); },
-                    {}, Content::MatchList},
-        ContentCase{"empty matchweek", [](FixturesViewTest& f) { f.loadWeek(12, {}); }, {},
-                    Content::Message, QStringLiteral("No matches for Matchweek 12")},
-        ContentCase{"matches without a known kick-off",
-                    [](FixturesViewTest& f) {
-                        f.loadWeek(12, {match({.id = "x", .status = "STATUS_SCHEDULED",
-                                               .home = club("ARS"), .away = club("CHE"),
+        ContentCase{"match_load_failed",
+                    fail,
+                    {},
+                    "message",
+                    kWarning + QStringLiteral("Server returned HTTP 503")},
+        ContentCase{
+            "refresh_fails_over_matches", [](auto& f) { refreshThen(f, true); }, {}, "matchList"},
+        ContentCase{
+            "refresh_over_matches", [](auto& f) { refreshThen(f, false); }, {}, "matchList"},
+        ContentCase{"empty_week",
+                    [](auto& f) { f.loadWeek(12, {}); },
+                    {},
+                    "message",
+                    QStringLiteral("No matches for Matchweek 12")},
+        ContentCase{"no_known_kick_off",
+                    [](auto& f) {
+                        f.loadWeek(12, {match({.id = "x",
+                                               .home = club("ARS"),
+                                               .away = club("CHE"),
                                                .unparsableDate = true})});
                     },
-                    {}, Content::Message, QStringLiteral("No matches for Matchweek 12")}),
-    [](const auto& p) {
-        std::string name = p.param.name;
-        for (auto& ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        return name;
-    });
-
-TEST_F(FixturesViewTest, ListsDaysAndRowsInTheModelsOrder) {
-    make();
-    loadWeek(12, weekEvents(*world, 12, 5));
-    auto* list = view->matchList();
-    ASSERT_NE(list, nullptr);
-    const auto groups = world->model->groupedEvents();
-    const auto headers = list->headers();
-    ASSERT_EQ(headers.size(), groups.size());
-    for (std::size_t i = 0; i < groups.size(); ++i)
-        EXPECT_EQ(headers[i]->label().toStdString(), groups[i].label);
-    std::vector<std::string> ids;
-    for (auto* row : list->rows()) ids.push_back(row->event().id);
-    EXPECT_EQ(ids, (std::vector<std::string>{"1200", "1201", "1202", "1203", "1204"}));
-}
+                    {},
+                    "message",
+                    QStringLiteral("No matches for Matchweek 12")}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 // ---------------------------------------------------------------------------
 // Navigation bar.
@@ -173,69 +188,73 @@ TEST_F(FixturesViewTest, ListsDaysAndRowsInTheModelsOrder) {
 struct NavigationCase {
     const char* name;
     int liveWeek;
-    int weeks;
-    int moves;  // nextGW (+) or prevGW (-) calls after loading
-    QString previous;
+    int moves;  // Next (+) or Previous (-) clicks
+    const char* previous;
     bool previousEnabled;
     bool thisWeekEnabled;
-    QString next;
+    const char* next;
     bool nextEnabled;
 };
 
-class NavigationTest : public FixturesViewTest, public ::testing::WithParamInterface<NavigationCase> {};
+class NavigationTest : public FixturesViewTest,
+                       public ::testing::WithParamInterface<NavigationCase> {};
 
 TEST_P(NavigationTest, LabelsAndDisabledStates) {
     const auto& c = GetParam();
-    make({.weeks = c.weeks, .liveWeek = c.liveWeek});
+    make({.liveWeek = c.liveWeek});
     world->settle();
-    for (int i = 0; i < c.moves; ++i) view->nextButton()->click();
-    for (int i = 0; i > c.moves; --i) view->previousButton()->click();
+    for (int i = 0; i < c.moves; ++i) part<SymbolButton>("next")->click();
+    for (int i = 0; i > c.moves; --i) part<SymbolButton>("previous")->click();
     world->settle();
-    EXPECT_EQ(view->previousButton()->text(), c.previous);
-    EXPECT_EQ(view->previousButton()->symbol(), Symbol::ChevronLeft);
-    EXPECT_EQ(view->previousButton()->isEnabled(), c.previousEnabled);
-    EXPECT_EQ(view->nextButton()->text(), c.next);
-    EXPECT_EQ(view->nextButton()->symbol(), Symbol::ChevronRight);
-    EXPECT_EQ(view->nextButton()->isEnabled(), c.nextEnabled);
-    EXPECT_EQ(view->thisWeekButton()->text(), QStringLiteral("This Week"));
-    EXPECT_EQ(view->thisWeekButton()->isEnabled(), c.thisWeekEnabled);
-    EXPECT_EQ(view->thisWeekButton()->colourRole(),
+    EXPECT_EQ(part<SymbolButton>("previous")->text(), QString::fromLatin1(c.previous));
+    EXPECT_EQ(part<SymbolButton>("previous")->isEnabled(), c.previousEnabled);
+    EXPECT_EQ(part<SymbolButton>("next")->text(), QString::fromLatin1(c.next));
+    EXPECT_EQ(part<SymbolButton>("next")->isEnabled(), c.nextEnabled);
+    EXPECT_EQ(part<SymbolButton>("thisWeek")->isEnabled(), c.thisWeekEnabled);
+    EXPECT_EQ(part<SymbolButton>("thisWeek")->colourRole(),
               c.thisWeekEnabled ? Theme::Colour::Accent : Theme::Colour::Secondary);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Bar, NavigationTest,
-    ::testing::Values(
-        NavigationCase{"first week", 1, 38, 0, "MW 0", false, false, "MW 2", true},
-        NavigationCase{"last week", 38, 38, 0, "MW 37", true, false, "MW 39", false},
-        NavigationCase{"mid season", 12, 38, 0, "MW 11", true, false, "MW 13", true},
-        NavigationCase{"moved ahead", 12, 38, 2, "MW 13", true, true, "MW 15", true},
-        NavigationCase{"moved back to the first", 2, 38, -1, "MW 0", false, true, "MW 2", true},
-        NavigationCase{"moved ahead to the last", 37, 38, 1, "MW 37", true, true, "MW 39", false}),
-    [](const auto& p) {
-        std::string name = p.param.name;
-        for (auto& ch : name)
-            if (ch == ' ') ch = '_';
-        return name;
-    });
+    ::testing::Values(NavigationCase{"first", 1, 0, "MW 0", false, false, "MW 2", true},
+                      NavigationCase{"last", 38, 0, "MW 37", true, false, "MW 39", false},
+                      NavigationCase{"mid", 12, 0, "MW 11", true, false, "MW 13", true},
+                      NavigationCase{"ahead", 12, 2, "MW 13", true, true, "MW 15", true},
+                      NavigationCase{"back_to_first", 2, -1, "MW 0", false, true, "MW 2", true},
+                      NavigationCase{"ahead_to_last", 37, 1, "MW 37", true, true, "MW 39", false}),
+    [](const auto& p) { return std::string(p.param.name); });
 
-TEST_F(FixturesViewTest, ButtonsCallTheModel) {
+TEST_F(FixturesViewTest, ButtonsCallTheModelAndTheListFollowsItsGroups) {
     make();
+    EXPECT_EQ(view->size(), QSize(380, 520));
+    EXPECT_EQ(part<TextLabel>("title")->displayText(), QStringLiteral("\u26BD  Premier League"));
     world->settle();
-    view->nextButton()->click();
+    part<SymbolButton>("next")->click();
     EXPECT_EQ(world->model->currentGW(), 13);
-    EXPECT_EQ(view->matchweekLabel()->displayText(), QStringLiteral("Matchweek 13"));
-    view->thisWeekButton()->click();
+    EXPECT_EQ(part<TextLabel>("matchweek")->displayText(), QStringLiteral("Matchweek 13"));
+    EXPECT_EQ(part<SymbolButton>("thisWeek")->text(), QStringLiteral("This Week"));
+    part<SymbolButton>("thisWeek")->click();
     EXPECT_EQ(world->model->currentGW(), 12);
-    view->previousButton()->click();
+    part<SymbolButton>("previous")->click();
     EXPECT_EQ(world->model->currentGW(), 11);
 
-    world->answer(11, weekEvents(*world, 11));
+    world->answer(11, weekEvents(*world, 11, 5));
+    EXPECT_EQ(part<TextLabel>("weekRange")->displayText().toStdString(),
+              world->model->weekRangeLabel());
+    const auto groups = world->model->groupedEvents();
+    const auto headers = shownList()->headers();
+    ASSERT_EQ(headers.size(), groups.size());
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        EXPECT_EQ(headers[i]->label().toStdString(), groups[i].label);
+    std::vector<std::string> ids;
+    for (auto* row : shownList()->rows()) ids.push_back(row->event().id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"1100", "1101", "1102", "1103", "1104"}));
+
     const int before = world->fetcher->requestCount();
-    view->refreshButton()->click();
+    part<SymbolButton>("refresh")->click();
     EXPECT_GT(world->fetcher->requestCount(), before);
-    EXPECT_EQ(view->refreshButton()->toolTip(), QStringLiteral("Refresh"));
-    EXPECT_EQ(view->refreshButton()->symbol(), Symbol::ArrowClockwise);
+    EXPECT_EQ(part<SymbolButton>("refresh")->toolTip(), QStringLiteral("Refresh"));
 }
 
 // ---------------------------------------------------------------------------
@@ -246,153 +265,68 @@ QString spoken(QWidget* widget, QAccessible::Text what = QAccessible::Name) {
 }
 
 TEST_F(FixturesViewTest, KeysMoveBetweenWeeksTabReachesRowsAndEnterOrSpaceExpands) {
-    make();
-    loadWeek(12, weekEvents(*world, 12, 14));
-    view->show();
+    showWeek();
     view->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
-    view->refreshButton()->setFocus();
-
+    part<SymbolButton>("refresh")->setFocus();
     const std::pair<Qt::Key, int> steps[] = {
         {Qt::Key_Right, 13}, {Qt::Key_Left, 12}, {Qt::Key_Left, 11}, {Qt::Key_Home, 12}};
     for (const auto& [key, week] : steps) {
         QTest::keyClick(QApplication::focusWidget(), key);
         EXPECT_EQ(world->model->currentGW(), week) << key;
     }
-    EXPECT_EQ(spoken(view->previousButton()), QStringLiteral("Previous matchweek, 11"));
-    EXPECT_EQ(spoken(view->nextButton()), QStringLiteral("Next matchweek, 13"));
-    EXPECT_EQ(spoken(view->favouriteButton(), QAccessible::Description),
+    // Return presses a focused symbol button as it does a row.
+    auto* next = part<SymbolButton>("next");
+    next->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(next, Qt::Key_Return);
+    EXPECT_EQ(world->model->currentGW(), 13);
+    QTest::keyClick(next, Qt::Key_Home);
+    part<SymbolButton>("refresh")->setFocus();
+    EXPECT_EQ(spoken(part<SymbolButton>("previous")), QStringLiteral("Previous matchweek, 11"));
+    EXPECT_EQ(spoken(part<SymbolButton>("next")), QStringLiteral("Next matchweek, 13"));
+    EXPECT_EQ(spoken(part<SymbolButton>("favourite"), QAccessible::Description),
               QStringLiteral("No favourite team"));
 
     // Tab goes through every control and row; the list follows the focus.
     world->settle();
     QApplication::processEvents();
-    auto* list = view->matchList();
-    ASSERT_NE(list, nullptr);
-    QWidget* last = list->rows().back()->button();
+    auto* list = shownList();
+    QWidget* last = tapTarget(list->rows().back());
     bool reachedNext = false;
     for (int i = 0; i < 40 && QApplication::focusWidget() != last; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        reachedNext = reachedNext || QApplication::focusWidget() == view->nextButton();
+        reachedNext = reachedNext || QApplication::focusWidget() == part<SymbolButton>("next");
     }
     ASSERT_EQ(QApplication::focusWidget(), last);
     EXPECT_TRUE(reachedNext);
     EXPECT_GT(list->scrollPosition(), 0);
 
-    auto* finished = list->row("1200");
-    finished->button()->setFocus();
-    QTest::keyClick(finished->button(), Qt::Key_Return);
-    EXPECT_TRUE(finished->showScorers());
-    QTest::keyClick(finished->button(), Qt::Key_Space);
-    EXPECT_FALSE(finished->showScorers());
-    EXPECT_EQ(spoken(finished->button()), QStringLiteral("ARS FC 1, AVL FC 0, full time"));
+    auto* finished = tapTarget(list->row("1200"));
+    auto* played = list->row("1200");
+    finished->setFocus();
+    QTest::keyClick(finished, Qt::Key_Return);
+    EXPECT_TRUE(played->showScorers());
+    QTest::keyClick(finished, Qt::Key_Space);
+    EXPECT_FALSE(played->showScorers());
+    EXPECT_EQ(spoken(finished), QStringLiteral("ARS FC 1, AVL FC 0, full time"));
     auto* scheduled = list->row("1201");
-    QTest::keyClick(scheduled->button(), Qt::Key_Return);  // nothing to expand
+    QTest::keyClick(tapTarget(scheduled), Qt::Key_Return);  // nothing to expand
     EXPECT_FALSE(scheduled->showScorers());
-    EXPECT_EQ(spoken(scheduled->button()), QStringLiteral("BOU FC against BRE FC, kick-off 13:30"));
+    EXPECT_EQ(spoken(tapTarget(scheduled)),
+              QStringLiteral("BOU FC against BRE FC, kick-off 13:30"));
 }
 
 // ---------------------------------------------------------------------------
-// Header and favourite button.
-
-struct FavouriteCase {
-    const char* name;
-    bool favourite;
-    bool pickerOpen;
-    Symbol symbol;
-    Theme::Colour colour;
-    QString tooltip;
-};
-
-class FavouriteButtonTest : public FixturesViewTest,
-                            public ::testing::WithParamInterface<FavouriteCase> {};
-
-TEST_P(FavouriteButtonTest, IconColourAndTooltip) {
-    const auto& c = GetParam();
-    make({.favourite = c.favourite ? std::optional(club("CHE")) : std::nullopt});
-    loadWeek(12, weekEvents(*world, 12));
-    if (c.pickerOpen) view->favouriteButton()->click();
-    EXPECT_EQ(view->showTeamPicker(), c.pickerOpen);
-    EXPECT_EQ(view->favouriteButton()->symbol(), c.symbol);
-    EXPECT_EQ(view->favouriteButton()->colourRole(), c.colour);
-    EXPECT_EQ(view->favouriteButton()->toolTip(), c.tooltip);
-    // The picker hides the week's details from the header, not the navigation.
-    EXPECT_EQ(view->matchweekLabel()->isVisibleTo(view.get()), !c.pickerOpen);
-    EXPECT_EQ(view->weekRangeLabel()->isVisibleTo(view.get()), !c.pickerOpen);
-    EXPECT_EQ(view->refreshButton()->isVisibleTo(view.get()), !c.pickerOpen);
-    EXPECT_TRUE(view->nextButton()->isVisibleTo(view.get()));
-    EXPECT_EQ(view->content(), c.pickerOpen ? Content::TeamPicker : Content::MatchList);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    States, FavouriteButtonTest,
-    ::testing::Values(
-        FavouriteCase{"none", false, false, Symbol::Star, Theme::Colour::Secondary,
-                      "Pick favourite team"},
-        FavouriteCase{"set", true, false, Symbol::StarFill, Theme::Colour::Yellow,
-                      "Pick favourite team"},
-        FavouriteCase{"picker_open_without", false, true, Symbol::XmarkCircle,
-                      Theme::Colour::Secondary, "Close team picker"},
-        FavouriteCase{"picker_open_with", true, true, Symbol::XmarkCircle, Theme::Colour::Secondary,
-                      "Close team picker"}),
-    [](const auto& p) { return std::string(p.param.name); });
-
-TEST_F(FixturesViewTest, WeekRangeShowsOnlyWhenTheScheduleKnowsTheWeek) {
-    make({.scheduleFails = true});
-    world->settle();
-    EXPECT_FALSE(view->weekRangeLabel()->isVisibleTo(view.get()));
-    EXPECT_TRUE(view->titleLabel()->isVisibleTo(view.get()));
-
-    make();
-    world->settle();
-    EXPECT_TRUE(view->weekRangeLabel()->isVisibleTo(view.get()));
-    EXPECT_EQ(view->weekRangeLabel()->displayText().toStdString(), world->model->weekRangeLabel());
-}
-
-TEST_F(FixturesViewTest, FollowsAPaletteChange) {
-    make();
-    loadWeek(12, weekEvents(*world, 12));
-    const QPalette before = QApplication::palette();
-    QPalette dark = before;
-    dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2E));
-    dark.setColor(QPalette::WindowText, QColor(0xEC, 0xEC, 0xEE));
-    QApplication::setPalette(dark);
-    QApplication::processEvents();  // the change reaches widgets as an event
-    auto colourOf = [](const TextLabel* label) { return label->palette().color(label->foregroundRole()); };
-    EXPECT_EQ(colourOf(view->titleLabel()), QColor(0xEC, 0xEC, 0xEE));
-    EXPECT_EQ(colourOf(view->weekRangeLabel()), Theme::colour(Theme::Colour::Secondary, dark));
-    const auto* row = view->matchList()->rows().front();
-    EXPECT_EQ(colourOf(row->homeAbbreviationLabel()), QColor(0xEC, 0xEC, 0xEE));
-    EXPECT_EQ(view->favouriteButton()->contentColour(), Theme::colour(Theme::Colour::Secondary, dark));
-    QApplication::setPalette(before);
-    QApplication::processEvents();
-    EXPECT_EQ(colourOf(view->titleLabel()), before.color(QPalette::WindowText));
-}
-
-// ---------------------------------------------------------------------------
-// Team picker.
+// Favourite button and team picker.
 
 TEST_F(FixturesViewTest, PickerWaitsForTeams) {
     make();
     world->settle();
-    view->favouriteButton()->click();
-    ASSERT_NE(view->teamPicker(), nullptr);
-    EXPECT_TRUE(view->teamPicker()->isLoading());
+    part<SymbolButton>("favourite")->click();
+    EXPECT_TRUE(shownPicker()->isLoading());
     world->answer(12, weekEvents(*world, 12));
-    ASSERT_NE(view->teamPicker(), nullptr);
-    EXPECT_FALSE(view->teamPicker()->isLoading());
-    EXPECT_EQ(view->teamPicker()->teamRows().size(), world->model->knownTeams().size());
-}
-
-TEST_F(FixturesViewTest, PickerWithoutFavouriteHasNoRemoveRowNorStar) {
-    make();
-    loadWeek(12, weekEvents(*world, 12));
-    view->favouriteButton()->click();
-    auto* picker = view->teamPicker();
-    ASSERT_NE(picker, nullptr);
-    EXPECT_EQ(picker->removeRow(), nullptr);
-    EXPECT_FALSE(picker->favouriteRow().has_value());
-    for (auto* row : picker->teamRows()) EXPECT_FALSE(row->tint().has_value());
+    EXPECT_FALSE(shownPicker()->isLoading());
+    EXPECT_EQ(teamRows(shownPicker()).size(), world->model->knownTeams().size());
 }
 
 struct PickerFlow {
@@ -408,53 +342,91 @@ TEST_P(PickerFlowTest, ChoosingClosesThePicker) {
     const auto& c = GetParam();
     make({.favourite = c.favouriteBefore ? std::optional(club(*c.favouriteBefore)) : std::nullopt});
     loadWeek(12, weekEvents(*world, 12));
-    view->favouriteButton()->click();
-    auto* picker = view->teamPicker();
+    auto* button = part<SymbolButton>("favourite");
+    const auto expectButton = [&](Symbol symbol, Theme::Colour colour, const char* tip) {
+        EXPECT_EQ(button->symbol(), symbol);
+        EXPECT_EQ(button->colourRole(), colour);
+        EXPECT_EQ(button->toolTip(), QString::fromLatin1(tip));
+    };
+    expectButton(c.favouriteBefore ? Symbol::StarFill : Symbol::Star,
+                 c.favouriteBefore ? Theme::Colour::Yellow : Theme::Colour::Secondary,
+                 "Pick favourite team");
+    button->click();
+    EXPECT_TRUE(view->showTeamPicker());
+    EXPECT_EQ(page(), "teamPicker");
+    expectButton(Symbol::XmarkCircle, Theme::Colour::Secondary, "Close team picker");
+    // The picker hides the week's details from the header, not the navigation.
+    for (QWidget* hidden : {static_cast<QWidget*>(part<TextLabel>("matchweek")),
+                            static_cast<QWidget*>(part<TextLabel>("weekRange")),
+                            static_cast<QWidget*>(part<SymbolButton>("refresh"))})
+        EXPECT_FALSE(visible(hidden));
+    EXPECT_TRUE(visible(part<SymbolButton>("next")));
+    auto* picker = shownPicker();
     ASSERT_NE(picker, nullptr);
-    if (c.favouriteBefore) {
-        ASSERT_NE(picker->removeRow(), nullptr);
-        const auto star = picker->favouriteRow();
-        ASSERT_TRUE(star.has_value());
-        EXPECT_EQ(picker->teams()[*star].abbreviation, *c.favouriteBefore);
-        EXPECT_EQ(picker->teamRows()[*star]->tint(), Theme::Colour::Yellow);
-        EXPECT_DOUBLE_EQ(picker->teamRows()[*star]->tintOpacity(), 0.08);
+    // Only a favourite has a remove row, and its row is tinted.
+    auto* remove = picker->findChild<PlainButton*>(QStringLiteral("removeFavourite"));
+    EXPECT_EQ(remove != nullptr, c.favouriteBefore.has_value());
+    PlainButton* target = remove;
+    int tinted = 0;
+    for (auto* row : teamRows(picker)) {
+        const QString abbreviation = row->objectName().mid(5);
+        if (c.tap && abbreviation == QString::fromStdString(*c.tap)) target = row;
+        if (!row->tint()) continue;
+        ++tinted;
+        EXPECT_EQ(abbreviation, QString::fromStdString(c.favouriteBefore.value_or("")));
+        EXPECT_EQ(row->tint(), Theme::Colour::Yellow);
+        EXPECT_DOUBLE_EQ(row->tintOpacity(), 0.08);
     }
-
-    PlainButton* target = picker->removeRow();
-    if (c.tap) {
-        for (std::size_t i = 0; i < picker->teams().size(); ++i)
-            if (picker->teams()[i].abbreviation == *c.tap) target = picker->teamRows()[i];
-    }
+    EXPECT_EQ(tinted, c.favouriteBefore ? 1 : 0);
     ASSERT_NE(target, nullptr);
     QTest::mouseClick(target, Qt::LeftButton);
     world->settle();
-
     EXPECT_FALSE(view->showTeamPicker());
-    EXPECT_EQ(view->content(), Content::MatchList);
+    EXPECT_EQ(page(), "matchList");
     const auto& favourite = world->model->favouriteTeam();
     EXPECT_EQ(favourite ? std::optional(favourite->id) : std::nullopt, c.favouriteAfter);
-    EXPECT_EQ(view->favouriteButton()->symbol(), c.favouriteAfter ? Symbol::StarFill : Symbol::Star);
+    EXPECT_EQ(button->symbol(), c.favouriteAfter ? Symbol::StarFill : Symbol::Star);
+    EXPECT_TRUE(visible(part<TextLabel>("matchweek")));
     QApplication::processEvents();  // the closed picker is disposed of without trouble
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Flows, PickerFlowTest,
-    ::testing::Values(PickerFlow{"choose", std::nullopt, "BOU", "id-BOU"},
-                      PickerFlow{"replace", "ARS", "BOU", "id-BOU"},
-                      PickerFlow{"choose_the_favourite_again", "ARS", "ARS", std::nullopt},
-                      PickerFlow{"remove", "ARS", std::nullopt, std::nullopt}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Flows, PickerFlowTest,
+                         ::testing::Values(PickerFlow{"choose", std::nullopt, "BOU", "id-BOU"},
+                                           PickerFlow{"replace", "ARS", "BOU", "id-BOU"},
+                                           PickerFlow{"choose_the_favourite_again", "ARS", "ARS",
+                                                      std::nullopt},
+                                           PickerFlow{"remove", "ARS", std::nullopt, std::nullopt}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(FixturesViewTest, FollowsAPaletteChange) {
+    make();
+    loadWeek(12, weekEvents(*world, 12));
+    const QPalette before = QApplication::palette();
+    QPalette dark = before;
+    dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2E));
+    dark.setColor(QPalette::WindowText, QColor(0xEC, 0xEC, 0xEE));
+    QApplication::setPalette(dark);
+    QApplication::processEvents();  // the change reaches widgets as an event
+    auto colourOf = [](const TextLabel* l) { return l->palette().color(l->foregroundRole()); };
+    EXPECT_EQ(colourOf(part<TextLabel>("title")), QColor(0xEC, 0xEC, 0xEE));
+    EXPECT_EQ(colourOf(part<TextLabel>("weekRange")),
+              Theme::colour(Theme::Colour::Secondary, dark));
+    const auto* row = shownList()->rows().front();
+    EXPECT_EQ(colourOf(row->findChild<TextLabel*>(QStringLiteral("homeAbbreviation"))),
+              QColor(0xEC, 0xEC, 0xEE));
+    EXPECT_EQ(part<SymbolButton>("favourite")->contentColour(),
+              Theme::colour(Theme::Colour::Secondary, dark));
+    QApplication::setPalette(before);
+    QApplication::processEvents();
+    EXPECT_EQ(colourOf(part<TextLabel>("title")), before.color(QPalette::WindowText));
+}
 
 // ---------------------------------------------------------------------------
 // Row identity: kept across refreshes of a matchweek, new on another one.
 
 TEST_F(FixturesViewTest, RefreshKeepsRowsExpandedAndTheScrollPosition) {
-    make();
-    view->show();
-    loadWeek(12, weekEvents(*world, 12, 14));
-    QApplication::processEvents();
-    auto* list = view->matchList();
-    ASSERT_NE(list, nullptr);
+    showWeek();
+    auto* list = shownList();
     auto* first = list->row("1200");
     first->tap();
     ASSERT_TRUE(first->showScorers());
@@ -464,8 +436,7 @@ TEST_F(FixturesViewTest, RefreshKeepsRowsExpandedAndTheScrollPosition) {
     world->model->refresh();
     world->answer(12, weekEvents(*world, 12, 14, "3"));  // a goal since
     QApplication::processEvents();
-
-    EXPECT_EQ(view->matchList(), list);
+    EXPECT_EQ(shownList(), list);
     EXPECT_EQ(list->row("1200"), first);
     EXPECT_TRUE(first->showScorers());
     EXPECT_EQ(first->centreText(), QStringLiteral("3  \u2013  0"));
@@ -477,63 +448,48 @@ TEST_F(FixturesViewTest, RefreshKeepsRowsExpandedAndTheScrollPosition) {
     EXPECT_TRUE(first->isFavouriteMatch());
 }
 
-TEST_F(FixturesViewTest, DayHeaderStaysPinnedWhileItsRowsScrollUnderIt) {
-    make();
-    view->show();
-    loadWeek(12, weekEvents(*world, 12, 14));
+TEST_F(FixturesViewTest, AnotherMatchweekOrThePickerStartsAFreshList) {
+    showWeek();
+    const auto mark = [this] {
+        auto* list = shownList();
+        list->row("1200")->tap();
+        list->verticalScrollBar()->setValue(40);
+        list->setProperty("old", true);  // the old list may be gone, its address reused
+    };
+    const auto expectFresh = [this] {
+        auto* fresh = shownList();
+        ASSERT_NE(fresh, nullptr);
+        EXPECT_FALSE(fresh->property("old").isValid());
+        EXPECT_EQ(fresh->scrollPosition(), 0);
+        EXPECT_FALSE(fresh->row("1200")->showScorers());
+    };
+    mark();
+    part<SymbolButton>("next")->click();
+    world->answer(13, weekEvents(*world, 13, 14));
+    part<SymbolButton>("previous")->click();  // week 12 again, from the view model's cache
     QApplication::processEvents();
-    auto* list = view->matchList();
+    expectFresh();
+    mark();
+    part<SymbolButton>("favourite")->click();
+    part<SymbolButton>("favourite")->click();
+    expectFresh();
+}
+
+TEST_F(FixturesViewTest, DayHeaderStaysPinnedWhileItsRowsScrollUnderIt) {
+    showWeek();
+    auto* list = shownList();
     const auto headers = list->headers();
     ASSERT_GE(headers.size(), 3u);
     const int second = headers[1]->y();
     const int height = headers[0]->height();
-
     list->verticalScrollBar()->setValue(second - height - 10);  // inside the first day
     EXPECT_EQ(headers[0]->y(), list->scrollPosition());
     EXPECT_EQ(headers[1]->y(), second);
-
     list->verticalScrollBar()->setValue(second - height / 2);  // the next day pushes it up
     EXPECT_EQ(headers[0]->y(), second - height);
     EXPECT_EQ(headers[1]->y(), second);
-
     list->verticalScrollBar()->setValue(second + 20);  // the next day took over
     EXPECT_EQ(headers[1]->y(), second + 20);
-}
-
-TEST_F(FixturesViewTest, AnotherMatchweekStartsAFreshList) {
-    make();
-    view->show();
-    loadWeek(12, weekEvents(*world, 12, 14));
-    QApplication::processEvents();
-    auto* list = view->matchList();
-    list->row("1200")->tap();
-    list->verticalScrollBar()->setValue(40);
-    list->setProperty("old", true);  // the old list may be gone, its address reused
-
-    view->nextButton()->click();
-    world->answer(13, weekEvents(*world, 13, 14));
-    view->previousButton()->click();  // week 12 again, from the view model's cache
-    QApplication::processEvents();
-
-    auto* fresh = view->matchList();
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_FALSE(fresh->property("old").isValid());
-    EXPECT_EQ(fresh->scrollPosition(), 0);
-    ASSERT_NE(fresh->row("1200"), nullptr);
-    EXPECT_FALSE(fresh->row("1200")->showScorers());
-}
-
-TEST_F(FixturesViewTest, ListComingBackAfterThePickerIsNew) {
-    make();
-    loadWeek(12, weekEvents(*world, 12));
-    auto* list = view->matchList();
-    list->row("1200")->tap();
-    list->setProperty("old", true);
-    view->favouriteButton()->click();
-    view->favouriteButton()->click();
-    ASSERT_NE(view->matchList(), nullptr);
-    EXPECT_FALSE(view->matchList()->property("old").isValid());
-    EXPECT_FALSE(view->matchList()->row("1200")->showScorers());
 }
 
 }  // namespace

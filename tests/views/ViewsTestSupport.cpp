@@ -50,11 +50,13 @@ ESPNEvent match(const MatchSpec& fixture) {
     event.date = fixture.unparsableDate ? "soon" : isoDate(fixture.kickOff);
     ESPNCompetition competition;
     competition.status.type.name = fixture.status;
-    competition.status.type.completed =
-        fixture.completed || fixture.status == "STATUS_FULL_TIME" || fixture.status == "STATUS_FINAL";
+    competition.status.type.completed = fixture.completed || fixture.status == "STATUS_FULL_TIME" ||
+                                        fixture.status == "STATUS_FINAL";
     competition.status.type.shortDetail = fixture.shortDetail;
-    if (fixture.home) competition.competitors.push_back({"home", *fixture.home, fixture.homeScore, std::nullopt});
-    if (fixture.away) competition.competitors.push_back({"away", *fixture.away, fixture.awayScore, std::nullopt});
+    if (fixture.home)
+        competition.competitors.push_back({"home", *fixture.home, fixture.homeScore, std::nullopt});
+    if (fixture.away)
+        competition.competitors.push_back({"away", *fixture.away, fixture.awayScore, std::nullopt});
     if (!fixture.details.empty()) competition.details = fixture.details;
     event.competitions.push_back(std::move(competition));
     return event;
@@ -87,11 +89,6 @@ int HeldFetcher::answer(Instant from, const Result<std::vector<ESPNEvent>>& resu
     return static_cast<int>(due.size());
 }
 
-int HeldFetcher::pendingCount() const {
-    std::lock_guard lock(m_mutex);
-    return static_cast<int>(m_pending.size());
-}
-
 int HeldFetcher::requestCount() const {
     std::lock_guard lock(m_mutex);
     return m_count;
@@ -112,7 +109,8 @@ PopupWorld::PopupWorld(Options options) {
 
     auto paths = std::make_shared<FixedPaths>(dir.path());
     auto http = std::make_shared<OfflineHttpClient>();
-    schedule = std::make_shared<MatchWeekSchedule>(http, "http://127.0.0.1:9", paths, clock, scheduler);
+    schedule =
+        std::make_shared<MatchWeekSchedule>(http, "http://127.0.0.1:9", paths, clock, scheduler);
     if (!options.scheduleFails) {
         std::vector<MatchWeek> weeks;
         for (int gw = 1; gw <= options.weeks; ++gw) weeks.push_back(week(gw));
@@ -131,12 +129,15 @@ PopupWorld::PopupWorld(Options options) {
         images = std::make_shared<ImageCache>(http, paths, options.crestDecoder, scheduler, m_io);
         std::filesystem::create_directories(images->cacheDir());
     }
-    model = FixturesViewModel::create(schedule, fetcher, images, preferences, clock, scheduler, kDates);
+    model =
+        FixturesViewModel::create(schedule, fetcher, images, preferences, clock, scheduler, kDates);
 }
 
 PopupWorld::~PopupWorld() = default;
 
-void PopupWorld::settle() { scheduler->runUntilIdle(); }
+void PopupWorld::settle() {
+    scheduler->runUntilIdle();
+}
 
 void PopupWorld::answer(int gw, std::vector<ESPNEvent> events) {
     settle();

@@ -73,7 +73,6 @@ public:
     /// Answers every pending request for the range starting at `from`;
     /// returns how many there were.
     int answer(Instant from, const Result<std::vector<ESPNEvent>>& result);
-    int pendingCount() const;
     int requestCount() const;
 
 private:

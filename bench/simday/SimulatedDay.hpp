@@ -10,7 +10,6 @@
 #include "platform/ManualScheduler.hpp"
 #include "platform/WorkerScheduler.hpp"
 #include "platform/Subscription.hpp"
-#include "support/TempDir.hpp"
 
 #include <atomic>
 #include <cstddef>
@@ -191,7 +190,12 @@ class SimulatedDay {
     void refreshHotKickOffs();
     bool hot(Instant t) const;
 
-    test::TempDir m_dir;
+    /// A fresh folder for the caches, removed with the day.
+    struct Folder {
+        Folder();
+        ~Folder();
+        std::filesystem::path path;
+    } m_dir;
     std::shared_ptr<SettableClock> m_clock;
     std::shared_ptr<ManualScheduler> m_main;
     std::unique_ptr<demo::DemoBackend> m_backend;

@@ -17,7 +17,7 @@
 #include "state/FixturesViewModel.hpp"
 #include "state/MatchStatus.hpp"
 #include "state/MatchesFetcher.hpp"
-#include "support/FakeImageDecoder.hpp"
+#include "platform/ImageDecoder.hpp"
 
 #include <unistd.h>
 
@@ -25,11 +25,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <future>
 #include <limits>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace fixtora::simday {
 
@@ -47,6 +49,21 @@ thread_local bool tAnswering = false;
 void wake(const std::weak_ptr<Scheduler>& scheduler) {
     if (auto s = scheduler.lock()) s->post([] {});
 }
+
+// Crests are counted, not drawn: anything with the PNG signature is an image.
+class SignatureDecoder final : public ImageDecoder {
+    class Dot final : public Image {
+      public:
+        int width() const override { return 1; }
+        int height() const override { return 1; }
+    };
+
+  public:
+    std::shared_ptr<const Image> decode(std::string_view bytes) const override {
+        if (bytes.substr(0, 8) != std::string_view("\x89PNG\r\n\x1a\n", 8)) return nullptr;
+        return std::make_shared<Dot>();
+    }
+};
 
 }  // namespace
 
@@ -136,6 +153,17 @@ std::vector<Instant> SignalTally::times() const {
 // ---------------------------------------------------------------------------
 // The day
 
+SimulatedDay::Folder::Folder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "fixtora-simday-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    path = pattern;
+}
+
+SimulatedDay::Folder::~Folder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
 SimulatedDay::SimulatedDay(Instant start, Instant seasonPlacedAt)
     : m_clock(std::make_shared<SettableClock>(start - 0.5)),
       m_main(std::make_shared<ManualScheduler>(m_clock)),
@@ -163,7 +191,7 @@ SimulatedDay::~SimulatedDay() {
 }
 
 void SimulatedDay::launch(const std::optional<ESPNTeam>& favourite) {
-    const auto paths = std::make_shared<FixedPaths>(m_dir.path());
+    const auto paths = std::make_shared<FixedPaths>(m_dir.path);
     m_hourStart = now() + 0.5;
 
     // The analytics client first, as the application starts it before the
@@ -202,7 +230,7 @@ void SimulatedDay::launch(const std::optional<ESPNTeam>& favourite) {
     m_schedule =
         std::make_shared<MatchWeekSchedule>(m_http, m_backend->url(), paths, m_clock, m_main);
     m_images = std::make_shared<ImageCache>(
-        m_http, paths, std::make_shared<test::FakeImageDecoder>(), m_main, m_crestQueue);
+        m_http, paths, std::make_shared<SignatureDecoder>(), m_main, m_crestQueue);
     auto fetcher =
         MatchesFetcher::fromClient(std::make_shared<APIClient>(m_http, m_backend->url()));
     m_viewModel = FixturesViewModel::create(m_schedule, fetcher, m_images, m_preferences, m_clock,
@@ -334,7 +362,7 @@ std::size_t SimulatedDay::signalsWaiting() const {
 }
 
 bool SimulatedDay::relaunchScheduleFromCache() {
-    const auto paths = std::make_shared<FixedPaths>(m_dir.path());
+    const auto paths = std::make_shared<FixedPaths>(m_dir.path);
     auto next =
         std::make_shared<MatchWeekSchedule>(m_http, m_backend->url(), paths, m_clock, m_main);
     const auto requests = m_backend->requestCount(demo::Endpoint::Schedule);

@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
         world.settle();
         FixturesView view(world.model, world.images, PopupWorld::kDates);
         world.answer(12, liveWeek(world, 12));
-        if (auto* list = view.matchList()) {
+        if (auto* list = view.findChild<MatchList*>(QStringLiteral("matchList"))) {
             if (auto* row = list->row("3")) row->setShowScorers(true, false);
             if (scroll > 0) {
                 // Lay the list out first, so that there is something to scroll.
