@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using namespace fixtora;
 
 namespace {
@@ -37,6 +39,8 @@ struct PhaseCase {
     const char* centre;
     const char* column;  // the terminal view's
 };
+// Printed by name: the raw bytes would include padding.
+void PrintTo(const PhaseCase& c, std::ostream* os) { *os << c.name; }
 
 class MatchDisplayPhase : public ::testing::TestWithParam<PhaseCase> {};
 
@@ -70,6 +74,8 @@ struct SideCase {
     const char* score;
     const char* title;
 };
+// Printed by name: the raw bytes would include padding.
+void PrintTo(const SideCase& c, std::ostream* os) { *os << c.name; }
 
 class MatchDisplaySide : public ::testing::TestWithParam<SideCase> {};
 
