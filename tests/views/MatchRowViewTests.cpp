@@ -32,7 +32,7 @@ const ESPNTeam kArs = club("ARS", "Arsenal");
 const ESPNTeam kChe = club("CHE", "Chelsea");
 
 /// Arsenal against Chelsea at the kick-off, in `status`.
-MatchSpec game(const char* status, std::optional<std::string> homeScore = std::nullopt,
+MatchFixture game(const char* status, std::optional<std::string> homeScore = std::nullopt,
                std::optional<std::string> awayScore = std::nullopt,
                std::optional<std::string> clock = std::nullopt) {
     return {.id = "1",
@@ -51,7 +51,7 @@ T* part(const QWidget& row, const char* name) {
     return row.findChild<T*>(QString::fromLatin1(name));
 }
 
-MatchRowView row(const MatchSpec& fixture, std::optional<std::string> favourite = std::nullopt,
+MatchRowView row(const MatchFixture& fixture, std::optional<std::string> favourite = std::nullopt,
                  DateContext dates = kUtc) {
     return MatchRowView(match(fixture), std::move(favourite), nullptr, std::move(dates));
 }
@@ -61,7 +61,7 @@ MatchRowView row(const MatchSpec& fixture, std::optional<std::string> favourite 
 
 struct StatusCase {
     const char* name;
-    MatchSpec fixture;
+    MatchFixture fixture;
     QString icon;
     QString centre;
     bool expandable;
@@ -90,15 +90,15 @@ TEST_P(RowStatusTest, DrawsAndTapsByStatus) {
     }
 }
 
-MatchSpec undated() {
-    auto spec = game("STATUS_SCHEDULED");
-    spec.unparsableDate = true;
-    return spec;
+MatchFixture undated() {
+    auto fixture = game("STATUS_SCHEDULED");
+    fixture.unparsableDate = true;
+    return fixture;
 }
-MatchSpec completed(const char* status) {
-    auto spec = game(status);
-    spec.completed = true;
-    return spec;
+MatchFixture completed(const char* status) {
+    auto fixture = game(status);
+    fixture.completed = true;
+    return fixture;
 }
 
 const QString kClock = QStringLiteral("\U0001F550");
@@ -147,9 +147,9 @@ TEST(RowTest, LiveScoreIsRedWithTheClockBetween) {
 }
 
 TEST(RowTest, ScreenReadersHearTheScoreAndTheScorers) {
-    auto spec = game("STATUS_SECOND_HALF", "2", "1", "67'");
-    spec.details = {goal("12'", "Saka", kArs.id)};
-    auto r = row(spec, kArs.id);
+    auto fixture = game("STATUS_SECOND_HALF", "2", "1", "67'");
+    fixture.details = {goal("12'", "Saka", kArs.id)};
+    auto r = row(fixture, kArs.id);
     EXPECT_EQ(r.accessibleSummary(), QStringLiteral("Arsenal 2, Chelsea 1, live, 67'"));
     EXPECT_EQ(r.accessibleDetails(),
               QStringLiteral("Your favourite's match. Space or Enter shows the goal scorers"));
@@ -177,7 +177,7 @@ TEST(RowTest, MissingSidesAndCompetitionsDrawPlaceholders) {
 // Favourite: bold abbreviation and yellow tint.
 
 TEST(RowTest, FavouriteSideIsBoldAndTheRowTinted) {
-    const MatchSpec fixture = game("STATUS_SCHEDULED");
+    const MatchFixture fixture = game("STATUS_SCHEDULED");
     auto none = row(fixture);
     EXPECT_FALSE(none.isFavouriteMatch());
     EXPECT_EQ(none.homeWeight(), QFont::Medium);
@@ -233,10 +233,10 @@ TEST(RowTest, ScorerListFollowsTheGoals) {
     ESPNDetail card = goal("30'", "Booked", "id-CHE");
     card.scoringPlay = false;
     r.setShowScorers(true, false);
-    auto spec = game("STATUS_FULL_TIME");
-    spec.details = {goal("5'", "Kai Havertz", "id-ARS"), card,
+    auto fixture = game("STATUS_FULL_TIME");
+    fixture.details = {goal("5'", "Kai Havertz", "id-ARS"), card,
                     goal("80'", "Cole Palmer", "id-CHE")};
-    r.setEvent(match(spec));
+    r.setEvent(match(fixture));
     EXPECT_EQ(r.scorerLines(), (QStringList{QStringLiteral("  5'  Kai Havertz  [Arsenal]"),
                                             QStringLiteral("  80'  Cole Palmer  [Chelsea]")}));
     EXPECT_TRUE(r.showScorers());  // new data keeps the row open

@@ -44,7 +44,7 @@ std::string isoDate(Instant instant) {
     return text;
 }
 
-ESPNEvent match(const MatchSpec& fixture) {
+ESPNEvent match(const MatchFixture& fixture) {
     ESPNEvent event;
     event.id = fixture.id;
     event.date = fixture.unparsableDate ? "soon" : isoDate(fixture.kickOff);

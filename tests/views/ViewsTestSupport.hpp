@@ -42,7 +42,7 @@ ESPNDetail goal(std::optional<std::string> clock, std::optional<std::string> sco
                 std::optional<std::string> teamId, bool penalty = false, bool ownGoal = false);
 
 /// One match. `status` is a status code; full time and final are completed.
-struct MatchSpec {
+struct MatchFixture {
     std::string id;
     Instant kickOff = 0;
     std::string status = "STATUS_SCHEDULED";
@@ -55,7 +55,7 @@ struct MatchSpec {
     bool completed = false;
     bool unparsableDate = false;
 };
-ESPNEvent match(const MatchSpec& fixture);
+ESPNEvent match(const MatchFixture& fixture);
 
 /// "2024-08-17T14:00Z" for an instant.
 std::string isoDate(Instant instant);
