@@ -7,30 +7,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 using namespace fixtora;
 
 namespace {
 
 /// Sets an environment variable for one test.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name)) {
+struct ScopedEnv {
+    ScopedEnv(const char* key, const QByteArray& value) : name(key), old(qgetenv(key)) {
         qputenv(name, value);
     }
-    ~ScopedEnv() {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-  private:
-    const char* m_name;
-    QByteArray m_old;
-    bool m_had;
+    ~ScopedEnv() { had ? qputenv(name, old) : qunsetenv(name); }
+    const char* name;
+    QByteArray old;
+    bool had = qEnvironmentVariableIsSet(name);
 };
 
 TEST(AutostartTest, WritesAndRemovesTheEntryWhereXdgSays) {
@@ -49,16 +38,14 @@ TEST(AutostartTest, WritesAndRemovesTheEntryWhereXdgSays) {
     EXPECT_EQ(autostart.entryPath().parent_path(),
               std::filesystem::path(dir.path().toStdString()) / "cfg/autostart");
     EXPECT_FALSE(autostart.isEnabled());
-    ASSERT_TRUE(autostart.setEnabled(true));
-    ASSERT_TRUE(autostart.isEnabled());
+    ASSERT_TRUE(autostart.setEnabled(true) && autostart.isEnabled());
     QFile file(QString::fromStdString(autostart.entryPath().string()));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
     EXPECT_TRUE(text.startsWith(QStringLiteral("[Desktop Entry]\nType=Application\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\nExec=\"/opt/my apps/fix\\\\$tora 100%%\"\n")))
         << qPrintable(text);
-    ASSERT_TRUE(autostart.setEnabled(false));
-    EXPECT_FALSE(autostart.isEnabled());
+    EXPECT_TRUE(autostart.setEnabled(false) && !autostart.isEnabled());
     EXPECT_TRUE(autostart.setEnabled(false));  // already off
 }
 

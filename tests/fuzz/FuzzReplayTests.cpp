@@ -9,20 +9,16 @@
 #include <cstdint>
 #include <filesystem>
 
+#define FIXTORA_FUZZ_TARGETS(X) \
+    X(scoreboard) X(schedule) X(signal_cache) X(stored_sessions) X(stored_trial) X(update_feed)
 #define FIXTORA_FUZZ_ENTRY(name) extern "C" int fuzz_##name(const std::uint8_t*, std::size_t);
-FIXTORA_FUZZ_ENTRY(scoreboard)
-FIXTORA_FUZZ_ENTRY(schedule)
-FIXTORA_FUZZ_ENTRY(signal_cache)
-FIXTORA_FUZZ_ENTRY(stored_sessions)
-FIXTORA_FUZZ_ENTRY(stored_trial)
-FIXTORA_FUZZ_ENTRY(update_feed)
+FIXTORA_FUZZ_TARGETS(FIXTORA_FUZZ_ENTRY)
 
 namespace {
 
-using Entry = int (*)(const std::uint8_t*, std::size_t);
 struct Target {
     const char* name;
-    Entry entry;
+    int (*entry)(const std::uint8_t*, std::size_t);
 };
 
 class FuzzReplayTest : public ::testing::TestWithParam<Target> {};
@@ -41,13 +37,9 @@ TEST_P(FuzzReplayTest, EveryCorpusInputPassesTheTargetsChecks) {
     EXPECT_GT(inputs, 100u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplayTest,
-                         ::testing::Values(Target{"scoreboard", fuzz_scoreboard},
-                                           Target{"schedule", fuzz_schedule},
-                                           Target{"signal_cache", fuzz_signal_cache},
-                                           Target{"stored_sessions", fuzz_stored_sessions},
-                                           Target{"stored_trial", fuzz_stored_trial},
-                                           Target{"update_feed", fuzz_update_feed}),
+#define FIXTORA_FUZZ_TARGET(name) Target{#name, fuzz_##name},
+constexpr Target kTargets[] = {FIXTORA_FUZZ_TARGETS(FIXTORA_FUZZ_TARGET)};
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplayTest, ::testing::ValuesIn(kTargets),
                          [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 }  // namespace

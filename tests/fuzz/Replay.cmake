@@ -3,21 +3,14 @@
 # ordinary test in every preset: each target's entry is compiled under its
 # own name (no libFuzzer) and fed every file of corpus/<target>/.
 set(_fuzz ${CMAKE_CURRENT_LIST_DIR})
-set(_targets scoreboard schedule signal_cache stored_sessions stored_trial update_feed)
 set(_sources ${_fuzz}/FuzzReplayTests.cpp ${PROJECT_SOURCE_DIR}/src/app/UpdateController.cpp
              ${PROJECT_SOURCE_DIR}/src/app/SemanticVersion.cpp)
-foreach(_t IN LISTS _targets)
-  string(REPLACE "_" ";" _words ${_t})
-  set(_camel "")
-  foreach(_w IN LISTS _words)
-    string(SUBSTRING ${_w} 0 1 _h)
-    string(TOUPPER ${_h} _h)
-    string(SUBSTRING ${_w} 1 -1 _rest)
-    string(APPEND _camel ${_h}${_rest})
-  endforeach()
-  set_source_files_properties(${_fuzz}/Fuzz${_camel}.cpp PROPERTIES
+foreach(_name IN ITEMS Scoreboard Schedule SignalCache StoredSessions StoredTrial UpdateFeed)
+  string(REGEX REPLACE "([a-z])([A-Z])" "\\1_\\2" _t ${_name})
+  string(TOLOWER ${_t} _t)
+  set_source_files_properties(${_fuzz}/Fuzz${_name}.cpp PROPERTIES
     COMPILE_DEFINITIONS "LLVMFuzzerTestOneInput=fuzz_${_t}")
-  list(APPEND _sources ${_fuzz}/Fuzz${_camel}.cpp)
+  list(APPEND _sources ${_fuzz}/Fuzz${_name}.cpp)
 endforeach()
 fixtora_add_test(fuzz_replay_tests
   LABELS unit

@@ -10,19 +10,15 @@
 using namespace fixtora;
 
 namespace {
-// Sets an environment variable for the scope of one test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        if (value) setenv(name, value, 1); else unsetenv(name);
+// Sets (or, given null, unsets) an environment variable for one test.
+struct ScopedEnv {
+    ScopedEnv(const char* key, const char* value) : name(key) {
+        if (const char* was = std::getenv(name)) old = was;
+        value ? setenv(name, value, 1) : unsetenv(name);
     }
-    ~ScopedEnv() {
-        if (m_old) setenv(m_name, m_old->c_str(), 1); else unsetenv(m_name);
-    }
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
+    ~ScopedEnv() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
+    const char* name;
+    std::optional<std::string> old;
 };
 }  // namespace
 
