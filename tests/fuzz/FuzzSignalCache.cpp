@@ -16,37 +16,29 @@
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 using namespace analytics;
 using fixtora::fuzz::check;
 
 namespace {
 
-using Cache = SignalCache;
-
 // One folder per process, in memory where the system offers it, removed at
 // exit (the corpus replay test runs in every build).
-struct CacheFolder {
-    CacheFolder() {
-        std::error_code ec;
-        const std::filesystem::path shm("/dev/shm");
-        std::string base =
-            (std::filesystem::is_directory(shm, ec) ? shm
-                                                    : std::filesystem::temp_directory_path()) /
-            "fixtora-fuzz-signalcache-XXXXXX";
-        if (!::mkdtemp(base.data())) fixtora::fuzz::fail("cannot make a temporary folder");
-        folder = base;
-        file = folder / "analyticssignalcache";
-    }
-    ~CacheFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
-    }
-    std::filesystem::path folder, file;
-};
-
 const std::filesystem::path& cacheFile() {
-    static const CacheFolder cache;
-    return cache.file;
+    static const struct Folder {
+        std::filesystem::path path = std::filesystem::path(std::filesystem::is_directory("/dev/shm")
+                                                               ? "/dev/shm"
+                                                               : std::filesystem::temp_directory_path()) /
+                                     ("fixtora-fuzz-signalcache-" + std::to_string(::getpid()));
+        Folder() { std::filesystem::create_directories(path); }
+        ~Folder() {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } folder;
+    static const auto file = folder.path / "analyticssignalcache";
+    return file;
 }
 
 bool sameSignal(const SignalPostBody& a, const SignalPostBody& b) {
@@ -69,10 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<SignalPostBody> loaded;
     {
-        Cache cache(std::nullopt, file);
+        SignalCache cache(std::nullopt, file);
         check(!std::filesystem::exists(file), "loading removes the cache file");
         for (auto batch = cache.pop(); !batch.empty(); batch = cache.pop()) {
-            check(batch.size() <= Cache::maximumNumberOfSignalsToPopAtOnce,
+            check(batch.size() <= SignalCache::maximumNumberOfSignalsToPopAtOnce,
                   "a batch holds at most 100 signals");
             (void)AnalyticsEncoder::encodeBatch(batch);
             for (const auto& signal : batch) (void)signal.description();
@@ -86,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (loaded.empty()) return 0;
 
-    Cache again(std::nullopt, file);
+    SignalCache again(std::nullopt, file);
     check(again.count() == loaded.size(), "the written signals read back");
     std::size_t i = 0;
     for (auto batch = again.pop(); !batch.empty(); batch = again.pop())
