@@ -3,6 +3,7 @@
 // received by stand-ins on a private session bus (app_tests_dbus).
 #include "app/DesktopFeeds.hpp"
 #include "platform/Preferences.hpp"
+#include "support/MatchBuilders.hpp"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -39,13 +40,9 @@ namespace {
 const QString kServer = QStringLiteral("stand-in-server");
 
 ESPNEvent arsChe(const char* status, const char* home, const char* away) {
-    ESPNCompetition c;
-    c.status.type.name = status;
-    c.status.type.completed = std::string(status) == "STATUS_FULL_TIME";
-    c.status.type.shortDetail = "55'";
-    c.competitors = {{"home", {"1", "ARS", "Arsenal", {}}, home, {}},
-                     {"away", {"2", "CHE", "Chelsea", {}}, away, {}}};
-    return ESPNEvent{"m1", "2026-12-06T15:00:00Z", {}, {c}};
+    return test::match("m1", test::at("2026-12-06T15:00:00Z"), status,
+                       {{"1", "ARS", "Arsenal", {}}, home}, {{"2", "CHE", "Chelsea", {}}, away},
+                       "55'");
 }
 
 class DesktopBusTest : public ::testing::Test {

@@ -122,10 +122,6 @@ TEST(QtPreferencesStore, CloseWritesAreGatheredIntoOneFileWritePerInterval) {
         EXPECT_FALSE(onDisk("i:32"));
     }  // the store's end writes what is still pending
     EXPECT_TRUE(onDisk("i:32"));
-    EXPECT_EQ(QtPreferencesStore(dir.path(), "Fixtora")
-                  .suite("com.fixtora.analytics")
-                  ->integer("duration"),
-              32);
 }
 
 TEST(QtPreferencesStore, ValuesThatCannotBeWrittenStayReadableAndAreWrittenLater) {
@@ -192,12 +188,9 @@ TEST(QtImageDecoder, DecodesPicturesShrinkingBigOnesAndRefusesTheRest) {
 // --- display --------------------------------------------------------------------
 
 TEST(QtDisplayInfo, AppearanceFollowsThePaletteAndTheScreenIsRead) {
-    QPalette light;
-    light.setColor(QPalette::Window, QColor(0xf0, 0xf0, 0xf0));
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
-    EXPECT_EQ(QtDisplayInfo::appearanceOf(light), Appearance::Light);
-    EXPECT_EQ(QtDisplayInfo::appearanceOf(dark), Appearance::Dark);
+    // A palette made from one colour takes it for the window too.
+    EXPECT_EQ(QtDisplayInfo::appearanceOf(QPalette(QColor(0xf0, 0xf0, 0xf0))), Appearance::Light);
+    EXPECT_EQ(QtDisplayInfo::appearanceOf(QPalette(QColor(0x2b, 0x2b, 0x2b))), Appearance::Dark);
 
     std::vector<QtDisplayInfo::Readings> seen;
     QtDisplayInfo info([&](const QtDisplayInfo::Readings& r) { seen.push_back(r); });
