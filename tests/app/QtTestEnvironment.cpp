@@ -8,19 +8,16 @@
 
 namespace {
 
-class QtTestEnvironment final : public ::testing::Environment {
-public:
+struct QtTestEnvironment final : ::testing::Environment {
     void SetUp() override {
         static int argc = 1;
         static char name[] = "app_tests";
         static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
+        app = std::make_unique<QApplication>(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
     }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
+    void TearDown() override { app.reset(); }
+    std::unique_ptr<QApplication> app;
 };
 
 // gtest takes ownership of the environment.

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <future>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -54,33 +55,26 @@ TEST(ManualScheduler, RunUntilWaitsForPostsFromOtherThreads) {
     EXPECT_FALSE(s.runUntil([] { return false; }, std::chrono::milliseconds(10)));
 }
 
-TEST(WorkerScheduler, RunsPostsSeriallyOnItsOwnThread) {
+TEST(WorkerScheduler, RunsPostsSeriallyOnItsOwnThreadAndTimersUnlessInvalidated) {
     WorkerScheduler w("test");
-    std::vector<int> seen;
+    std::vector<int> seen, expected(1000);
+    std::iota(expected.begin(), expected.end(), 0);
     std::atomic<bool> onWorker{true};
-    for (int i = 0; i < 1000; ++i) {
+    for (int i : expected)
         w.post([&, i] {
-            if (!w.isCurrent()) onWorker = false;
+            onWorker = onWorker && w.isCurrent();
             seen.push_back(i);
         });
-    }
-    w.drain();
-    ASSERT_EQ(seen.size(), 1000u);
-    for (int i = 0; i < 1000; ++i) EXPECT_EQ(seen[i], i);
-    EXPECT_TRUE(onWorker);
-    EXPECT_FALSE(w.isCurrent());
-}
-
-TEST(WorkerScheduler, TimersFireAndCanBeInvalidated) {
-    WorkerScheduler w;
     std::promise<void> fired;
     std::atomic<int> cancelledRuns{0};
     // Half a second leaves room to invalidate it first even on a slow run
     // (under Valgrind, or with every core busy).
-    auto cancelled = w.scheduleOnce(0.5, [&] { ++cancelledRuns; });
-    cancelled->invalidate();
+    w.scheduleOnce(0.5, [&] { ++cancelledRuns; })->invalidate();
     w.scheduleOnce(0.55, [&] { fired.set_value(); });
     EXPECT_EQ(fired.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
     w.drain();
+    EXPECT_EQ(seen, expected);
+    EXPECT_TRUE(onWorker);
+    EXPECT_FALSE(w.isCurrent());
     EXPECT_EQ(cancelledRuns, 0);
 }
