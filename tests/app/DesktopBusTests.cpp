@@ -65,8 +65,7 @@ class DesktopBusTest : public ::testing::Test {
     }
 
     void feed(const ESPNEvent& event) {
-        const std::vector<ESPNEvent> displayed{event};
-        m_feeds->update({"\u26BD  title", {}, displayed, m_favourite, 0});
+        m_feeds->update({"\u26BD  title", {}, std::vector<ESPNEvent>{event}, m_favourite, 0});
     }
     void pingServer() {
         const QDBusMessage ping = QDBusMessage::createMethodCall(

@@ -106,15 +106,11 @@ class SniStatusItemTest : public ::testing::Test {
     void createItem() {
         m_item = std::make_unique<SniStatusItem>([this] {
             ++m_menuBuilds;
-            MenuEntries entries;
-            entries.push_back(
-                MenuEntry{MenuEntry::Kind::Action, QStringLiteral("Fixtora v1.0"), false, {}, {}});
-            entries.push_back(MenuEntry::separator());
-            entries.push_back(MenuEntry{MenuEntry::Kind::Action, QStringLiteral("Quit_Fixtora"),
-                                        true, QKeySequence(Qt::CTRL | Qt::Key_Q),
-                                        [this] { ++m_quits; }});
-            entries.push_back(MenuEntry::check(QStringLiteral("Start at Login"), true, {}));
-            return entries;
+            return MenuEntries{{MenuEntry::Kind::Action, "Fixtora v1.0", false, {}, {}},
+                               MenuEntry::separator(),
+                               {MenuEntry::Kind::Action, "Quit_Fixtora", true,
+                                QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { ++m_quits; }},
+                               MenuEntry::check("Start at Login", true, {})};
         });
         m_service = m_item->serviceName();
         ASSERT_TRUE(
