@@ -7,6 +7,7 @@
 #include "platform/linux/SniTypes.hpp"
 #include "platform/qt/NativeStatusItem.hpp"
 #include "platform/qt/SwitchingStatusItem.hpp"
+#include "support/SilentStatusItem.hpp"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -55,20 +56,6 @@ class StandInWatcher final : public QObject {
   signals:
     void StatusNotifierHostRegistered();
     void StatusNotifierHostUnregistered();
-};
-
-/// The fallback backend, clicked by hand.
-class FallbackItem final : public StatusItem {
-    Q_OBJECT
-  public:
-    void setTitle(const QString& title) override { m_title = title; }
-    QString title() const override { return m_title; }
-    QRect anchorRect() const override { return {}; }
-    QString backendName() const override { return QStringLiteral("fallback"); }
-    void click() { emit primaryClicked({}); }
-
-  private:
-    QString m_title;
 };
 
 namespace {
@@ -234,12 +221,12 @@ TEST_F(SniStatusItemTest, ExportedMenuIsRebuiltWhenShownAndRunsTheChosenEntry) {
 TEST_F(SniStatusItemTest, FollowsAWatcherThatComesLateGoesAndReturns) {
     stopWatcher();
     m_watcher.host = false;
-    FallbackItem* fallback = nullptr;
+    test::SilentStatusItem* fallback = nullptr;
     MenuBarController::Options options;
     options.quit = [this] { ++m_quits; };
     options.makeStatusItem = [&fallback](MenuSource menu) {
         return createPanelStatusItem(std::move(menu), [&fallback]() -> std::unique_ptr<StatusItem> {
-            auto item = std::make_unique<FallbackItem>();
+            auto item = std::make_unique<test::SilentStatusItem>();
             fallback = item.get();
             return item;
         });
@@ -256,13 +243,13 @@ TEST_F(SniStatusItemTest, FollowsAWatcherThatComesLateGoesAndReturns) {
         m_service = m_watcher.registrations.value(0);
         m_watcher.registrations.clear();
     };
-    EXPECT_EQ(item.backendName(), QStringLiteral("fallback"));
+    EXPECT_EQ(item.backendName(), QStringLiteral("silent"));
 
     // A watcher without a host to draw items: the item would be invisible.
     startWatcher();
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_watcher.hostReads > 0; }, 5000));
     EXPECT_FALSE(
-        QTest::qWaitFor([&] { return item.backendName() != QLatin1String("fallback"); }, 200));
+        QTest::qWaitFor([&] { return item.backendName() != QLatin1String("silent"); }, 200));
 
     m_watcher.host = true;
     emit m_watcher.StatusNotifierHostRegistered();
@@ -274,11 +261,11 @@ TEST_F(SniStatusItemTest, FollowsAWatcherThatComesLateGoesAndReturns) {
     // takes the title and its clicks.
     controller.showPopup();
     stopWatcher();
-    ASSERT_TRUE(onBackend("fallback"));
+    ASSERT_TRUE(onBackend("silent"));
     EXPECT_TRUE(controller.isPopupShown());
     ASSERT_NE(fallback, nullptr);
     EXPECT_EQ(fallback->title(), title);
-    fallback->click();
+    emit fallback->primaryClicked({});
     EXPECT_FALSE(controller.isPopupShown());
 
     // It comes back: a new item, clicked and its menu used like before.
