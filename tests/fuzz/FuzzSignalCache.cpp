@@ -27,10 +27,11 @@ namespace {
 // exit (the corpus replay test runs in every build).
 const std::filesystem::path& cacheFile() {
     static const struct Folder {
-        std::filesystem::path path = std::filesystem::path(std::filesystem::is_directory("/dev/shm")
-                                                               ? "/dev/shm"
-                                                               : std::filesystem::temp_directory_path()) /
-                                     ("fixtora-fuzz-signalcache-" + std::to_string(::getpid()));
+        std::filesystem::path path =
+            std::filesystem::path(std::filesystem::is_directory("/dev/shm")
+                                      ? "/dev/shm"
+                                      : std::filesystem::temp_directory_path()) /
+            ("fixtora-fuzz-signalcache-" + std::to_string(::getpid()));
         Folder() { std::filesystem::create_directories(path); }
         ~Folder() {
             std::error_code ec;
