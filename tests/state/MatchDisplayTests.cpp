@@ -38,9 +38,9 @@ struct PhaseCase {
     const char* symbol;
     const char* centre;
     const char* column;  // the terminal view's
+    // Printed by name: the raw bytes would include padding.
+    friend void PrintTo(const PhaseCase& c, std::ostream* os) { *os << c.name; }
 };
-// Printed by name: the raw bytes would include padding.
-void PrintTo(const PhaseCase& c, std::ostream* os) { *os << c.name; }
 
 class MatchDisplayPhase : public ::testing::TestWithParam<PhaseCase> {};
 
@@ -73,9 +73,9 @@ struct SideCase {
     const char* abbreviation;
     const char* score;
     const char* title;
+    // Printed by name: the raw bytes would include padding.
+    friend void PrintTo(const SideCase& c, std::ostream* os) { *os << c.name; }
 };
-// Printed by name: the raw bytes would include padding.
-void PrintTo(const SideCase& c, std::ostream* os) { *os << c.name; }
 
 class MatchDisplaySide : public ::testing::TestWithParam<SideCase> {};
 
