@@ -4,6 +4,7 @@
 #include "ViewsTestSupport.hpp"
 
 #include "data/ImageCache.hpp"
+#include "data/InternetDateTime.hpp"
 #include "platform/qt/QtImageDecoder.hpp"
 #include "views/MatchList.hpp"
 #include "views/MatchRowView.hpp"
@@ -134,7 +135,7 @@ TEST(RowTest, MissingSidesAndCompetitionsDrawPlaceholders) {
     EXPECT_EQ(part<TextLabel>(r, "homeAbbreviation")->displayText(), QStringLiteral("?"));
     EXPECT_EQ(r.centreText(), QStringLiteral("0  \u2013  0"));
     EXPECT_FALSE(part<TeamBadge>(r, "homeBadge")->url().has_value());
-    ESPNEvent bare{"2", isoDate(kKickOff), {}, {}};  // no competition at all
+    ESPNEvent bare{"2", formatInternetDateTime(kKickOff), {}, {}};  // no competition at all
     MatchRowView empty(bare, std::nullopt, nullptr, kUtc);
     EXPECT_EQ(empty.statusIcon(), QStringLiteral("\U0001F550"));
     EXPECT_EQ(empty.centreText(), QStringLiteral("14:00"));

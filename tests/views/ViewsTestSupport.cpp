@@ -2,6 +2,7 @@
 #include "ViewsTestSupport.hpp"
 
 #include "data/ImageCache.hpp"
+#include "data/InternetDateTime.hpp"
 #include "data/MatchWeekSchedule.hpp"
 #include "platform/Paths.hpp"
 #include "platform/WorkerScheduler.hpp"
@@ -35,19 +36,10 @@ ESPNDetail goal(std::optional<std::string> clock, std::optional<std::string> sco
     return detail;
 }
 
-std::string isoDate(Instant instant) {
-    const auto seconds = static_cast<std::time_t>(std::floor(instant));
-    std::tm parts{};
-    gmtime_r(&seconds, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-    return text;
-}
-
 ESPNEvent match(const MatchFixture& fixture) {
     ESPNEvent event;
     event.id = fixture.id;
-    event.date = fixture.unparsableDate ? "soon" : isoDate(fixture.kickOff);
+    event.date = fixture.unparsableDate ? "soon" : formatInternetDateTime(fixture.kickOff);
     ESPNCompetition competition;
     competition.status.type.name = fixture.status;
     competition.status.type.completed = fixture.completed || fixture.status == "STATUS_FULL_TIME" ||
