@@ -69,14 +69,10 @@ class FixturesViewTest : public ::testing::Test {
         world = std::make_unique<PopupWorld>(options);
         view = std::make_unique<FixturesView>(world->model, nullptr, PopupWorld::kDates);
     }
-    void loadWeek(int gw, std::vector<ESPNEvent> events) {
-        world->settle();
-        world->answer(gw, std::move(events));
-    }
-    void showWeek(int count = 14) {
+    void showWeek() {
         make();
         view->show();
-        loadWeek(12, weekEvents(*world, 12, count));
+        world->answer(12, weekEvents(*world, 12, 14));
         QApplication::processEvents();
     }
     bool visible(QWidget* widget) const { return widget->isVisibleTo(view.get()); }
@@ -117,16 +113,16 @@ TEST_F(FixturesViewTest, ShowsWhatTheStateCallsFor) {
         make({.scheduleFails = step == NoSchedule});
         if (step != Nothing) world->settle();
         if (step == RefreshFails || step == Refresh) {
-            loadWeek(12, weekEvents(*world, 12));
+            world->answer(12, weekEvents(*world, 12));
             world->model->refresh();
         }
         if (step == Fail || step == RefreshFails) world->fail(12, "Server returned HTTP 503");
-        if (step == Empty) loadWeek(12, {});
+        if (step == Empty) world->answer(12, {});
         if (step == Undated)
-            loadWeek(12, {match({.id = "x",
-                                 .home = club("ARS"),
-                                 .away = club("CHE"),
-                                 .unparsableDate = true})});
+            world->answer(12, {match({.id = "x",
+                                      .home = club("ARS"),
+                                      .away = club("CHE"),
+                                      .unparsableDate = true})});
         if (step != Nothing) world->settle();
         ASSERT_EQ(page(), text ? "message" : "matchList");
         if (text) {
@@ -278,7 +274,7 @@ TEST_F(FixturesViewTest, ChoosingInThePickerClosesIt) {
     for (const auto& [before, tap, after] : flows) {
         SCOPED_TRACE(before.value_or("-") + " " + tap.value_or("-"));
         make({.favourite = before ? std::optional(club(*before)) : std::nullopt});
-        loadWeek(12, weekEvents(*world, 12));
+        world->answer(12, weekEvents(*world, 12));
         auto* button = part<SymbolButton>("favourite");
         EXPECT_EQ(button->symbol(), before ? Symbol::StarFill : Symbol::Star);
         EXPECT_EQ(button->colourRole(), before ? Theme::Colour::Yellow : Theme::Colour::Secondary);
@@ -324,7 +320,7 @@ TEST_F(FixturesViewTest, ChoosingInThePickerClosesIt) {
 
 TEST_F(FixturesViewTest, FollowsAPaletteChange) {
     make();
-    loadWeek(12, weekEvents(*world, 12));
+    world->answer(12, weekEvents(*world, 12));
     const QPalette before = QApplication::palette();
     QPalette dark = before;
     dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2E));
