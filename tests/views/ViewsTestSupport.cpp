@@ -13,6 +13,17 @@
 
 namespace fixtora::test {
 
+namespace {
+/// Fails every request at once, as a machine without network would.
+class OfflineHttpClient final : public HttpClient {
+  public:
+    void send(HttpRequest, Completion completion) override {
+        completion(
+            Error{kHttpErrorDomain, -1009, "The Internet connection appears to be offline."});
+    }
+};
+}  // namespace
+
 const DateContext PopupWorld::kDates{"en_GB", "UTC"};
 
 ESPNTeam club(const std::string& abbreviation, const std::string& name) {
@@ -52,10 +63,6 @@ ESPNEvent match(const MatchFixture& fixture) {
     if (!fixture.details.empty()) competition.details = fixture.details;
     event.competitions.push_back(std::move(competition));
     return event;
-}
-
-void OfflineHttpClient::send(HttpRequest, Completion completion) {
-    completion(Error{kHttpErrorDomain, -1009, "The Internet connection appears to be offline."});
 }
 
 void HeldFetcher::fetchMatches(Instant from, Instant, Completion completion) {

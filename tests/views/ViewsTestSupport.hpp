@@ -57,12 +57,6 @@ struct MatchFixture {
 };
 ESPNEvent match(const MatchFixture& fixture);
 
-/// Fails every request at once, as a machine without network would.
-class OfflineHttpClient final : public HttpClient {
-  public:
-    void send(HttpRequest request, Completion completion) override;
-};
-
 /// Holds every matches request until the test answers it.
 class HeldFetcher final : public MatchesFetcher {
   public:
