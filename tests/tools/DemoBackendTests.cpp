@@ -394,7 +394,9 @@ TEST_F(DemoBackendTest, MatchesFollowTheClockInASeasonPlacedOnce) {
         EXPECT_EQ(night["events"][i]["date"], morning["events"][i]["date"]) << i;
 }
 
-TEST_F(DemoBackendTest, HugeBodiesStreamUntilTheClientStopsReading) {
+// A client that stops reading a huge body is the fault suite's (the app's
+// size limit); here: what the body is.
+TEST_F(DemoBackendTest, HugeBodiesAreWhitespaceThenAnEmptyObject) {
     startBackend();
     m_backend->setFault(Endpoint::Schedule, {.hugeBodyMegabytes = 1});
     auto whole = send("/api/epl/schedule");
@@ -403,16 +405,6 @@ TEST_F(DemoBackendTest, HugeBodiesStreamUntilTheClientStopsReading) {
     EXPECT_EQ(whole.value().body.size(), 1024u * 1024 + 2);
     EXPECT_TRUE(json::parse(whole.value().body).empty()) << "whitespace, then an empty object";
 
-    // A client with a smaller limit hangs up, and the server lets go of it.
-    m_backend->setFault(Endpoint::Schedule, {.hugeBodyMegabytes = 8});
-    CurlHttpClient small(1024 * 1024);
-    std::promise<Result<HttpResponse>> refused;
-    small.send({"GET", m_backend->url() + "/api/epl/schedule", {}, {}, 10},
-               [&](Result<HttpResponse> r) { refused.set_value(std::move(r)); });
-    const auto answer = refused.get_future().get();
-    ASSERT_FALSE(answer.ok());
-    EXPECT_EQ(answer.error().description,
-              "The response body is larger than the limit of 1048576 bytes");
     m_backend->clearFaults();
     EXPECT_EQ(statusOf("/api/epl/schedule"), 200);
 }
