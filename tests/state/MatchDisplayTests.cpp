@@ -32,40 +32,27 @@ ESPNEvent event(const std::string& status, bool completed = false,
     return ESPNEvent{"e", std::move(date), {}, {c}};
 }
 
-struct PhaseCase {
-    const char* name;
-    ESPNEvent event;
-    const char* symbol;
-    const char* centre;
-    const char* column;  // the terminal view's
-};
-// Printed by name: the raw bytes would include padding.
-void PrintTo(const PhaseCase& c, std::ostream* os) { *os << c.name; }
-
-class MatchDisplayPhase : public ::testing::TestWithParam<PhaseCase> {};
-
-TEST_P(MatchDisplayPhase, SymbolCentreAndTerminalColumn) {
-    const auto& c = GetParam();
-    EXPECT_EQ(statusSymbol(c.event), c.symbol);
-    EXPECT_EQ(centreText(c.event, kLondon), c.centre);
-    EXPECT_EQ(statusColumn(c.event, kLondon), c.column);
+TEST(MatchDisplay, SymbolCentreAndTerminalColumnByPhase) {
+    const char* const scores = "2  \u2013  1";
+    // name, match, symbol, centre text, the terminal view's column
+    const std::tuple<const char*, ESPNEvent, const char*, const char*, const char*> cases[] = {
+        {"Scheduled", event("STATUS_SCHEDULED"), "\U0001F550", "14:00", "14:00"},
+        {"NoKickOff", event("X", false, {}, "2025-08-16"), "\U0001F550", "TBD", "--:--"},
+        {"Live", event("STATUS_SECOND_HALF", false, "67'"), "\U0001F534", scores, "67'"},
+        {"LiveWithoutClock", event("STATUS_SHOOTOUT"), "\U0001F534", scores, "LIVE"},
+        {"Final", event("STATUS_FINAL"), "\u2705", scores, "FT"},
+        {"CompletedFlag", event("STATUS_POSTPONED", true), "\u2705", scores, "FT"},
+        {"Postponed", event("STATUS_POSTPONED"), "\u26A0\uFE0F", "Postponed", "PP"},
+        {"Cancelled", event("STATUS_CANCELLED"), "\u274C", "Cancelled", "CANC"},
+        {"Suspended", event("STATUS_SUSPENDED"), "\u274C", "Cancelled", "SUSP"},
+        {"NoCompetition", ESPNEvent{}, "\U0001F550", "TBD", "--:--"}};
+    for (const auto& [name, e, symbol, centre, column] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(statusSymbol(e), symbol);
+        EXPECT_EQ(centreText(e, kLondon), centre);
+        EXPECT_EQ(statusColumn(e, kLondon), column);
+    }
 }
-
-const char* const kScores = "2  \u2013  1";
-INSTANTIATE_TEST_SUITE_P(
-    Phases, MatchDisplayPhase,
-    ::testing::Values(
-        PhaseCase{"Scheduled", event("STATUS_SCHEDULED"), "\U0001F550", "14:00", "14:00"},
-        PhaseCase{"NoKickOff", event("X", false, {}, "2025-08-16"), "\U0001F550", "TBD", "--:--"},
-        PhaseCase{"Live", event("STATUS_SECOND_HALF", false, "67'"), "\U0001F534", kScores, "67'"},
-        PhaseCase{"LiveWithoutClock", event("STATUS_SHOOTOUT"), "\U0001F534", kScores, "LIVE"},
-        PhaseCase{"Final", event("STATUS_FINAL"), "\u2705", kScores, "FT"},
-        PhaseCase{"CompletedFlag", event("STATUS_POSTPONED", true), "\u2705", kScores, "FT"},
-        PhaseCase{"Postponed", event("STATUS_POSTPONED"), "\u26A0\uFE0F", "Postponed", "PP"},
-        PhaseCase{"Cancelled", event("STATUS_CANCELLED"), "\u274C", "Cancelled", "CANC"},
-        PhaseCase{"Suspended", event("STATUS_SUSPENDED"), "\u274C", "Cancelled", "SUSP"},
-        PhaseCase{"NoCompetition", ESPNEvent{}, "\U0001F550", "TBD", "--:--"}),
-    [](const auto& p) { return std::string(p.param.name); });
 
 struct SideCase {
     const char* name;
@@ -73,9 +60,9 @@ struct SideCase {
     const char* abbreviation;
     const char* score;
     const char* title;
+    // Printed by name: the raw bytes would include padding.
+    friend void PrintTo(const SideCase& c, std::ostream* os) { *os << c.name; }
 };
-// Printed by name: the raw bytes would include padding.
-void PrintTo(const SideCase& c, std::ostream* os) { *os << c.name; }
 
 class MatchDisplaySide : public ::testing::TestWithParam<SideCase> {};
 

@@ -31,18 +31,21 @@ std::int64_t parseUtc(const std::string& iso) {  // "2026-12-05T15:10Z" or with 
     return timegm(&tm);
 }
 
-int localDayOf(std::int64_t t) {
+int localDayOf(std::int64_t t, bool utc = false) {
     const std::time_t tt = t;
     std::tm tm{};
-    localtime_r(&tt, &tm);
+    utc ? gmtime_r(&tt, &tm) : localtime_r(&tt, &tm);
     return (tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday;
+}
+std::string dates(int from, int to) {
+    return "/api/epl/scoreboard?dates=" + std::to_string(from) + "-" + std::to_string(to);
 }
 
 const json& status(const json& event) {
-    return event["competitions"][0]["status"];
+    return event["competitions"][0]["status"]["type"];
 }
 std::string statusName(const json& event) {
-    return status(event)["type"]["name"];
+    return status(event)["name"];
 }
 
 /// Sets TZ for one test and puts the old value back afterwards.
@@ -54,10 +57,7 @@ class ScopedTimeZone {
         tzset();
     }
     ~ScopedTimeZone() {
-        if (m_old)
-            setenv("TZ", m_old->c_str(), 1);
-        else
-            unsetenv("TZ");
+        m_old ? setenv("TZ", m_old->c_str(), 1) : unsetenv("TZ");
         tzset();
     }
 
@@ -76,16 +76,15 @@ class DemoBackendTest : public ::testing::Test {
 
     Result<HttpResponse> send(const std::string& path, const std::string& method = "GET",
                               std::string body = {}, double timeout = 10) {
-        HttpRequest request;
-        request.method = method;
-        request.url = m_backend->url() + path;
-        request.body = std::move(body);
-        request.timeoutSeconds = timeout;
+        HttpRequest request{method, m_backend->url() + path, {}, std::move(body), timeout};
         if (method == "POST") request.headers = {{"Content-Type", "application/json"}};
         std::promise<Result<HttpResponse>> promise;
-        auto future = promise.get_future();
         m_client.send(request, [&](Result<HttpResponse> r) { promise.set_value(std::move(r)); });
-        return future.get();
+        return promise.get_future().get();
+    }
+    int statusOf(const std::string& path, const std::string& method = "GET") {
+        auto r = send(path, method);
+        return r.ok() ? r.value().status : -1;
     }
 
     json getJson(const std::string& path) {
@@ -113,48 +112,37 @@ TEST_F(DemoBackendTest, ScheduleIsADoubleRoundRobinInDateOrder) {
     std::set<std::string> ids;
     for (const json& e : events) {
         const std::string date = e["date"];
-        ASSERT_TRUE(date.size() == 17 && date[10] == 'T' && date[13] == ':' && date[16] == 'Z')
-            << date;
+        ASSERT_TRUE(std::regex_match(date, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\dZ)"))) << date;
         ids.insert(e["id"].get<std::string>());
         std::string h, a;
         for (const json& c : e["competitions"][0]["competitors"]) {
-            (c["homeAway"] == "home" ? h : a) = c["team"]["abbreviation"];
-            EXPECT_EQ(c["team"]["logo"], m_backend->url() + "/crests/" +
-                                             c["team"]["abbreviation"].get<std::string>() + ".png");
+            const std::string club = c["team"]["abbreviation"];
+            (c["homeAway"] == "home" ? h : a) = club;
+            EXPECT_EQ(c["team"]["logo"], m_backend->url() + "/crests/" + club + ".png");
         }
         ++home[h];
         ++away[a];
         pairs.insert({h, a});
         const int week = e["week"]["number"];
-        const std::int64_t t = parseUtc(e["date"]);
+        const std::int64_t t = parseUtc(date);
         auto [it, fresh] = roundSpan.try_emplace(week, t, t);
         it->second = {std::min(it->second.first, t), std::max(it->second.second, t)};
         // Rounds before the one in play are over, later ones still to come.
-        if (week < 16) {
-            EXPECT_EQ(statusName(e), "STATUS_FULL_TIME");
-        }
-        if (week > 16) {
-            EXPECT_EQ(statusName(e), "STATUS_SCHEDULED");
-        }
+        EXPECT_TRUE(week == 16 ||
+                    statusName(e) == (week < 16 ? "STATUS_FULL_TIME" : "STATUS_SCHEDULED"));
     }
     EXPECT_EQ(ids.size(), 380u);
     EXPECT_EQ(pairs.size(), 380u);  // every club meets every other once at home, once away
     ASSERT_EQ(home.size(), 20u);
-    for (const auto& [club, n] : home) {
-        EXPECT_EQ(n, 19) << club;
-        EXPECT_EQ(away[club], 19) << club;
-    }
+    for (const auto& [club, n] : home) EXPECT_TRUE(n == 19 && away[club] == 19) << club;
     ASSERT_EQ(roundSpan.size(), 38u);
     for (int w = 2; w <= 38; ++w)  // a free day between rounds, so that dates alone separate them
         EXPECT_GE(roundSpan[w].first / 86400 - roundSpan[w - 1].second / 86400, 2) << "round " << w;
     const double months = (roundSpan[38].second - roundSpan[1].first) / 86400.0 / 30.4;
-    EXPECT_GT(months, 8.0);
-    EXPECT_LT(months, 10.0);
+    EXPECT_TRUE(months > 8.0 && months < 10.0) << months;
 
     m_backend->setWeekNumbers(false);
-    auto withoutWeeks = send("/api/epl/schedule");
-    ASSERT_TRUE(withoutWeeks.ok());
-    EXPECT_EQ(withoutWeeks.value().body.find("\"week\""), std::string::npos);
+    EXPECT_EQ(send("/api/epl/schedule").value().body.find("\"week\""), std::string::npos);
 }
 
 TEST_F(DemoBackendTest, SeedDecidesScoresButNotFixtures) {
@@ -174,64 +162,51 @@ TEST_F(DemoBackendTest, SeedDecidesScoresButNotFixtures) {
     EXPECT_GT(differentScores, static_cast<int>(a.size()) / 2);
 }
 
-struct TodayCase {
-    const char* zone;
-    const char* now;
-};
-
-class TodaysScoreboardTest : public DemoBackendTest,
-                             public ::testing::WithParamInterface<TodayCase> {};
+class TodaysScoreboardTest
+    : public DemoBackendTest,
+      public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
 
 // Whatever the hour and the zone, today's scoreboard holds every state of a match.
 TEST_P(TodaysScoreboardTest, ShowsEveryStateOfAMatch) {
-    const ScopedTimeZone zone(GetParam().zone);
-    m_clock->set(static_cast<double>(parseUtc(GetParam().now)));
+    const ScopedTimeZone zone(GetParam().first);
+    m_clock->set(static_cast<double>(parseUtc(GetParam().second)));
     startBackend();
-    const int today = localDayOf(parseUtc(GetParam().now));
-    const json events = getJson("/api/epl/scoreboard?dates=" + std::to_string(today) + "-" +
-                                std::to_string(today))["events"];
-
+    const int today = localDayOf(parseUtc(GetParam().second));
     std::multiset<std::string> states;
     bool penalty = false, ownGoal = false;
+    const json events = getJson(dates(today, today))["events"];
     for (const json& e : events) {
         EXPECT_EQ(localDayOf(parseUtc(e["date"])), today) << e["date"];
-        const std::string name = statusName(e);
+        const std::string name = statusName(e), detail = status(e)["shortDetail"];
         states.insert(name);
-        if (name == "STATUS_FIRST_HALF" || name == "STATUS_SECOND_HALF") {
-            EXPECT_TRUE(std::regex_match(status(e)["type"]["shortDetail"].get<std::string>(),
-                                         std::regex(R"(\d+')")));
+        const bool running = name == "STATUS_FIRST_HALF" || name == "STATUS_SECOND_HALF";
+        EXPECT_TRUE(!running || std::regex_match(detail, std::regex(R"(\d+')"))) << detail;
+        EXPECT_TRUE(name != "STATUS_HALFTIME" || detail == "HT") << detail;
+        if (name != "STATUS_FULL_TIME") continue;
+        EXPECT_TRUE(status(e)["completed"].get<bool>());
+        int goals[2] = {0, 0};
+        const json& competitors = e["competitions"][0]["competitors"];
+        for (const json& d : e["competitions"][0]["details"]) {
+            if (!d["scoringPlay"].get<bool>()) continue;
+            penalty = penalty || d["penaltyKick"].get<bool>();
+            ownGoal = ownGoal || d["ownGoal"].get<bool>();
+            ++goals[d["team"]["id"] == competitors[0]["id"] ? 0 : 1];
         }
-        if (name == "STATUS_HALFTIME") {
-            EXPECT_EQ(status(e)["type"]["shortDetail"], "HT");
-        }
-        if (name == "STATUS_FULL_TIME") {
-            EXPECT_TRUE(status(e)["type"]["completed"].get<bool>());
-            int goals[2] = {0, 0};
-            const json& competitors = e["competitions"][0]["competitors"];
-            for (const json& d : e["competitions"][0]["details"]) {
-                if (!d["scoringPlay"].get<bool>()) continue;
-                penalty = penalty || d["penaltyKick"].get<bool>();
-                ownGoal = ownGoal || d["ownGoal"].get<bool>();
-                ++goals[d["team"]["id"] == competitors[0]["id"] ? 0 : 1];
-            }
-            EXPECT_EQ(std::to_string(goals[0]), competitors[0]["score"]);  // the score adds up
-            EXPECT_EQ(std::to_string(goals[1]), competitors[1]["score"]);
-        }
+        EXPECT_EQ(std::to_string(goals[0]), competitors[0]["score"]);  // the score adds up
+        EXPECT_EQ(std::to_string(goals[1]), competitors[1]["score"]);
     }
     for (const char* s : {"STATUS_FULL_TIME", "STATUS_SECOND_HALF", "STATUS_FIRST_HALF",
                           "STATUS_HALFTIME", "STATUS_POSTPONED", "STATUS_SCHEDULED"})
         EXPECT_GE(states.count(s), 1u) << s;
-    EXPECT_TRUE(penalty);
-    EXPECT_TRUE(ownGoal);
+    EXPECT_TRUE(penalty && ownGoal);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ZonesAndHours, TodaysScoreboardTest,
-    ::testing::Values(TodayCase{"UTC", "2026-12-05T15:10Z"},
-                      TodayCase{"America/Los_Angeles", "2026-12-06T07:50Z"},  // 23:50 local
-                      TodayCase{"Asia/Tokyo", "2026-12-05T15:20Z"},           // 00:20 local
-                      TodayCase{"Europe/London", "2026-08-30T13:00Z"},        // summer time
-                      TodayCase{"UTC", "2027-06-20T12:00Z"}));                // off-season
+INSTANTIATE_TEST_SUITE_P(ZonesAndHours, TodaysScoreboardTest,
+                         ::testing::Values(std::pair{"UTC", "2026-12-05T15:10Z"},
+                                           std::pair{"America/Los_Angeles", "2026-12-06T07:50Z"},
+                                           std::pair{"Asia/Tokyo", "2026-12-05T15:20Z"},
+                                           std::pair{"Europe/London", "2026-08-30T13:00Z"},
+                                           std::pair{"UTC", "2027-06-20T12:00Z"}));  // off-season
 
 TEST_F(DemoBackendTest, ScoreboardSelectsLocalDays) {
     // Twelve hours or more ahead of UTC, Saturday's early kick-offs fall on
@@ -245,16 +220,12 @@ TEST_F(DemoBackendTest, ScoreboardSelectsLocalDays) {
     for (const json& e : season) {
         const std::int64_t t = parseUtc(e["date"]);
         if (localDayOf(t) == day) expected.push_back(e["id"]);
-        utcSameDay += e["date"].get<std::string>().substr(0, 10) ==
-                      std::to_string(day / 10000) + "-" +
-                          std::to_string(day / 100 % 100 + 100).substr(1) + "-" +
-                          std::to_string(day % 100 + 100).substr(1);
+        utcSameDay += localDayOf(t, true) == day;
     }
     ASSERT_FALSE(expected.empty());
     ASSERT_NE(expected.size(), utcSameDay);
     std::vector<std::string> got;
-    const json board =
-        getJson("/api/epl/scoreboard?dates=" + std::to_string(day) + "-" + std::to_string(day));
+    const json board = getJson(dates(day, day));
     for (const json& e : board["events"]) got.push_back(e["id"]);
     EXPECT_EQ(got, expected);
     EXPECT_EQ(getJson("/api/epl/scoreboard?dates=" + std::to_string(day))["events"].size(),
@@ -294,9 +265,8 @@ TEST_F(DemoBackendTest, CrestsAreValidPngFilesInTheClubsColours) {
             const std::string chunk = png.substr(pos + 4, 4 + len);
             const auto* bytes = reinterpret_cast<const Bytef*>(chunk.data());
             EXPECT_EQ(be32(png, pos + 8 + len), crc32(0, bytes, chunk.size()));
-            if (chunk.starts_with("IHDR")) {
-                EXPECT_EQ(chunk.substr(4, 10), std::string("\0\0\0\x40\0\0\0\x40\x08\x06", 10));
-            }
+            EXPECT_TRUE(!chunk.starts_with("IHDR") ||
+                        chunk.substr(4, 10) == std::string("\0\0\0\x40\0\0\0\x40\x08\x06", 10));
             if (chunk.starts_with("IDAT")) idat += chunk.substr(4);
             pos += 12 + len;
         }
@@ -320,7 +290,7 @@ TEST_F(DemoBackendTest, CrestsAreValidPngFilesInTheClubsColours) {
         distinct.insert(png);
     }
     EXPECT_EQ(distinct.size(), 20u);
-    EXPECT_EQ(send("/crests/XYZ.png").value().status, 404);
+    EXPECT_EQ(statusOf("/crests/XYZ.png"), 404);
 }
 
 struct FaultCase {
@@ -328,8 +298,7 @@ struct FaultCase {
     Endpoint endpoint;
     std::string path;
     Fault fault;
-    int status;  // 0: a transport error is expected
-    bool parseableBody;
+    int status;  // 0: a transport error is expected; otherwise the body is no JSON
 };
 
 class FaultSwitchTest : public DemoBackendTest, public ::testing::WithParamInterface<FaultCase> {};
@@ -337,23 +306,19 @@ class FaultSwitchTest : public DemoBackendTest, public ::testing::WithParamInter
 TEST_P(FaultSwitchTest, InjectsTheFaultUntilCleared) {
     const FaultCase& c = GetParam();
     startBackend();
+    const bool ingest = c.endpoint == Endpoint::Ingest;
     const std::string body =
-        c.endpoint == Endpoint::Ingest
-            ? R"([{"appID":"A","clientUser":"u","sessionID":"s","type":"t","payload":{},"isTestMode":"true","receivedAt":"2026-12-05T05:52:48+0000"}])"
-            : "";
-    const std::string method = c.endpoint == Endpoint::Ingest ? "POST" : "GET";
+        ingest ? R"([{"appID":"A","clientUser":"u","sessionID":"s","type":"t","payload":{},)"
+                 R"("isTestMode":"true","receivedAt":"2026-12-05T05:52:48+0000"}])"
+               : "";
+    const std::string method = ingest ? "POST" : "GET";
     m_backend->setFault(c.endpoint, c.fault);
     auto faulted = send(c.path, method, body, 0.5);
-    if (c.status == 0) {
-        EXPECT_FALSE(faulted.ok());
-    } else {
-        ASSERT_TRUE(faulted.ok()) << faulted.error().description;
+    ASSERT_EQ(faulted.ok(), c.status != 0);
+    if (faulted.ok()) {
         EXPECT_EQ(faulted.value().status, c.status);
-        EXPECT_EQ(!json::parse(faulted.value().body, nullptr, false).is_discarded(),
-                  c.parseableBody);
-        if (c.endpoint == Endpoint::Crest) {
-            EXPECT_EQ(faulted.value().body.find("PNG"), std::string::npos);
-        }
+        EXPECT_TRUE(json::parse(faulted.value().body, nullptr, false).is_discarded());
+        EXPECT_EQ(faulted.value().body.find("PNG"), std::string::npos);
     }
     EXPECT_EQ(m_backend->receivedSignals().size(), 0u);
 
@@ -364,37 +329,27 @@ TEST_P(FaultSwitchTest, InjectsTheFaultUntilCleared) {
     EXPECT_EQ(m_backend->requestCount(c.endpoint), 2u);
 }
 
-const std::string kBoard = "/api/epl/scoreboard?dates=20261205";
+const std::string kBoard = "/api/epl/scoreboard?dates=20261205", kSchedule = "/api/epl/schedule",
+                  kCrest = "/crests/BRA.png";
+using E = Endpoint;
 
 INSTANTIATE_TEST_SUITE_P(
     Endpoints, FaultSwitchTest,
     ::testing::Values(
-        FaultCase{
-            "ScheduleStatus", Endpoint::Schedule, "/api/epl/schedule", {.status = 503}, 503, false},
-        FaultCase{"ScheduleMalformed",
-                  Endpoint::Schedule,
-                  "/api/epl/schedule",
-                  {.malformed = true},
-                  200,
-                  false},
-        FaultCase{
-            "ScoreboardDrop", Endpoint::Scoreboard, kBoard, {.dropConnection = true}, 0, false},
-        FaultCase{"ScoreboardDelay", Endpoint::Scoreboard, kBoard, {.delaySeconds = 2}, 0, false},
-        FaultCase{
-            "ScoreboardTruncated", Endpoint::Scoreboard, kBoard, {.truncateBody = true}, 0, false},
-        FaultCase{
-            "CrestTruncated", Endpoint::Crest, "/crests/BRA.png", {.truncateBody = true}, 0, false},
-        FaultCase{
-            "CrestMalformed", Endpoint::Crest, "/crests/BRA.png", {.malformed = true}, 200, false},
-        FaultCase{"IngestUnauthorised", Endpoint::Ingest, "/v2/", {.status = 401}, 401, false},
-        FaultCase{
-            "IngestTooLarge", Endpoint::Ingest, "/v2/namespace/ns/", {.status = 413}, 413, false},
+        FaultCase{"ScheduleStatus", E::Schedule, kSchedule, {.status = 503}, 503},
+        FaultCase{"ScheduleMalformed", E::Schedule, kSchedule, {.malformed = true}, 200},
+        FaultCase{"ScoreboardDrop", E::Scoreboard, kBoard, {.dropConnection = true}, 0},
+        FaultCase{"ScoreboardDelay", E::Scoreboard, kBoard, {.delaySeconds = 2}, 0},
+        FaultCase{"ScoreboardTruncated", E::Scoreboard, kBoard, {.truncateBody = true}, 0},
+        FaultCase{"CrestTruncated", E::Crest, kCrest, {.truncateBody = true}, 0},
+        FaultCase{"CrestMalformed", E::Crest, kCrest, {.malformed = true}, 200},
+        FaultCase{"IngestUnauthorised", E::Ingest, "/v2/", {.status = 401}, 401},
+        FaultCase{"IngestTooLarge", E::Ingest, "/v2/namespace/ns/", {.status = 413}, 413},
         FaultCase{"FeedMalformedError",
-                  Endpoint::UpdateFeed,
+                  E::UpdateFeed,
                   "/updates/feed.json",
                   {.status = 500, .malformed = true},
-                  500,
-                  false}),
+                  500}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 // With the season placed once, a match kicks off, reaches half-time and
@@ -425,13 +380,13 @@ TEST_F(DemoBackendTest, MatchesFollowTheClockInASeasonPlacedOnce) {
     const json morning = m_backend->scheduleDocument();
     for (const auto& m : moments) {
         m_clock->set(static_cast<double>(m.when));
-        const json events = getJson("/api/epl/scoreboard?dates=20261205-20261206")["events"];
+        const json events = getJson(dates(20261205, 20261206))["events"];
         const auto event = std::find_if(events.begin(), events.end(), [&](const json& e) {
             return parseUtc(e["date"]) == m.kickOff;
         });
         ASSERT_NE(event, events.end()) << m.kickOff;
         EXPECT_EQ(statusName(*event), m.status) << m.when;
-        EXPECT_EQ(status(*event)["type"]["shortDetail"], m.shortDetail) << m.when;
+        EXPECT_EQ(status(*event)["shortDetail"], m.shortDetail) << m.when;
     }
     const json night = m_backend->scheduleDocument();
     ASSERT_EQ(night["events"].size(), morning["events"].size());
@@ -439,30 +394,19 @@ TEST_F(DemoBackendTest, MatchesFollowTheClockInASeasonPlacedOnce) {
         EXPECT_EQ(night["events"][i]["date"], morning["events"][i]["date"]) << i;
 }
 
-TEST_F(DemoBackendTest, HugeBodiesStreamUntilTheClientStopsReading) {
+// A client that stops reading a huge body is the fault suite's (the app's
+// size limit); here: what the body is.
+TEST_F(DemoBackendTest, HugeBodiesAreWhitespaceThenAnEmptyObject) {
     startBackend();
-    Fault huge;
-    huge.hugeBodyMegabytes = 1;
-    m_backend->setFault(Endpoint::Schedule, huge);
+    m_backend->setFault(Endpoint::Schedule, {.hugeBodyMegabytes = 1});
     auto whole = send("/api/epl/schedule");
     ASSERT_TRUE(whole.ok()) << whole.error().description;
     EXPECT_EQ(whole.value().status, 200);
     EXPECT_EQ(whole.value().body.size(), 1024u * 1024 + 2);
     EXPECT_TRUE(json::parse(whole.value().body).empty()) << "whitespace, then an empty object";
 
-    // A client with a smaller limit hangs up, and the server lets go of it.
-    huge.hugeBodyMegabytes = 8;
-    m_backend->setFault(Endpoint::Schedule, huge);
-    CurlHttpClient small(1024 * 1024);
-    std::promise<Result<HttpResponse>> refused;
-    small.send({"GET", m_backend->url() + "/api/epl/schedule", {}, {}, 10},
-               [&](Result<HttpResponse> r) { refused.set_value(std::move(r)); });
-    const auto answer = refused.get_future().get();
-    ASSERT_FALSE(answer.ok());
-    EXPECT_EQ(answer.error().description,
-              "The response body is larger than the limit of 1048576 bytes");
     m_backend->clearFaults();
-    EXPECT_EQ(send("/api/epl/schedule").value().status, 200);
+    EXPECT_EQ(statusOf("/api/epl/schedule"), 200);
 }
 
 TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
@@ -475,13 +419,9 @@ TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
                          {"isTestMode", "false"},
                          {"receivedAt", "2026-12-05T05:52:48+0000"},
                          {"floatValue", 0.5}};
-    auto ok = send("/v2/", "POST", json::array({signal, signal}).dump());
-    ASSERT_TRUE(ok.ok());
-    EXPECT_EQ(ok.value().status, 200);
-    auto namespaced = send("/v2/namespace/team-a/", "POST", json::array({signal}).dump());
-    ASSERT_TRUE(namespaced.ok());
-    EXPECT_EQ(namespaced.value().status, 200);
-
+    EXPECT_EQ(send("/v2/", "POST", json::array({signal, signal}).dump()).value().status, 200);
+    EXPECT_EQ(send("/v2/namespace/team-a/", "POST", json::array({signal}).dump()).value().status,
+              200);
     const json received = m_backend->receivedSignals();
     ASSERT_EQ(received.size(), 3u);
     EXPECT_EQ(received[0], signal);
@@ -491,13 +431,10 @@ TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
 
     auto with = [&](const char* member, json value) {
         json s = signal;
-        if (value.is_null())
-            s.erase(member);
-        else
-            s[member] = value;
+        value.is_null() ? void(s.erase(member)) : void(s[member] = value);
         return json::array({s}).dump();
     };
-    const std::vector<std::pair<std::string, std::string>> invalid = {
+    const std::pair<std::string, std::string> invalid[] = {
         {"not json", "{[\""},
         {"not an array", signal.dump()},
         {"empty array", "[]"},
@@ -529,40 +466,35 @@ TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
 
 TEST_F(DemoBackendTest, ControlEndpointSwitchesFaultsAndWeekNumbersAtRunTime) {
     startBackend();
-    auto post = [&](const std::string& path) { return send(path, "POST").value().status; };
-    EXPECT_EQ(post("/_control/fault?endpoint=scoreboard&status=503"), 200);
-    EXPECT_EQ(send("/api/epl/scoreboard?dates=20261205").value().status, 503);
-    EXPECT_EQ(post("/_control/fault?endpoint=feed&malformed=1"), 200);
-    EXPECT_EQ(send("/updates/feed.json").value().status, 200);
-    EXPECT_TRUE(
-        json::parse(send("/updates/feed.json").value().body, nullptr, false).is_discarded());
-    EXPECT_EQ(post("/_control/clear"), 200);
-    EXPECT_EQ(send("/api/epl/scoreboard?dates=20261205").value().status, 200);
-    const json feed = getJson("/updates/feed.json");
-    EXPECT_EQ(feed["version"], "0.1.0");
-    EXPECT_EQ(feed["url"], m_backend->url() + "/site/download");
+    EXPECT_EQ(statusOf("/_control/fault?endpoint=scoreboard&status=503", "POST"), 200);
+    EXPECT_EQ(statusOf(kBoard), 503);
+    EXPECT_EQ(statusOf("/_control/fault?endpoint=feed&malformed=1", "POST"), 200);
+    auto feedBody = [&] {
+        return json::parse(send("/updates/feed.json").value().body, nullptr, false);
+    };
+    EXPECT_TRUE(feedBody().is_discarded());
+    EXPECT_EQ(statusOf("/_control/clear", "POST"), 200);
+    EXPECT_EQ(statusOf(kBoard), 200);
+    EXPECT_EQ(feedBody()["version"], "0.1.0");
+    EXPECT_EQ(feedBody()["url"], m_backend->url() + "/site/download");
 
-    EXPECT_TRUE(getJson("/api/epl/scoreboard?dates=20261205")["events"][0].contains("week"));
-    EXPECT_EQ(post("/_control/weeks?on=0"), 200);
-    EXPECT_FALSE(getJson("/api/epl/scoreboard?dates=20261205")["events"][0].contains("week"));
+    EXPECT_TRUE(getJson(kBoard)["events"][0].contains("week"));
+    EXPECT_EQ(statusOf("/_control/weeks?on=0", "POST"), 200);
+    EXPECT_FALSE(getJson(kBoard)["events"][0].contains("week"));
     for (const char* bad :
          {"/_control/fault", "/_control/fault?endpoint=nowhere",
           "/_control/fault?endpoint=crest&status=42", "/_control/fault?endpoint=crest&delay=-1",
           "/_control/fault?endpoint=crest&bogus=1", "/_control/weeks?on=maybe"})
-        EXPECT_EQ(post(bad), 400) << bad;
+        EXPECT_EQ(statusOf(bad, "POST"), 400) << bad;
     EXPECT_EQ(getJson("/_control/status")["requests"]["scoreboard"], 4);
 
-    auto page = send("/site/epl/?feedback=1");
-    EXPECT_EQ(page.value().status, 200);
-    EXPECT_NE(page.value().body.find("Feedback"), std::string::npos);
+    EXPECT_NE(send("/site/epl/?feedback=1").value().body.find("Feedback"), std::string::npos);
     EXPECT_NE(send("/site/epl/").value().body.find("id=\"donate\""), std::string::npos);
 }
 
 TEST_F(DemoBackendTest, RefusesAPortInUse) {
     startBackend();
-    DemoBackend::Options options;
-    options.port = m_backend->port();
-    DemoBackend second(options, m_clock);
+    DemoBackend second({.port = m_backend->port()}, m_clock);
     EXPECT_THROW(second.start(), std::runtime_error);
     EXPECT_THROW(m_backend->start(), std::logic_error);
 }

@@ -69,14 +69,10 @@ class FixturesViewTest : public ::testing::Test {
         world = std::make_unique<PopupWorld>(options);
         view = std::make_unique<FixturesView>(world->model, nullptr, PopupWorld::kDates);
     }
-    void loadWeek(int gw, std::vector<ESPNEvent> events) {
-        world->settle();
-        world->answer(gw, std::move(events));
-    }
-    void showWeek(int count = 14) {
+    void showWeek() {
         make();
         view->show();
-        loadWeek(12, weekEvents(*world, 12, count));
+        world->answer(12, weekEvents(*world, 12, 14));
         QApplication::processEvents();
     }
     bool visible(QWidget* widget) const { return widget->isVisibleTo(view.get()); }
@@ -99,141 +95,81 @@ class FixturesViewTest : public ::testing::Test {
 // ---------------------------------------------------------------------------
 // What the middle area shows: the first rule that holds decides.
 
-struct ContentCase {
-    const char* name;
-    std::function<void(FixturesViewTest&)> arrange;
-    PopupWorld::Options options;
-    const char* page;
-    QString text;  // for messages
-    bool spinner = false;
-};
-
-class ContentSelectionTest : public FixturesViewTest,
-                             public ::testing::WithParamInterface<ContentCase> {};
-
-TEST_P(ContentSelectionTest, ShowsWhatTheStateCallsFor) {
-    const auto& c = GetParam();
-    make(c.options);
-    c.arrange(*this);
-    ASSERT_EQ(page(), c.page);
-    if (page() == "message") {
-        EXPECT_EQ(message()->text(), c.text);
-        EXPECT_EQ(message()->hasSpinner(), c.spinner);
+TEST_F(FixturesViewTest, ShowsWhatTheStateCallsFor) {
+    enum Step { Nothing, NoSchedule, Settle, Fail, RefreshFails, Refresh, Empty, Undated };
+    const char* const empty = "No matches for Matchweek 12";
+    const std::tuple<Step, const char*, bool> cases[] = {
+        // no text: the match list
+        {Nothing, "Loading schedule\u2026", true},
+        {Settle, "Loading matches\u2026", true},
+        {NoSchedule, "\u26A0\uFE0F  The Internet connection appears to be offline.", false},
+        {Fail, "\u26A0\uFE0F  Server returned HTTP 503", false},
+        {RefreshFails, nullptr, false},
+        {Refresh, nullptr, false},
+        {Empty, empty, false},
+        {Undated, empty, false}};
+    for (const auto& [step, text, spinner] : cases) {
+        SCOPED_TRACE(step);
+        make({.scheduleFails = step == NoSchedule});
+        if (step != Nothing) world->settle();
+        if (step == RefreshFails || step == Refresh) {
+            world->answer(12, weekEvents(*world, 12));
+            world->model->refresh();
+        }
+        if (step == Fail || step == RefreshFails) world->fail(12, "Server returned HTTP 503");
+        if (step == Empty) world->answer(12, {});
+        if (step == Undated)
+            world->answer(12, {match({.id = "x",
+                                      .home = club("ARS"),
+                                      .away = club("CHE"),
+                                      .unparsableDate = true})});
+        if (step != Nothing) world->settle();
+        ASSERT_EQ(page(), text ? "message" : "matchList");
+        if (text) {
+            EXPECT_EQ(message()->text(), QString::fromUtf8(text));
+            EXPECT_EQ(message()->hasSpinner(), spinner);
+        }
+        // The week's dates show only when the schedule knows the week.
+        EXPECT_TRUE(step == Nothing ||
+                    visible(part<TextLabel>("weekRange")) == (step != NoSchedule));
     }
-    // The week's dates show only when the schedule knows the week.
-    if (std::string(c.name) != "schedule_loading") {
-        EXPECT_EQ(visible(part<TextLabel>("weekRange")), !c.options.scheduleFails);
-    }
 }
-
-const QString kWarning = QStringLiteral("\u26A0\uFE0F  ");
-void settle(FixturesViewTest& f) {
-    f.world->settle();
-}
-void fail(FixturesViewTest& f) {
-    f.world->settle();
-    f.world->fail(12, "Server returned HTTP 503");
-}
-void refreshThen(FixturesViewTest& f, bool fails) {
-    f.loadWeek(12, weekEvents(*f.world, 12));
-    f.world->model->refresh();
-    fails ? fail(f) : settle(f);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, ContentSelectionTest,
-    ::testing::Values(
-        ContentCase{"schedule_loading",
-                    [](FixturesViewTest&) {},
-                    {},
-                    "message",
-                    QStringLiteral("Loading schedule\u2026"),
-                    true},
-        ContentCase{
-            "first_fetch", settle, {}, "message", QStringLiteral("Loading matches\u2026"), true},
-        ContentCase{"schedule_failed",
-                    settle,
-                    {.scheduleFails = true},
-                    "message",
-                    kWarning + QStringLiteral("The Internet connection appears to be offline.")},
-        ContentCase{"match_load_failed",
-                    fail,
-                    {},
-                    "message",
-                    kWarning + QStringLiteral("Server returned HTTP 503")},
-        ContentCase{
-            "refresh_fails_over_matches", [](auto& f) { refreshThen(f, true); }, {}, "matchList"},
-        ContentCase{
-            "refresh_over_matches", [](auto& f) { refreshThen(f, false); }, {}, "matchList"},
-        ContentCase{"empty_week",
-                    [](auto& f) { f.loadWeek(12, {}); },
-                    {},
-                    "message",
-                    QStringLiteral("No matches for Matchweek 12")},
-        ContentCase{"no_known_kick_off",
-                    [](auto& f) {
-                        f.loadWeek(12, {match({.id = "x",
-                                               .home = club("ARS"),
-                                               .away = club("CHE"),
-                                               .unparsableDate = true})});
-                    },
-                    {},
-                    "message",
-                    QStringLiteral("No matches for Matchweek 12")}),
-    [](const auto& p) { return std::string(p.param.name); });
 
 // ---------------------------------------------------------------------------
 // Navigation bar.
 
-struct NavigationCase {
-    const char* name;
-    int liveWeek;
-    int moves;  // Next (+) or Previous (-) clicks
-    const char* previous;
-    bool previousEnabled;
-    bool thisWeekEnabled;
-    const char* next;
-    bool nextEnabled;
-};
-
-class NavigationTest : public FixturesViewTest,
-                       public ::testing::WithParamInterface<NavigationCase> {};
-
-TEST_P(NavigationTest, LabelsAndDisabledStates) {
-    const auto& c = GetParam();
-    make({.liveWeek = c.liveWeek});
-    world->settle();
-    for (int i = 0; i < c.moves; ++i) part<SymbolButton>("next")->click();
-    for (int i = 0; i > c.moves; --i) part<SymbolButton>("previous")->click();
-    world->settle();
-    EXPECT_EQ(part<SymbolButton>("previous")->text(), QString::fromLatin1(c.previous));
-    EXPECT_EQ(part<SymbolButton>("previous")->isEnabled(), c.previousEnabled);
-    EXPECT_EQ(part<SymbolButton>("next")->text(), QString::fromLatin1(c.next));
-    EXPECT_EQ(part<SymbolButton>("next")->isEnabled(), c.nextEnabled);
-    EXPECT_EQ(part<SymbolButton>("thisWeek")->isEnabled(), c.thisWeekEnabled);
-    EXPECT_EQ(part<SymbolButton>("thisWeek")->colourRole(),
-              c.thisWeekEnabled ? Theme::Colour::Accent : Theme::Colour::Secondary);
+TEST_F(FixturesViewTest, NavigationLabelsAndDisabledStates) {
+    // live week, Next (+) or Previous (-) clicks, then the bar: previous,
+    // whether it, This Week and next are enabled, next.
+    const std::tuple<int, int, const char*, bool, bool, const char*, bool> cases[] = {
+        {1, 0, "MW 0", false, false, "MW 2", true},     // first
+        {38, 0, "MW 37", true, false, "MW 39", false},  // last
+        {12, 0, "MW 11", true, false, "MW 13", true},  {12, 2, "MW 13", true, true, "MW 15", true},
+        {2, -1, "MW 0", false, true, "MW 2", true},     // back to the first
+        {37, 1, "MW 37", true, true, "MW 39", false}};  // ahead to the last
+    for (const auto& [live, moves, previous, previousOn, thisWeekOn, next, nextOn] : cases) {
+        SCOPED_TRACE(testing::Message() << live << " " << moves);
+        make({.liveWeek = live});
+        world->settle();
+        for (int i = 0; i < moves; ++i) part<SymbolButton>("next")->click();
+        for (int i = 0; i > moves; --i) part<SymbolButton>("previous")->click();
+        world->settle();
+        EXPECT_EQ(part<SymbolButton>("previous")->text(), QString::fromLatin1(previous));
+        EXPECT_EQ(part<SymbolButton>("previous")->isEnabled(), previousOn);
+        EXPECT_EQ(part<SymbolButton>("next")->text(), QString::fromLatin1(next));
+        EXPECT_EQ(part<SymbolButton>("next")->isEnabled(), nextOn);
+        EXPECT_EQ(part<SymbolButton>("thisWeek")->isEnabled(), thisWeekOn);
+        EXPECT_EQ(part<SymbolButton>("thisWeek")->colourRole(),
+                  thisWeekOn ? Theme::Colour::Accent : Theme::Colour::Secondary);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Bar, NavigationTest,
-    ::testing::Values(NavigationCase{"first", 1, 0, "MW 0", false, false, "MW 2", true},
-                      NavigationCase{"last", 38, 0, "MW 37", true, false, "MW 39", false},
-                      NavigationCase{"mid", 12, 0, "MW 11", true, false, "MW 13", true},
-                      NavigationCase{"ahead", 12, 2, "MW 13", true, true, "MW 15", true},
-                      NavigationCase{"back_to_first", 2, -1, "MW 0", false, true, "MW 2", true},
-                      NavigationCase{"ahead_to_last", 37, 1, "MW 37", true, true, "MW 39", false}),
-    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(FixturesViewTest, ButtonsCallTheModelAndTheListFollowsItsGroups) {
     make();
-    EXPECT_EQ(view->size(), QSize(380, 520));
-    EXPECT_EQ(part<TextLabel>("title")->displayText(), QStringLiteral("\u26BD  Premier League"));
     world->settle();
     part<SymbolButton>("next")->click();
     EXPECT_EQ(world->model->currentGW(), 13);
     EXPECT_EQ(part<TextLabel>("matchweek")->displayText(), QStringLiteral("Matchweek 13"));
-    EXPECT_EQ(part<SymbolButton>("thisWeek")->text(), QStringLiteral("This Week"));
     part<SymbolButton>("thisWeek")->click();
     EXPECT_EQ(world->model->currentGW(), 12);
     part<SymbolButton>("previous")->click();
@@ -254,7 +190,6 @@ TEST_F(FixturesViewTest, ButtonsCallTheModelAndTheListFollowsItsGroups) {
     const int before = world->fetcher->requestCount();
     part<SymbolButton>("refresh")->click();
     EXPECT_GT(world->fetcher->requestCount(), before);
-    EXPECT_EQ(part<SymbolButton>("refresh")->toolTip(), QStringLiteral("Refresh"));
 }
 
 // ---------------------------------------------------------------------------
@@ -329,78 +264,63 @@ TEST_F(FixturesViewTest, PickerWaitsForTeams) {
     EXPECT_EQ(teamRows(shownPicker()).size(), world->model->knownTeams().size());
 }
 
-struct PickerFlow {
-    const char* name;
-    std::optional<std::string> favouriteBefore;  // abbreviation
-    std::optional<std::string> tap;              // abbreviation of a team row; none: remove row
-    std::optional<std::string> favouriteAfter;   // team id
-};
-
-class PickerFlowTest : public FixturesViewTest, public ::testing::WithParamInterface<PickerFlow> {};
-
-TEST_P(PickerFlowTest, ChoosingClosesThePicker) {
-    const auto& c = GetParam();
-    make({.favourite = c.favouriteBefore ? std::optional(club(*c.favouriteBefore)) : std::nullopt});
-    loadWeek(12, weekEvents(*world, 12));
-    auto* button = part<SymbolButton>("favourite");
-    const auto expectButton = [&](Symbol symbol, Theme::Colour colour, const char* tip) {
-        EXPECT_EQ(button->symbol(), symbol);
-        EXPECT_EQ(button->colourRole(), colour);
-        EXPECT_EQ(button->toolTip(), QString::fromLatin1(tip));
-    };
-    expectButton(c.favouriteBefore ? Symbol::StarFill : Symbol::Star,
-                 c.favouriteBefore ? Theme::Colour::Yellow : Theme::Colour::Secondary,
-                 "Pick favourite team");
-    button->click();
-    EXPECT_TRUE(view->showTeamPicker());
-    EXPECT_EQ(page(), "teamPicker");
-    expectButton(Symbol::XmarkCircle, Theme::Colour::Secondary, "Close team picker");
-    // The picker hides the week's details from the header, not the navigation.
-    for (QWidget* hidden : {static_cast<QWidget*>(part<TextLabel>("matchweek")),
-                            static_cast<QWidget*>(part<TextLabel>("weekRange")),
-                            static_cast<QWidget*>(part<SymbolButton>("refresh"))})
-        EXPECT_FALSE(visible(hidden));
-    EXPECT_TRUE(visible(part<SymbolButton>("next")));
-    auto* picker = shownPicker();
-    ASSERT_NE(picker, nullptr);
-    // Only a favourite has a remove row, and its row is tinted.
-    auto* remove = picker->findChild<PlainButton*>(QStringLiteral("removeFavourite"));
-    EXPECT_EQ(remove != nullptr, c.favouriteBefore.has_value());
-    PlainButton* target = remove;
-    int tinted = 0;
-    for (auto* row : teamRows(picker)) {
-        const QString abbreviation = row->objectName().mid(5);
-        if (c.tap && abbreviation == QString::fromStdString(*c.tap)) target = row;
-        if (!row->tint()) continue;
-        ++tinted;
-        EXPECT_EQ(abbreviation, QString::fromStdString(c.favouriteBefore.value_or("")));
-        EXPECT_EQ(row->tint(), Theme::Colour::Yellow);
-        EXPECT_DOUBLE_EQ(row->tintOpacity(), 0.08);
+TEST_F(FixturesViewTest, ChoosingInThePickerClosesIt) {
+    // favourite before, the team row tapped (none: the remove row), favourite after
+    using Club = std::optional<std::string>;
+    const std::tuple<Club, Club, Club> flows[] = {{{}, "BOU", "id-BOU"},     // choose
+                                                  {"ARS", "BOU", "id-BOU"},  // replace
+                                                  {"ARS", "ARS", {}},        // the favourite again
+                                                  {"ARS", {}, {}}};          // remove
+    for (const auto& [before, tap, after] : flows) {
+        SCOPED_TRACE(before.value_or("-") + " " + tap.value_or("-"));
+        make({.favourite = before ? std::optional(club(*before)) : std::nullopt});
+        world->answer(12, weekEvents(*world, 12));
+        auto* button = part<SymbolButton>("favourite");
+        EXPECT_EQ(button->symbol(), before ? Symbol::StarFill : Symbol::Star);
+        EXPECT_EQ(button->colourRole(), before ? Theme::Colour::Yellow : Theme::Colour::Secondary);
+        EXPECT_EQ(button->toolTip(), QStringLiteral("Pick favourite team"));
+        button->click();
+        EXPECT_TRUE(view->showTeamPicker());
+        EXPECT_EQ(button->symbol(), Symbol::XmarkCircle);
+        EXPECT_EQ(button->toolTip(), QStringLiteral("Close team picker"));
+        // The picker hides the week's details from the header, not the navigation.
+        EXPECT_FALSE(visible(part<TextLabel>("matchweek")) ||
+                     visible(part<TextLabel>("weekRange")) ||
+                     visible(part<SymbolButton>("refresh")));
+        EXPECT_TRUE(visible(part<SymbolButton>("next")));
+        auto* picker = shownPicker();
+        ASSERT_NE(picker, nullptr);
+        // Only a favourite has a remove row, and its row is tinted.
+        auto* remove = picker->findChild<PlainButton*>(QStringLiteral("removeFavourite"));
+        EXPECT_EQ(remove != nullptr, before.has_value());
+        PlainButton* target = remove;
+        QStringList tinted;
+        for (auto* row : teamRows(picker)) {
+            const std::string abbreviation = row->objectName().mid(5).toStdString();
+            if (abbreviation == tap) target = row;
+            if (!row->tint()) continue;
+            tinted << row->objectName();
+            EXPECT_EQ(row->tint(), Theme::Colour::Yellow);
+            EXPECT_DOUBLE_EQ(row->tintOpacity(), 0.08);
+        }
+        EXPECT_EQ(tinted,
+                  before ? QStringList{QString::fromStdString("team:" + *before)} : QStringList{});
+        ASSERT_NE(target, nullptr);
+        QTest::mouseClick(target, Qt::LeftButton);
+        world->settle();
+        EXPECT_FALSE(view->showTeamPicker());
+        EXPECT_EQ(page(), "matchList");
+        const auto& favourite = world->model->favouriteTeam();
+        EXPECT_EQ(favourite ? std::optional(favourite->id) : std::nullopt, after);
+        EXPECT_EQ(button->symbol(), after ? Symbol::StarFill : Symbol::Star);
+        EXPECT_TRUE(visible(part<TextLabel>("matchweek")));
+        QApplication::processEvents();  // the closed picker is disposed of without trouble
     }
-    EXPECT_EQ(tinted, c.favouriteBefore ? 1 : 0);
-    ASSERT_NE(target, nullptr);
-    QTest::mouseClick(target, Qt::LeftButton);
-    world->settle();
-    EXPECT_FALSE(view->showTeamPicker());
-    EXPECT_EQ(page(), "matchList");
-    const auto& favourite = world->model->favouriteTeam();
-    EXPECT_EQ(favourite ? std::optional(favourite->id) : std::nullopt, c.favouriteAfter);
-    EXPECT_EQ(button->symbol(), c.favouriteAfter ? Symbol::StarFill : Symbol::Star);
-    EXPECT_TRUE(visible(part<TextLabel>("matchweek")));
-    QApplication::processEvents();  // the closed picker is disposed of without trouble
 }
-
-INSTANTIATE_TEST_SUITE_P(Flows, PickerFlowTest,
-                         ::testing::Values(PickerFlow{"choose", std::nullopt, "BOU", "id-BOU"},
-                                           PickerFlow{"replace", "ARS", "BOU", "id-BOU"},
-                                           PickerFlow{"choose_the_favourite_again", "ARS", "ARS",
-                                                      std::nullopt},
-                                           PickerFlow{"remove", "ARS", std::nullopt, std::nullopt}),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(FixturesViewTest, FollowsAPaletteChange) {
     make();
-    loadWeek(12, weekEvents(*world, 12));
+    world->answer(12, weekEvents(*world, 12));
     const QPalette before = QApplication::palette();
     QPalette dark = before;
     dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2E));

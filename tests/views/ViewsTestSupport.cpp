@@ -2,6 +2,7 @@
 #include "ViewsTestSupport.hpp"
 
 #include "data/ImageCache.hpp"
+#include "data/InternetDateTime.hpp"
 #include "data/MatchWeekSchedule.hpp"
 #include "platform/Paths.hpp"
 #include "platform/WorkerScheduler.hpp"
@@ -11,6 +12,17 @@
 #include <filesystem>
 
 namespace fixtora::test {
+
+namespace {
+/// Fails every request at once, as a machine without network would.
+class OfflineHttpClient final : public HttpClient {
+  public:
+    void send(HttpRequest, Completion completion) override {
+        completion(
+            Error{kHttpErrorDomain, -1009, "The Internet connection appears to be offline."});
+    }
+};
+}  // namespace
 
 const DateContext PopupWorld::kDates{"en_GB", "UTC"};
 
@@ -35,19 +47,10 @@ ESPNDetail goal(std::optional<std::string> clock, std::optional<std::string> sco
     return detail;
 }
 
-std::string isoDate(Instant instant) {
-    const auto seconds = static_cast<std::time_t>(std::floor(instant));
-    std::tm parts{};
-    gmtime_r(&seconds, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-    return text;
-}
-
 ESPNEvent match(const MatchFixture& fixture) {
     ESPNEvent event;
     event.id = fixture.id;
-    event.date = fixture.unparsableDate ? "soon" : isoDate(fixture.kickOff);
+    event.date = fixture.unparsableDate ? "soon" : formatInternetDateTime(fixture.kickOff);
     ESPNCompetition competition;
     competition.status.type.name = fixture.status;
     competition.status.type.completed = fixture.completed || fixture.status == "STATUS_FULL_TIME" ||
@@ -60,10 +63,6 @@ ESPNEvent match(const MatchFixture& fixture) {
     if (!fixture.details.empty()) competition.details = fixture.details;
     event.competitions.push_back(std::move(competition));
     return event;
-}
-
-void OfflineHttpClient::send(HttpRequest, Completion completion) {
-    completion(Error{kHttpErrorDomain, -1009, "The Internet connection appears to be offline."});
 }
 
 void HeldFetcher::fetchMatches(Instant from, Instant, Completion completion) {

@@ -27,7 +27,7 @@ class ImageCache;
 class ImageDecoder;
 class MatchWeekSchedule;
 class Scheduler;
-}
+}  // namespace fixtora
 
 namespace fixtora::test {
 
@@ -57,25 +57,16 @@ struct MatchFixture {
 };
 ESPNEvent match(const MatchFixture& fixture);
 
-/// "2024-08-17T14:00Z" for an instant.
-std::string isoDate(Instant instant);
-
-/// Fails every request at once, as a machine without network would.
-class OfflineHttpClient final : public HttpClient {
-public:
-    void send(HttpRequest request, Completion completion) override;
-};
-
 /// Holds every matches request until the test answers it.
 class HeldFetcher final : public MatchesFetcher {
-public:
+  public:
     void fetchMatches(Instant from, Instant to, Completion completion) override;
     /// Answers every pending request for the range starting at `from`;
     /// returns how many there were.
     int answer(Instant from, const Result<std::vector<ESPNEvent>>& result);
     int requestCount() const;
 
-private:
+  private:
     struct Request {
         Instant from;
         Completion completion;
@@ -87,7 +78,7 @@ private:
 
 /// The view model with a 38-week season whose week `liveWeek` holds "now".
 class PopupWorld {
-public:
+  public:
     struct Options {
         int weeks = 38;
         int liveWeek = 12;
@@ -124,7 +115,7 @@ public:
     std::shared_ptr<ImageCache> images;
     std::shared_ptr<FixturesViewModel> model;
 
-private:
+  private:
     std::shared_ptr<Scheduler> m_io;
     Instant m_seasonStart = 0;
 };
