@@ -35,17 +35,13 @@ constexpr int kScorerLeading = 22;
 constexpr int kScorerTrailing = 14;
 constexpr int kScorerBottom = 8;
 
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 QString scoreOf(const std::optional<ESPNCompetitor>& side) {
-    return q(sideScore(side));
+    return QString::fromStdString(sideScore(side));
 }
 
 QString spokenName(const std::optional<ESPNCompetitor>& side) {
     const auto name = sideName(side);
-    return name ? q(*name) : QStringLiteral("Unknown team");
+    return name ? QString::fromStdString(*name) : QStringLiteral("Unknown team");
 }
 
 std::optional<std::string> crestUrlOf(const std::optional<ESPNCompetitor>& side) {
@@ -171,11 +167,11 @@ bool MatchRowView::isLive() const {
 }
 
 QString MatchRowView::statusIcon() const {
-    return q(statusSymbol(m_event));
+    return QString::fromStdString(statusSymbol(m_event));
 }
 
 QString MatchRowView::centreText() const {
-    return q(fixtora::centreText(m_event, m_dates));
+    return QString::fromStdString(fixtora::centreText(m_event, m_dates));
 }
 
 QString MatchRowView::liveCentreHtml() const {
@@ -190,7 +186,7 @@ QString MatchRowView::liveCentreHtml() const {
             "<span style=\"font-family:'%1'; font-size:%2px; font-weight:500;\">%3</span>")
             .arg(family)
             .arg(kClockFontSize);
-    const QString clockText = q("  " + liveClockText(m_event) + "  ");
+    const QString clockText = QString::fromStdString("  " + liveClockText(m_event) + "  ");
     return QStringLiteral("<span style=\"white-space:pre;\">") +
            score.arg(scoreOf(m_event.home()).toHtmlEscaped()) +
            middle.arg(clockText.toHtmlEscaped()) +
@@ -225,12 +221,12 @@ Symbol MatchRowView::marker() const {
 }
 
 QString MatchRowView::goalLine(const ESPNDetail& detail) const {
-    return q(fixtora::goalLine(m_event, detail));
+    return QString::fromStdString(fixtora::goalLine(m_event, detail));
 }
 
 QStringList MatchRowView::scorerLines() const {
     QStringList lines;
-    for (const auto& line : fixtora::scorerLines(m_event)) lines.push_back(q(line));
+    for (const auto& line : fixtora::scorerLines(m_event)) lines.push_back(QString::fromStdString(line));
     return lines;
 }
 
@@ -244,7 +240,7 @@ QString MatchRowView::accessibleSummary() const {
         const auto* status = eventStatus(m_event);
         const auto clock = status ? status->clockLabel() : std::nullopt;
         return text + QStringLiteral("live") +
-               (clock ? QStringLiteral(", ") + q(*clock) : QString());
+               (clock ? QStringLiteral(", ") + QString::fromStdString(*clock) : QString());
     }
     const QString versus =
         spokenName(home) + QStringLiteral(" against ") + spokenName(away) + QStringLiteral(", ");
@@ -272,11 +268,11 @@ void MatchRowView::refresh() {
     QFont homeFont = m_homeAbbr->font();
     homeFont.setWeight(homeWeight());
     m_homeAbbr->setFont(homeFont);
-    m_homeAbbr->setDisplayText(q(sideAbbreviation(home)));
+    m_homeAbbr->setDisplayText(QString::fromStdString(sideAbbreviation(home)));
     QFont awayFont = m_awayAbbr->font();
     awayFont.setWeight(awayWeight());
     m_awayAbbr->setFont(awayFont);
-    m_awayAbbr->setDisplayText(q(sideAbbreviation(away)));
+    m_awayAbbr->setDisplayText(QString::fromStdString(sideAbbreviation(away)));
 
     if (isLive()) {
         m_centre->setColourRole(Theme::Colour::Red);
