@@ -41,7 +41,7 @@ QString scoreOf(const std::optional<ESPNCompetitor>& side) {
 
 QString spokenName(const std::optional<ESPNCompetitor>& side) {
     const auto name = sideName(side);
-    return name ? QString::fromStdString(*name) : QStringLiteral("Unknown team");
+    return name ? QString::fromStdString(*name) : MatchRowView::tr("Unknown team");
 }
 
 std::optional<std::string> crestUrlOf(const std::optional<ESPNCompetitor>& side) {
@@ -234,30 +234,30 @@ QString MatchRowView::accessibleSummary() const {
     const auto home = m_event.home();
     const auto away = m_event.away();
     if (isExpandable()) {
-        QString text = QStringLiteral("%1 %2, %3 %4, ")
+        QString text = tr("%1 %2, %3 %4, ")
                            .arg(spokenName(home), scoreOf(home), spokenName(away), scoreOf(away));
-        if (isFinished()) return text + QStringLiteral("full time");
+        if (isFinished()) return text + tr("full time");
         const auto* status = eventStatus(m_event);
         const auto clock = status ? status->clockLabel() : std::nullopt;
-        return text + QStringLiteral("live") +
+        return text + tr("live") +
                (clock ? QStringLiteral(", ") + QString::fromStdString(*clock) : QString());
     }
     const QString versus =
-        spokenName(home) + QStringLiteral(" against ") + spokenName(away) + QStringLiteral(", ");
+        spokenName(home) + tr(" against ") + spokenName(away) + QStringLiteral(", ");
     const QString centre = centreText();
-    if (centre == u"TBD") return versus + QStringLiteral("kick-off to be decided");
+    if (centre == u"TBD") return versus + tr("kick-off to be decided");
     if (m_event.localDate() && centre.contains(u':'))
-        return versus + QStringLiteral("kick-off ") + centre;
+        return versus + tr("kick-off ") + centre;
     return versus + centre.toLower();
 }
 
 QString MatchRowView::accessibleDetails() const {
-    QString text = isFavouriteMatch() ? QStringLiteral("Your favourite's match. ") : QString();
+    QString text = isFavouriteMatch() ? tr("Your favourite's match. ") : QString();
     if (!isExpandable()) return text.trimmed();
-    if (!m_showScorers) return text + QStringLiteral("Space or Enter shows the goal scorers");
+    if (!m_showScorers) return text + tr("Space or Enter shows the goal scorers");
     QStringList lines;
     for (const auto& line : scorerLines()) lines << line.simplified();
-    return text + QStringLiteral("Goal scorers: ") + lines.join(QStringLiteral("; "));
+    return text + tr("Goal scorers: ") + lines.join(QStringLiteral("; "));
 }
 
 void MatchRowView::refresh() {
