@@ -2,24 +2,11 @@
 #include "analytics/DurationSignalTracker.hpp"
 
 #include "analytics/DecimalText.hpp"
+#include "analytics/SharedInstance.hpp"
 
 #include <cmath>
 
 namespace analytics {
-namespace {
-
-std::mutex& sharedMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<DurationSignalTracker>& sharedInstance() {
-    static std::shared_ptr<DurationSignalTracker> instance;
-    return instance;
-}
-
-}  // namespace
-
 DurationSignalTracker::DurationSignalTracker(Key, ClientServices services)
     : m_services(std::move(services)) {}
 
@@ -40,15 +27,12 @@ std::shared_ptr<DurationSignalTracker> DurationSignalTracker::create(ClientServi
 }
 
 std::shared_ptr<DurationSignalTracker> DurationSignalTracker::shared() {
-    std::lock_guard lock(sharedMutex());
-    auto& instance = sharedInstance();
-    if (!instance) instance = create(ClientServices::production());
-    return instance;
+    return SharedInstance<DurationSignalTracker>::get(
+        [] { return create(ClientServices::production()); });
 }
 
 void DurationSignalTracker::setShared(std::shared_ptr<DurationSignalTracker> tracker) {
-    std::lock_guard lock(sharedMutex());
-    sharedInstance() = std::move(tracker);
+    SharedInstance<DurationSignalTracker>::set(std::move(tracker));
 }
 
 void DurationSignalTracker::startTracking(const std::string& signalType,

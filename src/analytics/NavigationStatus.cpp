@@ -1,33 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "analytics/NavigationStatus.hpp"
 
+#include "analytics/SharedInstance.hpp"
+
 namespace analytics {
-namespace {
-
-std::mutex& sharedMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<NavigationStatus>& sharedInstance() {
-    static std::shared_ptr<NavigationStatus> instance;
-    return instance;
-}
-
-}  // namespace
 
 NavigationStatus::NavigationStatus(ClientServices services) : m_services(std::move(services)) {}
 
 std::shared_ptr<NavigationStatus> NavigationStatus::shared() {
-    std::lock_guard lock(sharedMutex());
-    auto& instance = sharedInstance();
-    if (!instance) instance = std::make_shared<NavigationStatus>(ClientServices::production());
-    return instance;
+    return SharedInstance<NavigationStatus>::get(
+        [] { return std::make_shared<NavigationStatus>(ClientServices::production()); });
 }
 
 void NavigationStatus::setShared(std::shared_ptr<NavigationStatus> status) {
-    std::lock_guard lock(sharedMutex());
-    sharedInstance() = std::move(status);
+    SharedInstance<NavigationStatus>::set(std::move(status));
 }
 
 std::optional<std::string> NavigationStatus::previousNavigationPath() const {
@@ -51,7 +37,8 @@ void NavigationStatus::navigationPathChanged(const std::string& from, const std:
                     std::nullopt, customUserID);
 }
 
-void NavigationStatus::navigationPathChangedTo(const std::string& to, const std::optional<std::string>& customUserID) {
+void NavigationStatus::navigationPathChangedTo(const std::string& to,
+                                               const std::optional<std::string>& customUserID) {
     navigationPathChanged(previousNavigationPath().value_or(""), to, customUserID);
 }
 
@@ -64,17 +51,23 @@ void navigationPathChanged(const std::string& from, const std::string& to,
     NavigationStatus::shared()->navigationPathChanged(from, to, customUserID);
 }
 
-void navigationPathChanged(const std::string& to) { NavigationStatus::shared()->navigationPathChanged(to); }
+void navigationPathChanged(const std::string& to) {
+    NavigationStatus::shared()->navigationPathChanged(to);
+}
 
-void navigationPathChangedTo(const std::string& to, const std::optional<std::string>& customUserID) {
+void navigationPathChangedTo(const std::string& to,
+                             const std::optional<std::string>& customUserID) {
     NavigationStatus::shared()->navigationPathChangedTo(to, customUserID);
 }
 
-void navigate(const std::string& from, const std::string& to, const std::optional<std::string>& customUserID) {
+void navigate(const std::string& from, const std::string& to,
+              const std::optional<std::string>& customUserID) {
     navigationPathChanged(from, to, customUserID);
 }
 
-void navigate(const std::string& to) { navigationPathChanged(to); }
+void navigate(const std::string& to) {
+    navigationPathChanged(to);
+}
 
 void navigateTo(const std::string& to, const std::optional<std::string>& customUserID) {
     navigationPathChangedTo(to, customUserID);

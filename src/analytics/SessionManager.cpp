@@ -3,6 +3,7 @@
 
 #include "analytics/Environment.hpp"
 #include "analytics/LocalCalendar.hpp"
+#include "analytics/SharedInstance.hpp"
 #include "platform/Preferences.hpp"
 #include "platform/Scheduler.hpp"
 #include "platform/SystemInfo.hpp"
@@ -16,16 +17,6 @@ namespace {
 
 // The start time of a session that has not begun: year 1.
 constexpr fixtora::Instant kDistantPast = -62135596800.0;
-
-std::mutex& sharedMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<SessionManager>& sharedInstance() {
-    static std::shared_ptr<SessionManager> instance;
-    return instance;
-}
 
 }  // namespace
 
@@ -52,15 +43,11 @@ SessionManager::~SessionManager() {
 }
 
 std::shared_ptr<SessionManager> SessionManager::shared() {
-    std::lock_guard lock(sharedMutex());
-    auto& instance = sharedInstance();
-    if (!instance) instance = create(ClientServices::production());
-    return instance;
+    return SharedInstance<SessionManager>::get([] { return create(ClientServices::production()); });
 }
 
 void SessionManager::setShared(std::shared_ptr<SessionManager> manager) {
-    std::lock_guard lock(sharedMutex());
-    sharedInstance() = std::move(manager);
+    SharedInstance<SessionManager>::set(std::move(manager));
 }
 
 fixtora::Instant SessionManager::now() const {

@@ -2,6 +2,7 @@
 #include "analytics/TrialConversionTracker.hpp"
 
 #include "analytics/Environment.hpp"
+#include "analytics/SharedInstance.hpp"
 #include "platform/Clock.hpp"
 #include "platform/Preferences.hpp"
 #include "platform/Scheduler.hpp"
@@ -13,30 +14,21 @@ namespace {
 
 constexpr const char* kLastTrialKey = "lastTrial";
 
-std::mutex& sharedMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<TrialConversionTracker>& sharedInstance() {
-    static std::shared_ptr<TrialConversionTracker> instance;
-    return instance;
-}
-
 }  // namespace
 
 TrialConversionTracker::TrialConversionTracker(Key, ClientServices services,
                                                std::shared_ptr<TransactionUpdates> updates,
                                                std::shared_ptr<fixtora::Scheduler> persistenceQueue)
-    : m_services(std::move(services)), m_updates(std::move(updates)), m_persistenceQueue(std::move(persistenceQueue)) {}
+    : m_services(std::move(services)),
+      m_updates(std::move(updates)),
+      m_persistenceQueue(std::move(persistenceQueue)) {}
 
 std::shared_ptr<TrialConversionTracker> TrialConversionTracker::create(
     ClientServices services, std::shared_ptr<TransactionUpdates> updates,
     std::shared_ptr<fixtora::Scheduler> persistenceQueue) {
-    if (!persistenceQueue)
-        persistenceQueue = sharedSerialQueue();
-    auto tracker = std::make_shared<TrialConversionTracker>(Key{}, std::move(services), std::move(updates),
-                                                            std::move(persistenceQueue));
+    if (!persistenceQueue) persistenceQueue = sharedSerialQueue();
+    auto tracker = std::make_shared<TrialConversionTracker>(
+        Key{}, std::move(services), std::move(updates), std::move(persistenceQueue));
     // A trial remembered from an earlier run is watched again.
     if (tracker->currentTrial()) tracker->startObservingTransactions();
     return tracker;
@@ -48,15 +40,13 @@ TrialConversionTracker::~TrialConversionTracker() {
 }
 
 std::shared_ptr<TrialConversionTracker> TrialConversionTracker::shared() {
-    std::lock_guard lock(sharedMutex());
-    auto& instance = sharedInstance();
-    if (!instance) instance = create(ClientServices::production(), TransactionUpdateStream::defaultStream());
-    return instance;
+    return SharedInstance<TrialConversionTracker>::get([] {
+        return create(ClientServices::production(), TransactionUpdateStream::defaultStream());
+    });
 }
 
 void TrialConversionTracker::setShared(std::shared_ptr<TrialConversionTracker> tracker) {
-    std::lock_guard lock(sharedMutex());
-    sharedInstance() = std::move(tracker);
+    SharedInstance<TrialConversionTracker>::set(std::move(tracker));
 }
 
 std::optional<std::string> TrialConversionTracker::encode(const StoredTrial& trial) {
@@ -71,7 +61,8 @@ std::optional<std::string> TrialConversionTracker::encode(const StoredTrial& tri
     }
 }
 
-std::optional<TrialConversionTracker::StoredTrial> TrialConversionTracker::decode(const std::string& json) {
+std::optional<TrialConversionTracker::StoredTrial> TrialConversionTracker::decode(
+    const std::string& json) {
     const auto value = nlohmann::json::parse(json, nullptr, false);
     if (!value.is_object()) return std::nullopt;
     const auto product = value.find("productID");
@@ -153,9 +144,12 @@ void TrialConversionTracker::handle(const TransactionUpdate& update,
     const auto trial = currentTrial();
     if (!trial) return;
     const StoreTransaction& transaction = update.transaction;
-    if (transaction.productID != trial->productID || transaction.originalID != trial->originalTransactionID) return;
+    if (transaction.productID != trial->productID ||
+        transaction.originalID != trial->originalTransactionID)
+        return;
 
-    const bool expired = transaction.expirationDate && *transaction.expirationDate < m_services.clock->now();
+    const bool expired =
+        transaction.expirationDate && *transaction.expirationDate < m_services.clock->now();
     if (transaction.revocationDate || expired || transaction.isUpgraded) {
         // The trial ended without converting.
         setCurrentTrial(std::nullopt);

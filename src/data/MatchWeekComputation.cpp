@@ -17,7 +17,7 @@ namespace fixtora {
 
 namespace {
 
-constexpr double kSecondsPerDay = 86400;
+constexpr double kDaySeconds = 86400;
 
 struct KickOff {
     std::int64_t week;
@@ -94,7 +94,7 @@ std::vector<MatchWeek> byDateCluster(const std::vector<ESPNEvent>& events, icu::
     std::list<Run> clusters;
     for (std::size_t i = 0; i < days.size(); ++i) {
         const bool joins =
-            i > 0 && std::floor((days[i].start - days[i - 1].start) / kSecondsPerDay) < 2;
+            i > 0 && std::floor((days[i].start - days[i - 1].start) / kDaySeconds) < 2;
         if (!joins) clusters.push_back({});
         clusters.back().days.push_back(days[i].key);
         clusters.back().matches += matchCount[days[i].key];
@@ -178,7 +178,7 @@ std::int64_t gap(const DayParser& parser, std::string_view from, std::string_vie
     const auto a = parser.parse(from);
     const auto b = parser.parse(to);
     if (!a || !b) return kUnknownGap;
-    return static_cast<std::int64_t>(std::floor((*b - *a) / kSecondsPerDay));
+    return static_cast<std::int64_t>(std::floor((*b - *a) / kDaySeconds));
 }
 
 MatchWeekMethod matchWeekMethod(const std::vector<ESPNEvent>& events) {

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "state/MatchAlerts.hpp"
 
+#include "state/MatchDisplay.hpp"
 #include "state/MatchStatus.hpp"
 
 #include <charconv>
 
 namespace fixtora {
 namespace {
-
-const char* const kDash = "\u2013";
 
 int goalsOf(const std::optional<ESPNCompetitor>& side) {
     if (!side || !side->score) return 0;
@@ -18,18 +17,18 @@ int goalsOf(const std::optional<ESPNCompetitor>& side) {
     return (error == std::errc() && end == text.data() + text.size() && value >= 0) ? value : 0;
 }
 
-std::string abbreviationOf(const std::optional<ESPNCompetitor>& side) {
+std::string alertAbbreviation(const std::optional<ESPNCompetitor>& side) {
     return side && !side->team.abbreviation.empty() ? side->team.abbreviation : "?";
 }
 
 std::string nameOf(const std::optional<ESPNCompetitor>& side) {
     return side && !side->team.shortDisplayName.empty() ? side->team.shortDisplayName
-                                                        : abbreviationOf(side);
+                                                        : alertAbbreviation(side);
 }
 
 std::string scoreLine(const ESPNEvent& event, int home, int away) {
-    return abbreviationOf(event.home()) + " " + std::to_string(home) + kDash +
-           std::to_string(away) + " " + abbreviationOf(event.away());
+    return alertAbbreviation(event.home()) + " " + std::to_string(home) + std::string(kScoreDash) +
+           std::to_string(away) + " " + alertAbbreviation(event.away());
 }
 
 // "23' Bukayo Saka (Arsenal)" for the `nth` (1-based) goal credited to
@@ -76,7 +75,7 @@ std::vector<MatchAlert> MatchAlerts::observe(const std::vector<ESPNEvent>& event
         };
         if (live && !seen.started)
             alert(MatchAlert::Kind::kickOff,
-                  "Kick-off: " + abbreviationOf(home) + " vs " + abbreviationOf(away),
+                  "Kick-off: " + alertAbbreviation(home) + " vs " + alertAbbreviation(away),
                   nameOf(home) + " v " + nameOf(away) + " has started");
         seen.started = seen.started || live || finished;
         if (live || finished) {

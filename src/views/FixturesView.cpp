@@ -30,10 +30,6 @@ constexpr int kNavigationSpacing = 4;
 
 const QString kWarningPrefix = QStringLiteral("\u26A0\uFE0F  ");
 
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 /// Drops a page that is no longer shown. It may be mid-way through
 /// handling the click that led here: hidden now, deleted afterwards.
 template <typename Page>
@@ -185,7 +181,7 @@ void FixturesView::refreshFromModel() {
 
 void FixturesView::updateHeader() {
     const std::string range = m_model->weekRangeLabel();
-    m_weekRange->setDisplayText(q(range));
+    m_weekRange->setDisplayText(QString::fromStdString(range));
     m_weekRange->setVisible(!range.empty() && !m_showTeamPicker);
     m_matchweek->setDisplayText(tr("Matchweek %1").arg(m_model->currentGW()));
     m_matchweek->setVisible(!m_showTeamPicker);
@@ -204,7 +200,7 @@ void FixturesView::updateHeader() {
     m_favourite->setAccessibleName(tip);
     const auto& favourite = m_model->favouriteTeam();
     m_favourite->setAccessibleDescription(
-        favourite ? tr("Favourite: %1").arg(q(favourite->shortDisplayName))
+        favourite ? tr("Favourite: %1").arg(QString::fromStdString(favourite->shortDisplayName))
                   : tr("No favourite team"));
 }
 
@@ -236,9 +232,9 @@ void FixturesView::updateContent() {
     } else if (model.isFetchingMatches() && model.events().empty()) {
         showMessage(tr("Loading matches\u2026"), true);
     } else if (model.scheduleError()) {
-        showMessage(kWarningPrefix + q(*model.scheduleError()), false);
+        showMessage(kWarningPrefix + QString::fromStdString(*model.scheduleError()), false);
     } else if (model.matchError() && model.events().empty()) {
-        showMessage(kWarningPrefix + q(*model.matchError()), false);
+        showMessage(kWarningPrefix + QString::fromStdString(*model.matchError()), false);
     } else if (auto groups = model.groupedEvents(); !groups.empty()) {
         showMatchList(groups);
     } else {

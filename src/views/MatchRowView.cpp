@@ -35,17 +35,13 @@ constexpr int kScorerLeading = 22;
 constexpr int kScorerTrailing = 14;
 constexpr int kScorerBottom = 8;
 
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 QString scoreOf(const std::optional<ESPNCompetitor>& side) {
-    return q(sideScore(side));
+    return QString::fromStdString(sideScore(side));
 }
 
 QString spokenName(const std::optional<ESPNCompetitor>& side) {
     const auto name = sideName(side);
-    return name ? q(*name) : QStringLiteral("Unknown team");
+    return name ? QString::fromStdString(*name) : MatchRowView::tr("Unknown team");
 }
 
 std::optional<std::string> crestUrlOf(const std::optional<ESPNCompetitor>& side) {
@@ -171,11 +167,11 @@ bool MatchRowView::isLive() const {
 }
 
 QString MatchRowView::statusIcon() const {
-    return q(statusSymbol(m_event));
+    return QString::fromStdString(statusSymbol(m_event));
 }
 
 QString MatchRowView::centreText() const {
-    return q(fixtora::centreText(m_event, m_dates));
+    return QString::fromStdString(fixtora::centreText(m_event, m_dates));
 }
 
 QString MatchRowView::liveCentreHtml() const {
@@ -190,7 +186,7 @@ QString MatchRowView::liveCentreHtml() const {
             "<span style=\"font-family:'%1'; font-size:%2px; font-weight:500;\">%3</span>")
             .arg(family)
             .arg(kClockFontSize);
-    const QString clockText = q("  " + liveClockText(m_event) + "  ");
+    const QString clockText = QString::fromStdString("  " + liveClockText(m_event) + "  ");
     return QStringLiteral("<span style=\"white-space:pre;\">") +
            score.arg(scoreOf(m_event.home()).toHtmlEscaped()) +
            middle.arg(clockText.toHtmlEscaped()) +
@@ -225,12 +221,12 @@ Symbol MatchRowView::marker() const {
 }
 
 QString MatchRowView::goalLine(const ESPNDetail& detail) const {
-    return q(fixtora::goalLine(m_event, detail));
+    return QString::fromStdString(fixtora::goalLine(m_event, detail));
 }
 
 QStringList MatchRowView::scorerLines() const {
     QStringList lines;
-    for (const auto& line : fixtora::scorerLines(m_event)) lines.push_back(q(line));
+    for (const auto& line : fixtora::scorerLines(m_event)) lines.push_back(QString::fromStdString(line));
     return lines;
 }
 
@@ -238,30 +234,30 @@ QString MatchRowView::accessibleSummary() const {
     const auto home = m_event.home();
     const auto away = m_event.away();
     if (isExpandable()) {
-        QString text = QStringLiteral("%1 %2, %3 %4, ")
+        QString text = tr("%1 %2, %3 %4, ")
                            .arg(spokenName(home), scoreOf(home), spokenName(away), scoreOf(away));
-        if (isFinished()) return text + QStringLiteral("full time");
+        if (isFinished()) return text + tr("full time");
         const auto* status = eventStatus(m_event);
         const auto clock = status ? status->clockLabel() : std::nullopt;
-        return text + QStringLiteral("live") +
-               (clock ? QStringLiteral(", ") + q(*clock) : QString());
+        return text + tr("live") +
+               (clock ? QStringLiteral(", ") + QString::fromStdString(*clock) : QString());
     }
     const QString versus =
-        spokenName(home) + QStringLiteral(" against ") + spokenName(away) + QStringLiteral(", ");
+        spokenName(home) + tr(" against ") + spokenName(away) + QStringLiteral(", ");
     const QString centre = centreText();
-    if (centre == u"TBD") return versus + QStringLiteral("kick-off to be decided");
+    if (centre == u"TBD") return versus + tr("kick-off to be decided");
     if (m_event.localDate() && centre.contains(u':'))
-        return versus + QStringLiteral("kick-off ") + centre;
+        return versus + tr("kick-off ") + centre;
     return versus + centre.toLower();
 }
 
 QString MatchRowView::accessibleDetails() const {
-    QString text = isFavouriteMatch() ? QStringLiteral("Your favourite's match. ") : QString();
+    QString text = isFavouriteMatch() ? tr("Your favourite's match. ") : QString();
     if (!isExpandable()) return text.trimmed();
-    if (!m_showScorers) return text + QStringLiteral("Space or Enter shows the goal scorers");
+    if (!m_showScorers) return text + tr("Space or Enter shows the goal scorers");
     QStringList lines;
     for (const auto& line : scorerLines()) lines << line.simplified();
-    return text + QStringLiteral("Goal scorers: ") + lines.join(QStringLiteral("; "));
+    return text + tr("Goal scorers: ") + lines.join(QStringLiteral("; "));
 }
 
 void MatchRowView::refresh() {
@@ -272,11 +268,11 @@ void MatchRowView::refresh() {
     QFont homeFont = m_homeAbbr->font();
     homeFont.setWeight(homeWeight());
     m_homeAbbr->setFont(homeFont);
-    m_homeAbbr->setDisplayText(q(sideAbbreviation(home)));
+    m_homeAbbr->setDisplayText(QString::fromStdString(sideAbbreviation(home)));
     QFont awayFont = m_awayAbbr->font();
     awayFont.setWeight(awayWeight());
     m_awayAbbr->setFont(awayFont);
-    m_awayAbbr->setDisplayText(q(sideAbbreviation(away)));
+    m_awayAbbr->setDisplayText(QString::fromStdString(sideAbbreviation(away)));
 
     if (isLive()) {
         m_centre->setColourRole(Theme::Colour::Red);

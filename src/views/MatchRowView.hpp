@@ -5,6 +5,7 @@
 #include "state/DateText.hpp"
 #include "views/Symbol.hpp"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,8 @@ class TextLabel;
 /// Object names: "row" (the button that takes the tap), "homeBadge",
 /// "homeAbbreviation", "centre", "awayAbbreviation", "awayBadge", "scorers".
 class MatchRowView final : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(MatchRowView)
+
   public:
     static constexpr int kHorizontalPadding = 14;
     static constexpr int kVerticalPadding = 8;

@@ -67,7 +67,7 @@ Json describe(const ESPNEvent& event) {
     };
 }
 
-int run(const std::vector<std::string>& args) {
+int runEvents(const std::vector<std::string>& args) {
     if (args.size() != 1) {
         std::cerr << "usage: fixtora-inspect FILE|-\n";
         return 2;
@@ -84,7 +84,7 @@ int run(const std::vector<std::string>& args) {
     return 0;
 }
 
-const bool kRegistered = registerMode({"", "FILE|-", run});
+const bool kEventsRegistered = registerMode({"", "FILE|-", runEvents});
 
 }  // namespace
 

@@ -17,7 +17,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-int run(const std::vector<std::string>& args) {
+int runWeeks(const std::vector<std::string>& args) {
     if (args.size() != 1) {
         std::cerr << "usage: fixtora-inspect --weeks FILE|-\n";
         return 2;
@@ -48,7 +48,7 @@ int run(const std::vector<std::string>& args) {
     return 0;
 }
 
-const bool kRegistered = registerMode({"--weeks", "--weeks FILE|-", run});
+const bool kWeeksRegistered = registerMode({"--weeks", "--weeks FILE|-", runWeeks});
 
 }  // namespace
 

@@ -44,7 +44,7 @@ bool isDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
-std::string lower(std::string s) {
+std::string asciiLower(std::string s) {
     for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
@@ -213,7 +213,7 @@ LinuxSystemInfo::LocaleParts LinuxSystemInfo::parseLocale(std::string_view posix
     if (!isAlpha(language) || language.size() < 2 || language.size() > 3) return {"en_US_POSIX", "en", "US"};
 
     LocaleParts parts;
-    parts.language = lower(std::string(language));
+    parts.language = asciiLower(std::string(language));
     parts.identifier = *parts.language;
     if ((territory.size() == 2 && isAlpha(territory)) || (territory.size() == 3 && isDigits(territory))) {
         parts.region = upper(std::string(territory));
