@@ -9,7 +9,6 @@
 #include "analytics/SignalManager.hpp"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 using namespace analytics;
 using fixtora::test::readFile;
@@ -288,15 +287,4 @@ TEST_F(AnalyticsEntryTest, TheUserIdentifierLivesInTheClientsOwnSuite) {
     ASSERT_EQ(later.size(), 2u);
     EXPECT_EQ(later[0].clientUser, hashed("custom"));
     EXPECT_EQ(later[1].clientUser, hashed("someone"));
-}
-
-TEST_F(AnalyticsEntryTest, QuittingWritesTheUnsentSignalsForTheNextStart) {
-    initialize();
-    advance(0.5);
-    Analytics::signal("unsent");
-    m_env.scheduler->runUntilIdle();
-    Analytics::appLifecycle().applicationWillTerminate();
-    const auto stored = nlohmann::json::parse(readFile(m_env.cacheFile()));
-    ASSERT_FALSE(stored.empty());
-    EXPECT_EQ(stored.back()["type"], "unsent");
 }

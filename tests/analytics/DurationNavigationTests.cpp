@@ -13,19 +13,21 @@ namespace {
 using Parameters = std::map<std::string, std::string>;
 
 class DurationTest : public ::testing::Test {
-protected:
+  protected:
     RecordingServices r;
     std::shared_ptr<DurationSignalTracker> tracker = DurationSignalTracker::create(r.services());
 
     std::string sentDuration() const {
         const auto sent = r.signals();
-        return sent.empty() ? std::string("(nothing sent)") : sent.back().parameters.at("Analytics.Signal.durationInSeconds");
+        return sent.empty() ? std::string("(nothing sent)")
+                            : sent.back().parameters.at("Analytics.Signal.durationInSeconds");
     }
 };
 
 TEST_F(DurationTest, ElapsedTimeIsFlooredToTheMillisecondAndWrittenShortest) {
     const std::pair<double, const char*> cases[] = {
-        {2.5034, "2.503"}, {3.0, "3.0"}, {12.3459, "12.345"}, {0.0004, "0.0"}, {86400.25, "86400.25"},
+        {2.5034, "2.503"}, {3.0, "3.0"},           {12.3459, "12.345"},
+        {0.0004, "0.0"},   {86400.25, "86400.25"},
     };
     for (const auto& [elapsed, text] : cases) {
         tracker->startTracking("load", {}, false);
@@ -74,8 +76,9 @@ TEST_F(DurationTest, ParametersLayerStartThenStopAndRestartsDropTheFirstStart) {
     const auto sent = r.signals();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].type, "checkout");
-    EXPECT_EQ(sent[0].parameters,
-              (Parameters{{"Analytics.Signal.durationInSeconds", "1.0"}, {"step", "two"}, {"plan", "team"}}));
+    EXPECT_EQ(sent[0].parameters, (Parameters{{"Analytics.Signal.durationInSeconds", "1.0"},
+                                              {"step", "two"},
+                                              {"plan", "team"}}));
     EXPECT_EQ(sent[0].floatValue, 4.5);
     EXPECT_EQ(sent[0].customUserID, "user-7");
 }
@@ -116,12 +119,14 @@ TEST(Navigation, ReportsCarrySourceAndDestinationAndRememberTheLastDestination) 
     for (std::size_t i = 0; i < sent.size(); ++i) {
         const auto& e = expected[i];
         EXPECT_EQ(sent[i].type, "Analytics.Navigation.pathChanged");
-        EXPECT_EQ(sent[i].parameters, (Parameters{
-                                          {"Analytics.Navigation.schemaVersion", "1"},
-                                          {"Analytics.Navigation.identifier", std::string(e.source) + " -> " + e.destination},
-                                          {"Analytics.Navigation.sourcePath", e.source},
-                                          {"Analytics.Navigation.destinationPath", e.destination},
-                                      }))
+        EXPECT_EQ(
+            sent[i].parameters,
+            (Parameters{
+                {"Analytics.Navigation.schemaVersion", "1"},
+                {"Analytics.Navigation.identifier", std::string(e.source) + " -> " + e.destination},
+                {"Analytics.Navigation.sourcePath", e.source},
+                {"Analytics.Navigation.destinationPath", e.destination},
+            }))
             << i;
         EXPECT_EQ(sent[i].customUserID, e.user) << i;
         EXPECT_FALSE(sent[i].floatValue);

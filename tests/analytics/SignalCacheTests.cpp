@@ -49,6 +49,9 @@ TEST_F(SignalCacheTest, BackupWritesEveryElementAndTheNextCacheLoadsThemAndDelet
     ASSERT_TRUE(cache->backupCache());
     EXPECT_EQ(cache->count(), 0u);
     EXPECT_FALSE(std::filesystem::exists(m_file.string() + ".tmp" + std::to_string(::getpid())));
+    // Instants are stored as seconds since 2001.
+    EXPECT_DOUBLE_EQ(nlohmann::json::parse(fixtora::test::readFile(m_file))[0]["receivedAt"],
+                     written[0].receivedAt - fixtora::kSecondsFrom1970To2001);
 
     auto reloaded = makeCache();
     EXPECT_FALSE(std::filesystem::exists(m_file));
