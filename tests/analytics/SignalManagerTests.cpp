@@ -190,24 +190,16 @@ TEST_F(SignalManagerTest, BatchesInFlightAtTerminationAreWrittenWithTheQueue) {
 }
 
 TEST_F(SignalManagerTest, AwkwardTextsArriveIntact) {
-    const std::pair<std::string, std::pair<std::string, std::string>> cases[] = {
-        {"quote \" and backslash \\", {"key \"quoted\"", "value \\ \" '"}},
-        {std::string("control \x01\t\n\r chars", 18), {std::string("nul\0key", 7), "bell \x07"}},
-        {"non-ASCII \xc3\xa9\xe2\x80\x93\xf0\x9f\x8f\x86",
-         {"\xe6\x97\xa5\xe6\x9c\xac", "\xe2\x80\xa6"}},
-        {"long", {"value", std::string(200000, 'x')}},
-    };
+    const std::string control("control \x01\t\n\r \0 \" \\ \xc3\xa9\xf0\x9f\x8f\x86", 25);
     start();
-    for (const auto& [type, parameter] : cases) queue(type, {parameter});
+    queue(control, {{control, std::string(200000, 'x')}});
     queue("bad \xff byte", {{"k\xc3", "v"}});  // not UTF-8: replaced, not fatal to the batch
     tick();
     const auto received = m_backend.receivedSignals();
-    ASSERT_EQ(received.size(), std::size(cases) + 1);
-    EXPECT_EQ(received.back()["type"], "bad \xef\xbf\xbd byte");
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(received[i]["type"], cases[i].first);
-        EXPECT_EQ(received[i]["payload"][cases[i].second.first], cases[i].second.second);
-    }
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0]["type"], control);
+    EXPECT_EQ(received[0]["payload"][control], std::string(200000, 'x'));
+    EXPECT_EQ(received[1]["type"], "bad \xef\xbf\xbd byte");
 }
 
 TEST_F(SignalManagerTest, ANonFiniteFloatValueIsDroppedAloneAndLogged) {
@@ -236,8 +228,8 @@ TEST_F(SignalManagerTest, EnrichersAndSignalParametersLayerInOrder) {
         std::map<std::string, std::string> enrich(const std::string& type,
                                                   const std::optional<std::string>& user,
                                                   std::optional<double> value) override {
-            const auto number = value ? std::to_string(*value) : "none";
-            return {{"shared", m_value}, {"seen", type + user.value_or("") + number}};
+            return {{"shared", m_value},
+                    {type, user.value_or("") + std::to_string(value.value_or(0))}};
         }
         std::string m_value;
     };
@@ -251,10 +243,10 @@ TEST_F(SignalManagerTest, EnrichersAndSignalParametersLayerInOrder) {
     const auto received = m_backend.receivedSignals();
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[0]["payload"]["shared"], "second");
-    EXPECT_EQ(received[0]["payload"]["seen"], "layerednone");
+    EXPECT_EQ(received[0]["payload"]["layered"], "0.000000");
     EXPECT_EQ(received[0]["payload"]["own"], "1");
     EXPECT_EQ(received[1]["payload"]["shared"], "mine");
-    EXPECT_EQ(received[1]["payload"]["seen"], "overriddenu2.000000");
+    EXPECT_EQ(received[1]["payload"]["overridden"], "u2.000000");
 }
 
 TEST_F(SignalManagerTest, OptingOutDropsTheUnsentSignalsAndSendsNothingUntilOptingIn) {
