@@ -4,22 +4,16 @@
 #include "DemoBackend.hpp"
 #include "analytics/Analytics.hpp"
 #include "analytics/AnalyticsManager.hpp"
-#include "analytics/AppNotificationCenter.hpp"
-#include "analytics/ClientServices.hpp"
 #include "analytics/CryptoHashing.hpp"
 #include "analytics/SessionManager.hpp"
 #include "analytics/SignalManager.hpp"
-#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 using namespace analytics;
-using analytics::test::RecordingLog;
-using analytics::test::VirtualEnvironment;
-using fixtora::demo::DemoBackend;
-using nlohmann::json;
+using fixtora::test::readFile;
 using Level = LogHandler::LogLevel;
+using Params = std::map<std::string, std::string>;
 
 namespace {
 
@@ -32,38 +26,27 @@ class AnalyticsEntryTest : public ::testing::Test {
         Analytics::setDefaultEnvironment(m_env.environment());
         SessionManager::setShared(SessionManager::create(ClientServices::production()));
     }
-
     void TearDown() override {
         Analytics::terminate();
         SessionManager::setShared(nullptr);
         Analytics::setDefaultEnvironment({});
     }
 
-    std::shared_ptr<AnalyticsConfiguration> makeConfiguration(const std::string& salt = "") {
+    std::shared_ptr<AnalyticsConfiguration> initialize(const std::string& salt = "") {
         auto config = std::make_shared<AnalyticsConfiguration>(kAppID, salt, m_backend.url());
         config->setLogHandler(m_log.handler());
         config->setEnvironment(m_env.environment());
-        return config;
-    }
-
-    std::shared_ptr<AnalyticsConfiguration> initialize() {
-        auto config = makeConfiguration();
         Analytics::initialize(config);
         return config;
     }
 
-    // Runs everything due now and waits for the answers of batches posted.
-    void settle() {
-        ASSERT_TRUE(m_env.scheduler->runUntil([] {
-            const auto manager =
-                AnalyticsManager::isInitialized() ? AnalyticsManager::shared() : nullptr;
-            return !manager || manager->signalManager()->batchesInFlight() == 0;
-        }));
-    }
-
+    // Runs what is due after `seconds` and waits for the answers of batches posted.
     void advance(double seconds) {
         m_env.scheduler->advance(seconds);
-        settle();
+        ASSERT_TRUE(m_env.scheduler->runUntil([] {
+            return !AnalyticsManager::isInitialized() ||
+                   AnalyticsManager::shared()->signalManager()->batchesInFlight() == 0;
+        }));
     }
 
     // The signals queued so far, taken out of the current manager's cache.
@@ -76,22 +59,15 @@ class AnalyticsEntryTest : public ::testing::Test {
         return out;
     }
 
-    static const SignalPostBody* find(const std::vector<SignalPostBody>& signals,
-                                      const std::string& type) {
-        for (const auto& s : signals)
-            if (s.type == type) return &s;
-        return nullptr;
-    }
-
     std::vector<std::string> receivedTypes() const {
         std::vector<std::string> out;
         for (const auto& s : m_backend.receivedSignals()) out.push_back(s["type"]);
         return out;
     }
 
-    DemoBackend m_backend{DemoBackend::Options{}};
-    VirtualEnvironment m_env;
-    RecordingLog m_log;
+    fixtora::demo::DemoBackend m_backend{fixtora::demo::DemoBackend::Options{}};
+    test::VirtualEnvironment m_env;
+    test::RecordingLog m_log;
 };
 
 }  // namespace
@@ -109,19 +85,17 @@ TEST_F(AnalyticsEntryTest, TheFirstSessionStartsHalfASecondAfterInitialisation) 
 
     advance(SignalManager::kSendInterval - 0.5);
     const auto received = m_backend.receivedSignals();
-    ASSERT_GE(received.size(), 2u);
-    EXPECT_EQ(received[0]["type"], "app.launched");
-    EXPECT_EQ(received[0]["sessionID"], firstSession);
     const auto types = receivedTypes();
+    ASSERT_EQ(types.at(0), "app.launched");
+    EXPECT_EQ(received[0]["sessionID"], firstSession);
     const auto started = std::find(types.begin(), types.end(), "Analytics.Session.started");
     ASSERT_NE(started, types.end());
-    EXPECT_EQ(received[static_cast<std::size_t>(started - types.begin())]["sessionID"], newSession);
+    EXPECT_EQ(received[started - types.begin()]["sessionID"], newSession);
 
     // Only one session per start: nothing more happens later on.
-    const auto count = received.size();
     Analytics::signal("later");
     advance(SignalManager::kSendInterval);
-    EXPECT_EQ(m_backend.receivedSignals().size(), count + 1);
+    EXPECT_EQ(m_backend.receivedSignals().size(), received.size() + 1);
     EXPECT_EQ(m_backend.receivedSignals().back()["sessionID"], newSession);
 }
 
@@ -147,164 +121,116 @@ TEST_F(AnalyticsEntryTest, ImmediateSyncIsThrottledToOnceEveryTenSeconds) {
         return m_log.countStartingWith(Level::debug, "Current signal cache count: ");
     };
     const auto atStart = attempts();
-    advance(1);
-    Analytics::requestImmediateSync();
-    advance(0.1);
-    EXPECT_EQ(attempts(), atStart + 1);
-    advance(3);
-    Analytics::requestImmediateSync();  // 4.1 s after the first: ignored
-    advance(0.1);
-    EXPECT_EQ(attempts(), atStart + 1);
-    advance(11.5 - 4.2);  // the send timer fires on the way, at 10 s
-    EXPECT_EQ(attempts(), atStart + 2);
-    Analytics::requestImmediateSync();  // 10.5 s after the first
-    advance(0.1);
-    EXPECT_EQ(attempts(), atStart + 3);
-}
-
-TEST_F(AnalyticsEntryTest, PrefixesNamesAndKeysAndWarnsAboutReservedOnes) {
-    struct Case {
-        std::string name;
-        std::map<std::string, std::string> parameters;
-        std::optional<std::string> signalPrefix, parameterPrefix;
-        bool warnings;
-        std::string sentName;
-        std::map<std::string, std::string> sent;  // present in the payload
-        std::vector<std::string> absent;          // keys rewritten away
-        std::vector<std::string> errors;
-    };
-    const std::string reservedKeyPrefix =
-        "Sending parameter with reserved key prefix 'Analytics.' will cause unexpected behavior. "
-        "Please use another "
-        "prefix instead.";
-    const auto reservedName = [](const std::string& name) {
-        return "Sending signal with reserved name '" + name +
-               "' will cause unexpected behavior. Please use another name instead.";
-    };
-    const Case cases[] = {
-        {"type", {}, {}, {}, true, "type", {}, {}, {reservedName("type")}},
-        {"TYPE", {}, {}, {}, true, "TYPE", {}, {}, {reservedName("TYPE")}},
-        {"analytics.Custom",
-         {},
-         {},
-         {},
-         true,
-         "analytics.Custom",
-         {},
-         {},
-         {"Sending signal with reserved prefix 'Analytics.' will cause unexpected behavior. Please "
-          "use another prefix "
-          "instead."}},
-        {"launched", {}, "App.", {}, true, "App.launched", {}, {}, {}},
-        {"Analytics.Foo", {}, "App.", {}, true, "App.Analytics.Foo", {}, {}, {}},
-        {"s",
-         {{"platform", "x"}},
-         {},
-         {},
-         true,
-         "s",
-         {{"platform", "x"}},
-         {},
-         {"Sending parameter with reserved key 'platform' will cause unexpected behavior. Please "
-          "use another key "
-          "instead."}},
-        {"s",
-         {{"screen", "a"}, {"Analytics.Foo", "b"}},
-         {},
-         "MyApp.",
-         true,
-         "s",
-         {{"MyApp.screen", "a"}, {"Analytics.Foo", "b"}},
-         {"screen"},
-         {reservedKeyPrefix}},
-        {"s",
-         {{"MyApp.screen", "v"}},
-         {},
-         "MyApp.",
-         true,
-         "s",
-         {{"MyApp.MyApp.screen", "v"}},
-         {"MyApp.screen"},
-         {}},
-        // Two keys meet after prefixing: the one written in its final form wins.
-        {"s",
-         {{"screen", "rewritten"}, {"Analytics.screen", "final"}},
-         {},
-         "Analytics.",
-         true,
-         "s",
-         {{"Analytics.screen", "final"}},
-         {"screen"},
-         {reservedKeyPrefix}},
-        {"s",
-         {{"Analytics.screen", "final"}, {"lytics.screen", "rewritten"}},
-         {},
-         "Ana",
-         true,
-         "s",
-         {{"Analytics.screen", "final"}},
-         {"lytics.screen"},
-         {reservedKeyPrefix}},
-        {"type", {{"platform", "x"}}, {}, {}, false, "type", {{"platform", "x"}}, {}, {}},
-    };
-    const auto config = initialize();
-    advance(0.5);
-    for (const auto& c : cases) {
-        takeQueued();
-        m_log.clear();
-        config->setDefaultSignalPrefix(c.signalPrefix);
-        config->setDefaultParameterPrefix(c.parameterPrefix);
-        config->setReservedParameterWarningsEnabled(c.warnings);
-        Analytics::signal(c.name, c.parameters);
-        const auto queued = takeQueued();
-        ASSERT_EQ(queued.size(), 1u) << c.name;
-        EXPECT_EQ(queued[0].type, c.sentName);
-        for (const auto& [key, value] : c.sent) {
-            ASSERT_EQ(queued[0].payload.count(key), 1u) << c.name << " " << key;
-            EXPECT_EQ(queued[0].payload.at(key), value) << c.name << " " << key;
-        }
-        for (const auto& key : c.absent)
-            EXPECT_EQ(queued[0].payload.count(key), 0u) << c.name << " " << key;
-        EXPECT_EQ(m_log.messages(Level::error), c.errors) << c.name;
+    // Seconds to wait before asking, and the attempts made so far after it.
+    const std::pair<double, std::size_t> steps[] = {{1, 1}, {3.1, 1}, {7.3, 3}};
+    for (const auto& [wait, made] : steps) {
+        advance(wait);  // the send timer fires on the way, at 10 s
+        Analytics::requestImmediateSync();
+        advance(0.1);
+        EXPECT_EQ(attempts(), atStart + made) << wait;
     }
 }
 
-TEST_F(AnalyticsEntryTest, DefaultParametersGoUnderTheSignalsOwnAndAreAlwaysChecked) {
+TEST_F(AnalyticsEntryTest, PrefixesNamesAndKeysAndWarnsAboutReservedOnes) {
+    const auto warning = [](const std::string& what, const std::string& kind) {
+        return "Sending " + what + " will cause unexpected behavior. Please use another " + kind +
+               " instead.";
+    };
+    const std::string name = "signal with reserved name", key = "parameter with reserved key";
+    const std::string keyPrefix = warning(key + " prefix 'Analytics.'", "prefix");
+    const auto optional = [](const std::string& s) {
+        return s.empty() ? std::nullopt : std::optional(s);
+    };
+    struct NameCase {
+        std::string name, prefix, sent, error;
+    };
+    const NameCase names[] = {
+        {"type", "", "type", warning(name + " 'type'", "name")},
+        {"TYPE", "", "TYPE", warning(name + " 'TYPE'", "name")},
+        {"analytics.Custom", "", "analytics.Custom",
+         warning("signal with reserved prefix 'Analytics.'", "prefix")},
+        {"launched", "App.", "App.launched", ""},
+        {"Analytics.Foo", "App.", "App.Analytics.Foo", ""},
+    };
+    struct KeyCase {
+        Params parameters;
+        std::string prefix;
+        Params sent;
+        std::string error;
+    };
+    const KeyCase keys[] = {
+        {{{"platform", "x"}}, "", {{"platform", "x"}}, warning(key + " 'platform'", "key")},
+        {{{"screen", "a"}, {"Analytics.Foo", "b"}},
+         "MyApp.",
+         {{"MyApp.screen", "a"}, {"Analytics.Foo", "b"}},
+         keyPrefix},
+        {{{"MyApp.screen", "v"}}, "MyApp.", {{"MyApp.MyApp.screen", "v"}}, ""},
+        // Two keys meet after prefixing: the one written in its final form wins.
+        {{{"screen", "x"}, {"Analytics.screen", "final"}},
+         "Analytics.",
+         {{"Analytics.screen", "final"}},
+         keyPrefix},
+        {{{"Analytics.screen", "final"}, {"lytics.screen", "x"}},
+         "Ana",
+         {{"Analytics.screen", "final"}},
+         keyPrefix},
+    };
     const auto config = initialize();
     advance(0.5);
-    takeQueued();
-    config->setReservedParameterWarningsEnabled(false);
+    Params baseline;
+    const auto send = [&](bool warnings, const std::string& type, const Params& parameters) {
+        takeQueued();
+        m_log.clear();
+        config->setReservedParameterWarningsEnabled(warnings);
+        Analytics::signal(type, parameters);
+        auto queued = takeQueued();
+        if (queued.size() != 1) return SignalPostBody{};
+        // Only what the signal adds to the default payload.
+        for (const auto& [k, v] : baseline)
+            if (queued[0].payload[k] == v) queued[0].payload.erase(k);
+        return queued[0];
+    };
+    baseline = send(false, "s", {}).payload;
+    const auto errors = [&](bool warnings, const std::string& error) {
+        return warnings && !error.empty() ? std::vector{error} : std::vector<std::string>{};
+    };
+    for (const bool warnings : {true, false}) {
+        config->setDefaultParameterPrefix(std::nullopt);
+        for (const auto& c : names) {
+            config->setDefaultSignalPrefix(optional(c.prefix));
+            EXPECT_EQ(send(warnings, c.name, {}).type, c.sent);
+            EXPECT_EQ(m_log.messages(Level::error), errors(warnings, c.error)) << c.name;
+        }
+        config->setDefaultSignalPrefix(std::nullopt);
+        for (const auto& c : keys) {
+            config->setDefaultParameterPrefix(optional(c.prefix));
+            EXPECT_EQ(send(warnings, "s", c.parameters).payload, c.sent) << c.error;
+            EXPECT_EQ(m_log.messages(Level::error), errors(warnings, c.error)) << c.error;
+        }
+    }
+
+    // Default parameters go under the signal's own and are always checked.
     config->setDefaultParameterPrefix("App.");
     config->setDefaultParameters([] {
-        return std::map<std::string, std::string>{
-            {"theme", "dark"}, {"shared", "default"}, {"Analytics.x", "1"}};
+        return Params{{"theme", "dark"}, {"shared", "default"}, {"Analytics.x", "1"}};
     });
-    m_log.clear();
-    Analytics::signal("s", {{"shared", "own"}});
-    const auto queued = takeQueued();
-    ASSERT_EQ(queued.size(), 1u);
-    EXPECT_EQ(queued[0].payload.at("App.theme"), "dark");
-    EXPECT_EQ(queued[0].payload.at("App.shared"), "own");
-    EXPECT_EQ(queued[0].payload.at("Analytics.x"), "1");
-    EXPECT_EQ(
-        m_log.count(Level::error,
-                    "Sending parameter with reserved key prefix 'Analytics.' will cause unexpected "
-                    "behavior. Please use another prefix instead."),
-        1u);
+    EXPECT_EQ(send(false, "s", {{"shared", "own"}}).payload,
+              (Params{{"App.theme", "dark"}, {"App.shared", "own"}, {"Analytics.x", "1"}}));
+    EXPECT_EQ(m_log.messages(Level::error), std::vector<std::string>{keyPrefix});
 }
 
 TEST_F(AnalyticsEntryTest, DisabledOrPreviewConfigurationsRecordAndLogNothing) {
     const auto config = initialize();
     advance(0.5);
     takeQueued();
-    for (const int mode : {0, 1}) {
-        config->setAnalyticsDisabled(mode == 0);
-        config->setSwiftUIPreviewMode(mode == 1);
+    for (const bool disabled : {true, false}) {
+        config->setAnalyticsDisabled(disabled);
+        config->setSwiftUIPreviewMode(!disabled);
         m_log.clear();
         Analytics::signal("type", {{"platform", "x"}});
         Analytics::internalSignal("Analytics.internal");
-        EXPECT_TRUE(takeQueued().empty()) << mode;
-        EXPECT_TRUE(m_log.messages(Level::error).empty()) << mode;
+        EXPECT_TRUE(takeQueued().empty()) << disabled;
+        EXPECT_TRUE(m_log.messages(Level::error).empty()) << disabled;
     }
 }
 
@@ -321,10 +247,10 @@ TEST_F(AnalyticsEntryTest, ATemporaryManagerLeavesTheDiskCacheAlone) {
     Analytics::generateNewSession();
     advance(SignalManager::kSendInterval * 2);
     EXPECT_FALSE(AnalyticsManager::isInitialized());
-    EXPECT_EQ(fixtora::test::readFile(m_env.cacheFile()), saved);
+    EXPECT_EQ(readFile(m_env.cacheFile()), saved);
 
     initialize();
-    settle();
+    advance(0);
     EXPECT_FALSE(std::filesystem::exists(m_env.cacheFile()));
     EXPECT_EQ(receivedTypes(), std::vector<std::string>{"saved"});
 
@@ -332,45 +258,33 @@ TEST_F(AnalyticsEntryTest, ATemporaryManagerLeavesTheDiskCacheAlone) {
     fixtora::test::writeFile(m_env.cacheFile(), saved);
     Analytics::signal("after terminate");
     advance(1);
-    EXPECT_EQ(fixtora::test::readFile(m_env.cacheFile()), saved);
+    EXPECT_EQ(readFile(m_env.cacheFile()), saved);
 }
 
 TEST_F(AnalyticsEntryTest, TheUserIdentifierLivesInTheClientsOwnSuite) {
     EXPECT_EQ(Analytics::customDefaults(), nullptr);
-    auto config = makeConfiguration("salt");
-    Analytics::initialize(config);
+    initialize("salt");
     const auto hash = CryptoHashing::sha256(kAppID, "");
     const auto suite = m_env.preferences->suite("com.fixtora.analytics." + hash.substr(52));
     EXPECT_EQ(Analytics::customDefaults(), suite);
+    const auto hashed = [](const std::string& user) { return CryptoHashing::sha256(user, "salt"); };
 
     Analytics::signal("first");
     const auto first = takeQueued();
     const auto stored = suite->string("defaultUserIdentifier");
     ASSERT_TRUE(stored);
-    EXPECT_EQ(find(first, "first")->clientUser, CryptoHashing::sha256(*stored, "salt"));
-    EXPECT_EQ(AnalyticsManager::shared()->hashedDefaultUser(),
-              CryptoHashing::sha256(*stored, "salt"));
+    EXPECT_EQ(first.at(0).clientUser, hashed(*stored));
+    EXPECT_EQ(AnalyticsManager::shared()->hashedDefaultUser(), hashed(*stored));
 
     // A new start keeps the identifier; a changed default user applies to later signals.
-    Analytics::initialize(makeConfiguration("salt"));
+    initialize("salt");
     Analytics::signal("second");
-    EXPECT_EQ(find(takeQueued(), "second")->clientUser, CryptoHashing::sha256(*stored, "salt"));
+    EXPECT_EQ(takeQueued().at(0).clientUser, hashed(*stored));
     Analytics::updateDefaultUserID("someone");
     Analytics::signal("third", {}, std::nullopt, "custom");
     Analytics::signal("fourth");
     const auto later = takeQueued();
-    EXPECT_EQ(find(later, "third")->clientUser, CryptoHashing::sha256("custom", "salt"));
-    EXPECT_EQ(find(later, "fourth")->clientUser, CryptoHashing::sha256("someone", "salt"));
-}
-
-TEST_F(AnalyticsEntryTest, QuittingWritesTheUnsentSignalsForTheNextStart) {
-    initialize();
-    advance(0.5);
-    AppLifecycle& shell = Analytics::appLifecycle();
-    Analytics::signal("unsent");
-    m_env.scheduler->runUntilIdle();
-    shell.applicationWillTerminate();
-    const auto stored = json::parse(fixtora::test::readFile(m_env.cacheFile()));
-    ASSERT_FALSE(stored.empty());
-    EXPECT_EQ(stored.back()["type"], "unsent");
+    ASSERT_EQ(later.size(), 2u);
+    EXPECT_EQ(later[0].clientUser, hashed("custom"));
+    EXPECT_EQ(later[1].clientUser, hashed("someone"));
 }

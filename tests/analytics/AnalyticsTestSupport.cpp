@@ -29,14 +29,6 @@ std::filesystem::path VirtualEnvironment::cacheFile() const {
     return SignalManager::cacheFileIn(paths->cachesDir());
 }
 
-LogHandler RecordingLog::handler(LogHandler::LogLevel level) {
-    return LogHandler(level,
-                      [shared = m_shared](LogHandler::LogLevel l, const std::string& message) {
-                          std::lock_guard lock(shared->mutex);
-                          shared->entries.emplace_back(l, message);
-                      });
-}
-
 std::function<void(LogHandler::LogLevel, const std::string&)> RecordingLog::sink() const {
     return [shared = m_shared](LogHandler::LogLevel l, const std::string& message) {
         std::lock_guard lock(shared->mutex);
@@ -56,16 +48,10 @@ std::vector<std::string> RecordingLog::messages(LogHandler::LogLevel level) cons
     return out;
 }
 
-std::size_t RecordingLog::count(LogHandler::LogLevel level, const std::string& text) const {
+std::size_t RecordingLog::count(LogHandler::LogLevel level, const std::string& text,
+                                bool prefix) const {
     std::size_t n = 0;
-    for (const auto& m : messages(level)) n += m == text ? 1 : 0;
-    return n;
-}
-
-std::size_t RecordingLog::countStartingWith(LogHandler::LogLevel level,
-                                            const std::string& prefix) const {
-    std::size_t n = 0;
-    for (const auto& m : messages(level)) n += m.rfind(prefix, 0) == 0 ? 1 : 0;
+    for (const auto& m : messages(level)) n += (prefix ? m.rfind(text, 0) == 0 : m == text) ? 1 : 0;
     return n;
 }
 

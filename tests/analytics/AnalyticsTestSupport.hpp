@@ -61,14 +61,19 @@ struct VirtualEnvironment {
 class RecordingLog {
   public:
     using Entry = std::pair<LogHandler::LogLevel, std::string>;
-    LogHandler handler(LogHandler::LogLevel level = LogHandler::LogLevel::debug);
+    LogHandler handler(LogHandler::LogLevel level = LogHandler::LogLevel::debug) const {
+        return LogHandler(level, sink());
+    }
     /// A log function that records every message.
     std::function<void(LogHandler::LogLevel, const std::string&)> sink() const;
     std::vector<Entry> entries() const;
     std::vector<std::string> messages(LogHandler::LogLevel level) const;
     /// Messages at `level` equal to `text` / starting with `prefix`.
-    std::size_t count(LogHandler::LogLevel level, const std::string& text) const;
-    std::size_t countStartingWith(LogHandler::LogLevel level, const std::string& prefix) const;
+    std::size_t count(LogHandler::LogLevel level, const std::string& text,
+                      bool prefix = false) const;
+    std::size_t countStartingWith(LogHandler::LogLevel level, const std::string& prefix) const {
+        return count(level, prefix, true);
+    }
     void clear();
 
   private:

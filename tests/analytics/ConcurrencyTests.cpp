@@ -23,7 +23,8 @@ using fixtora::demo::Fault;
 
 // Threads signal while batches are taken, refused (500) and put back, and
 // while the configuration changes: every signal arrives exactly once.
-TEST(SignalManagerConcurrency, ManyThreadsSignallingWhileBatchesFailAndRequeueLoseAndDuplicateNothing) {
+TEST(SignalManagerConcurrency,
+     ManyThreadsSignallingWhileBatchesFailAndRequeueLoseAndDuplicateNothing) {
     DemoBackend backend{DemoBackend::Options{}};
     backend.start();
     fixtora::test::TempDir dir;
@@ -48,9 +49,12 @@ TEST(SignalManagerConcurrency, ManyThreadsSignallingWhileBatchesFailAndRequeueLo
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < kPerThread; ++i) {
-                manager->processSignal("t" + std::to_string(t) + "-" + std::to_string(i), {{"i", std::to_string(i)}},
-                                       i % 3 ? std::optional(i * 0.25) : std::nullopt, std::nullopt, config);
-                if (i % 50 == 0) config->setDefaultUser(i % 100 ? std::optional<std::string>("u") : std::nullopt);
+                manager->processSignal(
+                    "t" + std::to_string(t) + "-" + std::to_string(i), {{"i", std::to_string(i)}},
+                    i % 3 ? std::optional(i * 0.25) : std::nullopt, std::nullopt, config);
+                if (i % 50 == 0)
+                    config->setDefaultUser(i % 100 ? std::optional<std::string>("u")
+                                                   : std::nullopt);
             }
             --signallersLeft;
         });

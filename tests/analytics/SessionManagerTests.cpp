@@ -26,16 +26,18 @@ std::vector<std::int64_t> durations(const std::vector<StoredSession>& sessions) 
 std::vector<StoredSession> storedSessions(const fixtora::InMemoryPreferences& suite) {
     const auto data = suite.data("recentSessions");
     if (!data) return {};
-    return StoredSession::decodeList(std::string(data->begin(), data->end())).value_or(std::vector<StoredSession>{});
+    return StoredSession::decodeList(std::string(data->begin(), data->end()))
+        .value_or(std::vector<StoredSession>{});
 }
 
-void storeSessions(fixtora::InMemoryPreferences& suite, const std::vector<StoredSession>& sessions) {
+void storeSessions(fixtora::InMemoryPreferences& suite,
+                   const std::vector<StoredSession>& sessions) {
     const auto json = *StoredSession::encodeList(sessions);
     suite.setData("recentSessions", fixtora::Preferences::Bytes(json.begin(), json.end()));
 }
 
 class SessionManagerTest : public ::testing::Test {
-protected:
+  protected:
     RecordingServices r{kMarch1};
 
     /// A process start: a new manager on the same suite, then a session.
@@ -52,7 +54,8 @@ TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
     auto manager = launch();
     ASSERT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
     EXPECT_EQ(r.signals()[0].parameters,
-              (std::map<std::string, std::string>{{"Analytics.Acquisition.firstSessionDate", "2026-03-01"}}));
+              (std::map<std::string, std::string>{
+                  {"Analytics.Acquisition.firstSessionDate", "2026-03-01"}}));
     EXPECT_EQ(r.suite->string("firstSessionDate"), "2026-03-01");
     r.scheduler->advance(10);
     manager.reset();
@@ -71,7 +74,7 @@ TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
     r.notifications->applicationDidResignActive();
     r.scheduler->advance(100);
     r.scheduler->runUntilIdle();
-    EXPECT_EQ(storedSessions(*r.suite).back().durationInSeconds, 12);
+    EXPECT_EQ(durations(storedSessions(*r.suite)), (std::vector<std::int64_t>{10, 12}));
     r.notifications->applicationWillBecomeActive();
     r.scheduler->advance(8);
     manager.reset();
@@ -82,10 +85,7 @@ TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
     r.scheduler->advance(5);
 
     const auto sessions = manager->recentSessions();
-    ASSERT_EQ(sessions.size(), 3u);
-    EXPECT_EQ(sessions[0].durationInSeconds, 10);
-    EXPECT_EQ(sessions[1].durationInSeconds, 20);
-    EXPECT_EQ(sessions[2].durationInSeconds, 5);
+    ASSERT_EQ(durations(sessions), (std::vector<std::int64_t>{10, 20, 5}));
     EXPECT_EQ(manager->averageSessionSeconds(), 15);
     EXPECT_EQ(manager->previousSessionSeconds(), 20);
     // Stored start times are whole seconds.
@@ -97,21 +97,22 @@ TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
     EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
 }
 
-TEST_F(SessionManagerTest, SessionsOlderThanNinetyDaysArePrunedAndCounted) {
-    storeSessions(*r.suite, {{kMarch1 - 91 * kDay, 30}, {kMarch1 - 89 * kDay, 40}});
-    r.suite->setInteger("deletedSessionsCount", 2);
-    auto manager = launch();
-    ASSERT_EQ(manager->recentSessions().size(), 1u);
-    EXPECT_EQ(manager->recentSessions()[0].durationInSeconds, 40);
-    EXPECT_EQ(r.suite->integer("deletedSessionsCount"), 3);
-    EXPECT_TRUE(r.signalsNamed("Analytics.Acquisition.newInstallDetected").empty());
-}
-
-TEST_F(SessionManagerTest, AHistoryThatIsAllPrunedCountsAsANewInstallation) {
-    storeSessions(*r.suite, {{kMarch1 - 100 * kDay, 30}, {kMarch1 - 95 * kDay, 40}});
-    launch();
-    EXPECT_EQ(r.suite->integer("deletedSessionsCount"), 2);
-    EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
+TEST(SessionHistory, SessionsOlderThanNinetyDaysArePrunedAndCounted) {
+    // Days ago of the stored sessions; a history all pruned is a new installation.
+    for (const auto& [older, newer] : {std::pair{91, 89}, std::pair{100, 95}}) {
+        RecordingServices r{kMarch1};
+        storeSessions(*r.suite, {{kMarch1 - older * kDay, 30}, {kMarch1 - newer * kDay, 40}});
+        r.suite->setInteger("deletedSessionsCount", 2);
+        auto manager = SessionManager::create(r.services(), r.scheduler);
+        manager->startNewSession();
+        r.scheduler->runUntilIdle();
+        const bool kept = newer < 90;
+        EXPECT_EQ(durations(manager->recentSessions()),
+                  kept ? std::vector<std::int64_t>{40} : std::vector<std::int64_t>{});
+        EXPECT_EQ(r.suite->integer("deletedSessionsCount"), kept ? 3 : 4) << older;
+        EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(),
+                  kept ? 0u : 1u);
+    }
 }
 
 TEST_F(SessionManagerTest, UnreadableHistoryStartsEmptyAndIsOverwritten) {
@@ -123,16 +124,16 @@ TEST_F(SessionManagerTest, UnreadableHistoryStartsEmptyAndIsOverwritten) {
     EXPECT_EQ(storedSessions(*r.suite).size(), 1u);
 }
 
-TEST_F(SessionManagerTest, BecomingActiveBeforeAnySessionRecordsNothing) {
-    auto manager = SessionManager::create(r.services(), r.scheduler);
+TEST_F(SessionManagerTest, WithoutASessionOrASuiteNothingIsStored) {
+    auto idle = SessionManager::create(r.services(), r.scheduler);
     r.notifications->applicationWillBecomeActive();
     r.scheduler->advance(30);
-    EXPECT_TRUE(manager->recentSessions().empty());
+    EXPECT_TRUE(idle->recentSessions().empty());
     EXPECT_FALSE(r.suite->contains("recentSessions"));
-}
+    idle.reset();
 
-TEST_F(SessionManagerTest, WithoutASuiteNothingIsStoredButTheSessionIsTimed) {
-    r.hasSuite = false;
+    r.suite = std::make_shared<fixtora::InMemoryPreferences>();
+    r.hasSuite = false;  // the session is still timed
     auto manager = launch();
     r.scheduler->advance(3);
     EXPECT_EQ(manager->averageSessionSeconds(), 3);
@@ -161,7 +162,8 @@ TEST(SessionStatistics, DamagedStoredDurationsAverageWithoutOverflow) {
             sessions.push_back({kMarch1 - kDay + static_cast<double>(i) * 60, c.durations[i]});
         storeSessions(*r.suite, sessions);
         auto manager = SessionManager::create(r.services(), r.scheduler);
-        EXPECT_EQ(manager->averageSessionSeconds(), c.average) << ::testing::PrintToString(c.durations);
+        EXPECT_EQ(manager->averageSessionSeconds(), c.average)
+            << ::testing::PrintToString(c.durations);
     }
 }
 
