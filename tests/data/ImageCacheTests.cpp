@@ -104,26 +104,19 @@ TEST_F(ImageCacheTest, FailuresLeaveNothingBehind) {
 
 // Keys come from the network: none may name a file outside the crest folder.
 TEST(ImageCacheKey, IsTheLastPathComponent) {
-    const std::optional<std::string> none;
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
+    const std::pair<const char*, const char*> keys[] = {
         {"https://a.example/i/teams/500/359.png", "359.png"},
         {"HTTP://a.example/x/359.png?w=40#top", "359.png"},
         {"https://a.example/x/dir/", "dir"},
-        {"https://a.example/a%20b.png", "a b.png"},
-        {"https://a.example/", none},
-        {"https://a.example", none},
-        {"https://a.example/x/..", none},
-        {"https://a.example/x/%2e%2E", none},
-        {"https://a.example/x/.", none},
-        {"https://a.example/x/..%2Fetc%2Fpasswd", none},
-        {"https://a.example/x/a%00.png", none},
-        {"https://a.example/x/bad%zz.png", none},
-        {"file:///etc/passwd", none},
-        {"ftp://a.example/x.png", none},
-        {"https:///x.png", none},
-        {"https://a.example/a b.png", none},
-        {"", none}};
-    for (const auto& [url, key] : cases) EXPECT_EQ(ImageCache::key(url), key) << url;
+        {"https://a.example/a%20b.png", "a b.png"}};
+    for (const auto& [url, key] : keys) EXPECT_EQ(ImageCache::key(url), key) << url;
+    for (const char* url :
+         {"https://a.example/", "https://a.example", "https://a.example/x/..",
+          "https://a.example/x/%2e%2E", "https://a.example/x/.",
+          "https://a.example/x/..%2Fetc%2Fpasswd", "https://a.example/x/a%00.png",
+          "https://a.example/x/bad%zz.png", "file:///etc/passwd", "ftp://a.example/x.png",
+          "https:///x.png", "https://a.example/a b.png", ""})
+        EXPECT_FALSE(ImageCache::key(url)) << url;
 }
 
 TEST_F(ImageCacheTest, UnusableUrlsCompleteAtOnceWithoutRequests) {
