@@ -81,14 +81,6 @@ TEST_F(ImageCacheTest, CrestOnDiskIsNeverDownloaded) {
     EXPECT_EQ(hits("/crests/che.png"), 0);
 }
 
-TEST_F(ImageCacheTest, UndecodableFileOnDiskIsReplaced) {
-    test::writeFile(m_cache->cacheDir() / "liv.png", "truncated");
-    prefetchAndWait({m_server.url("/crests/liv.png")});
-    EXPECT_EQ(hits("/crests/liv.png"), 1);
-    EXPECT_EQ(test::readFile(m_cache->cacheDir() / "liv.png"),
-              FakeImageDecoder::png("/crests/liv.png"));
-}
-
 // Failed crests leave no file and no entry, and are tried again next time.
 TEST_F(ImageCacheTest, FailuresLeaveNothingBehind) {
     const std::vector<std::string> urls{

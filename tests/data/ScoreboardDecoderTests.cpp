@@ -225,26 +225,17 @@ TEST(DecoderEdits, DecodeOrFailTheWholeDocument) {
 TEST(DecoderEdits, RejectWhatIsNotAScoreboardObject) {
     const std::string valid = kMinimal;
     const std::string deep = std::string(200000, '[') + std::string(200000, ']');
-    const struct {
-        std::string text;
-        int code;
-    } cases[] = {
-        {"", kDecodingErrorSyntax},
-        {"not json", kDecodingErrorSyntax},
-        {valid.substr(0, valid.size() / 2), kDecodingErrorSyntax},
-        {valid + "x", kDecodingErrorSyntax},
-        {"{\"events\": [], }", kDecodingErrorSyntax},
-        {"{\"events\": [{\"id\": \"\xff\"}]}", kDecodingErrorSyntax},
-        {"[]", kDecodingErrorTypeMismatch},
-        {"null", kDecodingErrorTypeMismatch},
-        // Deep nesting must not exhaust the stack, in parsing or in tearing down.
-        {"{\"events\": " + deep + "}", kDecodingErrorTypeMismatch},
-        {"{\"unknown\": " + deep + ", \"events\": 1}", kDecodingErrorTypeMismatch},
-    };
-    for (const auto& c : cases) {
-        const auto result = decodeScoreboard(c.text);
-        ASSERT_FALSE(result.ok()) << c.text;
-        EXPECT_EQ(result.error().code, c.code) << c.text;
+    for (const std::string& text :
+         {std::string(), std::string("not json"), valid.substr(0, valid.size() / 2), valid + "x",
+          std::string("{\"events\": [], }"), std::string("{\"events\": [{\"id\": \"\xff\"}]}")})
+        EXPECT_EQ(decodeScoreboard(text).error().code, kDecodingErrorSyntax) << text;
+    // Deep nesting must not exhaust the stack, in parsing or in tearing down.
+    for (const std::string& text :
+         {std::string("[]"), std::string("null"), "{\"events\": " + deep + "}",
+          "{\"unknown\": " + deep + ", \"events\": 1}"}) {
+        const auto result = decodeScoreboard(text);
+        ASSERT_FALSE(result.ok()) << text.substr(0, 20);
+        EXPECT_EQ(result.error().code, kDecodingErrorTypeMismatch) << text.substr(0, 20);
         EXPECT_EQ(result.error().description.rfind("Cannot decode the scoreboard: ", 0), 0u);
     }
 }
