@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace fixtora {
 namespace {
 
@@ -12,167 +14,107 @@ using test::addMatches;
 using test::at;
 using test::event;
 
-MatchWeek week(std::int64_t n, const std::string& start, const std::string& end) {
-    return {n, at(start), at(end)};
+// "2024-08-17*3": three matches that day; "2024-08-31T14:00Z#4": one match
+// in backend week 4; "2024-08-17T15:00Z": one match without a week.
+std::vector<ESPNEvent> events(const std::string& spec) {
+    std::vector<ESPNEvent> out;
+    std::istringstream in(spec);
+    for (std::string token; in >> token;) {
+        const auto star = token.find('*'), hash = token.find('#');
+        if (star != std::string::npos) {
+            addMatches(out, token.substr(0, star), std::stoi(token.substr(star + 1)));
+        } else if (hash != std::string::npos) {
+            out.push_back(event(token.substr(0, hash), std::stoll(token.substr(hash + 1))));
+        } else {
+            out.push_back(event(token));
+        }
+    }
+    return out;
 }
 
-struct TableCase {
-    const char* name;
-    const char* zone;
-    std::vector<ESPNEvent> events;
-    std::vector<MatchWeek> expected;
-};
-
-std::vector<ESPNEvent> days(std::initializer_list<std::pair<const char*, int>> perDay) {
-    std::vector<ESPNEvent> events;
-    for (const auto& [day, count] : perDay) addMatches(events, day, count);
-    return events;
+// "1 08-16T19:00:00/08-20T18:59:59; ..." (UTC, the year left out).
+std::string print(const std::vector<MatchWeek>& weeks) {
+    std::string out;
+    for (const auto& w : weeks)
+        out += std::to_string(w.number) + " " + formatInternetDateTime(w.startDate).substr(5, 14) +
+               "/" + formatInternetDateTime(w.endDate).substr(5, 14) + "; ";
+    return out;
 }
 
-std::vector<TableCase> tableCases() {
-    std::vector<TableCase> cases;
-
-    // Backend numbers: ascending order whatever the input order, gaps kept,
-    // each week from its first kick-off to 23:59:59 after its last one.
-    cases.push_back({"WeekNumbersKeepTheBackendNumbering",
-                     "Europe/London",
-                     {event("2024-08-31T14:00Z", 4), event("2024-08-16T19:00Z", 1),
-                      event("2024-08-17T14:00Z", 1), event("2024-08-19T19:00:00Z", 1),
-                      event("2024-08-24T11:30Z", 2), event("2024-08-25T15:30Z", 2)},
-                     {week(1, "2024-08-16T19:00:00Z", "2024-08-20T18:59:59Z"),
-                      week(2, "2024-08-24T11:30:00Z", "2024-08-26T15:29:59Z"),
-                      week(4, "2024-08-31T14:00:00Z", "2024-09-01T13:59:59Z")}});
-    cases.push_back({"PostponedMatchStretchesItsWeek",
-                     "Europe/London",
-                     {event("2024-09-21T14:00Z", 5), event("2024-09-22T15:30Z", 5),
-                      event("2025-02-12T19:30Z", 5), event("2024-09-28T14:00Z", 6)},
-                     {week(5, "2024-09-21T14:00:00Z", "2025-02-13T19:29:59Z"),
-                      week(6, "2024-09-28T14:00:00Z", "2024-09-29T13:59:59Z")}});
-
-    // Date clusters: a day joins when it is at most one day after the previous.
-    cases.push_back({"WeekendAndNextDayMidweekFormOneCluster",
-                     "Europe/London",
-                     days({{"2024-08-17", 3},
-                           {"2024-08-18", 2},
-                           {"2024-08-19", 1},
-                           {"2024-08-20", 2},
-                           {"2024-08-21", 2},
-                           {"2024-08-24", 5}}),
-                     {week(1, "2024-08-17T00:00:00Z", "2024-08-21T23:59:59Z"),
-                      week(2, "2024-08-24T00:00:00Z", "2024-08-24T23:59:59Z")}});
-    cases.push_back({"MidweekFromWednesdayIsItsOwnCluster",
-                     "Europe/London",
-                     days({{"2024-08-17", 3},
-                           {"2024-08-18", 2},
-                           {"2024-08-19", 1},
-                           {"2024-08-21", 3},
-                           {"2024-08-22", 2}}),
-                     {week(1, "2024-08-17T00:00:00Z", "2024-08-19T23:59:59Z"),
-                      week(2, "2024-08-21T00:00:00Z", "2024-08-22T23:59:59Z")}});
-
-    // Folding of clusters with fewer than 3 matches.
-    cases.push_back(
-        {"LoneMidweekMatchJoinsTheNearerWeekend",
-         "Europe/London",
-         days({{"2024-08-17", 5}, {"2024-08-18", 5}, {"2024-08-22", 1}, {"2024-08-24", 10}}),
-         {week(1, "2024-08-17T00:00:00Z", "2024-08-18T23:59:59Z"),
-          week(2, "2024-08-22T00:00:00Z", "2024-08-24T23:59:59Z")}});
-    cases.push_back(
-        {"LoneMidweekMatchAtEqualDistanceJoinsTheEarlier",
-         "Europe/London",
-         days({{"2024-08-17", 5}, {"2024-08-18", 5}, {"2024-08-21", 1}, {"2024-08-24", 10}}),
-         {week(1, "2024-08-17T00:00:00Z", "2024-08-21T23:59:59Z"),
-          week(2, "2024-08-24T00:00:00Z", "2024-08-24T23:59:59Z")}});
-    cases.push_back({"SmallFirstClusterAbsorbsTheNextEvenFarAway",
-                     "Europe/London",
-                     days({{"2024-08-16", 2}, {"2024-09-14", 10}, {"2024-09-21", 10}}),
-                     {week(1, "2024-08-16T00:00:00Z", "2024-09-14T23:59:59Z"),
-                      week(2, "2024-09-21T00:00:00Z", "2024-09-21T23:59:59Z")}});
-    cases.push_back({"SmallLastClusterJoinsThePrevious",
-                     "Europe/London",
-                     days({{"2025-05-18", 10}, {"2025-05-25", 2}}),
-                     {week(1, "2025-05-18T00:00:00Z", "2025-05-25T23:59:59Z")}});
-    cases.push_back(
-        {"FoldingRestartsFromTheFirstCluster",
-         "Europe/London",
-         days({{"2024-08-17", 1}, {"2024-08-24", 1}, {"2024-08-31", 5}, {"2024-09-14", 5}}),
-         {week(1, "2024-08-17T00:00:00Z", "2024-08-31T23:59:59Z"),
-          week(2, "2024-09-14T00:00:00Z", "2024-09-14T23:59:59Z")}});
-    cases.push_back({"LoneClusterStaysHoweverSmall",
-                     "Europe/London",
-                     days({{"2024-08-17", 1}}),
-                     {week(1, "2024-08-17T00:00:00Z", "2024-08-17T23:59:59Z")}});
-    cases.push_back({"UnreadableDaysAreLeftOut",
-                     "Europe/London",
-                     {event("2024-08-17T15:00Z"), event("2024-08-17T17:30Z"),
-                      event("2024-08-18T14:00Z"), event("TBD"), event("2024-13-40T15:00Z")},
-                     {week(1, "2024-08-17T00:00:00Z", "2024-08-18T23:59:59Z")}});
-
+TEST(MatchWeekTable, FollowsTheBackendNumbersOrClustersOfDays) {
+    struct Case {
+        const char* zone;
+        std::string events, weeks;
+    };
+    std::vector<Case> cases = {
+        // Backend numbers: ascending whatever the input order, gaps kept, each
+        // week from its first kick-off to 23:59:59 after its last one.
+        {"Europe/London",
+         "2024-08-31T14:00Z#4 2024-08-16T19:00Z#1 2024-08-17T14:00Z#1 2024-08-19T19:00:00Z#1 "
+         "2024-08-24T11:30Z#2 2024-08-25T15:30Z#2",
+         "1 08-16T19:00:00/08-20T18:59:59; 2 08-24T11:30:00/08-26T15:29:59; "
+         "4 08-31T14:00:00/09-01T13:59:59; "},
+        {"Europe/London",
+         "2024-09-21T14:00Z#5 2024-09-22T15:30Z#5 2025-02-12T19:30Z#5 "
+         "2024-09-28T14:00Z#6",
+         "5 09-21T14:00:00/02-13T19:29:59; 6 09-28T14:00:00/09-29T13:59:59; "},
+        // Date clusters: a day joins when it is at most one day after the previous.
+        {"Europe/London",
+         "2024-08-17*3 2024-08-18*2 2024-08-19*1 2024-08-20*2 2024-08-21*2 2024-08-24*5",
+         "1 08-17T00:00:00/08-21T23:59:59; 2 08-24T00:00:00/08-24T23:59:59; "},
+        {"Europe/London", "2024-08-17*3 2024-08-18*2 2024-08-19*1 2024-08-21*3 2024-08-22*2",
+         "1 08-17T00:00:00/08-19T23:59:59; 2 08-21T00:00:00/08-22T23:59:59; "},
+        // Clusters of fewer than 3 matches fold into the nearer neighbour, the
+        // earlier one at equal distance, the first into the next however far.
+        {"Europe/London", "2024-08-17*5 2024-08-18*5 2024-08-22*1 2024-08-24*10",
+         "1 08-17T00:00:00/08-18T23:59:59; 2 08-22T00:00:00/08-24T23:59:59; "},
+        {"Europe/London", "2024-08-17*5 2024-08-18*5 2024-08-21*1 2024-08-24*10",
+         "1 08-17T00:00:00/08-21T23:59:59; 2 08-24T00:00:00/08-24T23:59:59; "},
+        {"Europe/London", "2024-08-16*2 2024-09-14*10 2024-09-21*10",
+         "1 08-16T00:00:00/09-14T23:59:59; 2 09-21T00:00:00/09-21T23:59:59; "},
+        {"Europe/London", "2025-05-18*10 2025-05-25*2", "1 05-18T00:00:00/05-25T23:59:59; "},
+        {"Europe/London", "2024-08-17*1 2024-08-24*1 2024-08-31*5 2024-09-14*5",
+         "1 08-17T00:00:00/08-31T23:59:59; 2 09-14T00:00:00/09-14T23:59:59; "},
+        {"Europe/London", "2024-08-17*1", "1 08-17T00:00:00/08-17T23:59:59; "},
+        {"Europe/London",
+         "2024-08-17T15:00Z 2024-08-17T17:30Z 2024-08-18T14:00Z TBD 2024-13-40T15:00Z",
+         "1 08-17T00:00:00/08-18T23:59:59; "},
+    };
     // Days are the UTC days of `date`: a 00:30 kick-off on Friday is Friday
     // even where it is still Thursday (or already Friday afternoon).
-    for (const char* zone : {"America/Los_Angeles", "Pacific/Kiritimati", "Asia/Kolkata"}) {
-        auto events = days({{"2024-08-21", 3}, {"2024-08-23", 2}, {"2024-08-24", 3}});
-        events.push_back(event("2024-08-23T00:30Z"));
-        cases.push_back({"AfterMidnightKickOffCountsForItsUtcDay",
-                         zone,
-                         events,
-                         {week(1, "2024-08-21T00:00:00Z", "2024-08-21T23:59:59Z"),
-                          week(2, "2024-08-23T00:00:00Z", "2024-08-24T23:59:59Z")}});
-    }
+    for (const char* zone : {"America/Los_Angeles", "Pacific/Kiritimati", "Asia/Kolkata"})
+        cases.push_back({zone, "2024-08-21*3 2024-08-23*2 2024-08-24*3 2024-08-23T00:30Z",
+                         "1 08-21T00:00:00/08-21T23:59:59; 2 08-23T00:00:00/08-24T23:59:59; "});
     // Sunday to Tuesday across the end of summer time is still two days
     // apart; counted in local days it would shrink to one and merge rounds.
-    for (const char* zone : {"Europe/London", "Europe/Berlin"}) {
-        cases.push_back(
-            {"EndOfSummerTimeKeepsRoundsApart",
-             zone,
-             days({{"2024-10-26", 5}, {"2024-10-27", 5}, {"2024-10-29", 5}, {"2024-10-30", 5}}),
-             {week(1, "2024-10-26T00:00:00Z", "2024-10-27T23:59:59Z"),
-              week(2, "2024-10-29T00:00:00Z", "2024-10-30T23:59:59Z")}});
+    for (const char* zone : {"Europe/London", "Europe/Berlin"})
+        cases.push_back({zone, "2024-10-26*5 2024-10-27*5 2024-10-29*5 2024-10-30*5",
+                         "1 10-26T00:00:00/10-27T23:59:59; 2 10-29T00:00:00/10-30T23:59:59; "});
+    for (const auto& c : cases) {
+        test::ScopedTimeZone zone(c.zone);
+        EXPECT_EQ(print(computeMatchWeeks(events(c.events))), c.weeks) << c.zone << " " << c.events;
     }
-    return cases;
 }
-
-class MatchWeekTable : public testing::TestWithParam<TableCase> {};
-
-TEST_P(MatchWeekTable, Computes) {
-    test::ScopedTimeZone zone(GetParam().zone);
-    EXPECT_EQ(computeMatchWeeks(GetParam().events), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, MatchWeekTable, testing::ValuesIn(tableCases()),
-                         [](const auto& param) {
-                             return std::string(param.param.name) + "_" +
-                                    std::to_string(param.index);
-                         });
-
-struct MethodCase {
-    int events;
-    int numbered;
-    MatchWeekMethod expected;
-};
-
-class MatchWeekMethodChoice : public testing::TestWithParam<MethodCase> {};
 
 // The backend's numbers win when at least half (rounded down) of the events
 // carry one with a readable kick-off, and at least one does.
-TEST_P(MatchWeekMethodChoice, FollowsTheShareOfNumberedEvents) {
-    std::vector<ESPNEvent> events;
-    for (int i = 0; i < GetParam().events; ++i) {
-        std::optional<std::int64_t> number;
-        if (i < GetParam().numbered) number = i / 10 + 1;
-        events.push_back(event("2024-08-" + std::to_string(10 + i % 20) + "T15:00Z", number));
+TEST(MatchWeekMethodChoice, FollowsTheShareOfNumberedEvents) {
+    const struct {
+        int events, numbered;
+        MatchWeekMethod expected;
+    } cases[] = {{380, 190, MatchWeekMethod::WeekNumber}, {380, 189, MatchWeekMethod::DateCluster},
+                 {7, 3, MatchWeekMethod::WeekNumber},     {7, 2, MatchWeekMethod::DateCluster},
+                 {1, 1, MatchWeekMethod::WeekNumber},     {1, 0, MatchWeekMethod::DateCluster}};
+    for (const auto& c : cases) {
+        std::vector<ESPNEvent> list;
+        for (int i = 0; i < c.events; ++i)
+            list.push_back(
+                event("2024-08-" + std::to_string(10 + i % 20) + "T15:00Z",
+                      i < c.numbered ? std::optional<std::int64_t>(i / 10 + 1) : std::nullopt));
+        EXPECT_EQ(matchWeekMethod(list), c.expected) << c.events << " " << c.numbered;
+        EXPECT_FALSE(computeMatchWeeks(list).empty());
     }
-    EXPECT_EQ(matchWeekMethod(events), GetParam().expected);
-    EXPECT_FALSE(computeMatchWeeks(events).empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(Shares, MatchWeekMethodChoice,
-                         testing::Values(MethodCase{380, 190, MatchWeekMethod::WeekNumber},
-                                         MethodCase{380, 189, MatchWeekMethod::DateCluster},
-                                         MethodCase{7, 3, MatchWeekMethod::WeekNumber},
-                                         MethodCase{7, 2, MatchWeekMethod::DateCluster},
-                                         MethodCase{1, 1, MatchWeekMethod::WeekNumber},
-                                         MethodCase{1, 0, MatchWeekMethod::DateCluster}));
 
 // Weekly rounds of 3 matches on `rounds` Saturdays; round `shortAfter` (if
 // any) is followed by a midweek round three days later.
@@ -201,24 +143,19 @@ TEST(MatchWeekFolding, ThousandsOfLoneMatchDaysFoldIntoOneWeek) {
     EXPECT_EQ(weeks[0].endDate, day - 2 * 86400.0 + 86399);
 }
 
-TEST(MatchWeekCap, ThirtyEightClustersStayAsTheyAre) {
-    const auto weeks = computeMatchWeeks(weeklyRounds(38, -1));
-    ASSERT_EQ(weeks.size(), 38u);
-    for (std::size_t k = 0; k < weeks.size(); ++k) {
-        EXPECT_EQ(weeks[k].number, static_cast<std::int64_t>(k) + 1);
-        EXPECT_EQ(weeks[k].endDate - weeks[k].startDate, 86399);
-    }
-}
+TEST(MatchWeekCap, ThirtyEightClustersStayAndThirtyNineMergeTheClosestPair) {
+    const auto kept = computeMatchWeeks(weeklyRounds(38, -1));
+    ASSERT_EQ(kept.size(), 38u);
+    EXPECT_EQ(kept[37].number, 38);
+    EXPECT_EQ(kept[37].endDate - kept[37].startDate, 86399);
 
-TEST(MatchWeekCap, ThirtyNineClustersMergeTheClosestPair) {
     const auto weeks = computeMatchWeeks(weeklyRounds(39, 9));
     ASSERT_EQ(weeks.size(), 38u);
     // Rounds 10 (Saturday) and 11 (Tuesday) merge; the merged end gains one
     // more 23:59:59 on top of the last day's end.
-    EXPECT_EQ(weeks[9], week(10, "2024-10-19T00:00:00Z", "2024-10-23T23:59:58Z"));
-    EXPECT_EQ(weeks[10].startDate, at("2024-10-29T00:00:00Z"));
-    for (std::size_t k = 0; k < weeks.size(); ++k)
-        EXPECT_EQ(weeks[k].number, static_cast<std::int64_t>(k) + 1);
+    EXPECT_EQ(print({weeks[9], weeks[10]}),
+              "10 10-19T00:00:00/10-23T23:59:58; 11 10-29T00:00:00/10-29T23:59:59; ");
+    EXPECT_EQ(weeks[37].number, 38);
 }
 
 TEST(MatchWeekCap, EqualGapsMergeTheEarliestPair) {
