@@ -122,21 +122,4 @@ TEST(ClockJumps, KeepTheMatchweekTheTitleAndThePaceOfRequests) {
         << "the table is loaded once per start";
 }
 
-// A restart after the clock went back: the table written "in the future"
-// is not trusted, and the application still comes up.
-TEST(ClockJumps, ARestartWithTheClockBackADayFetchesTheTableAgain) {
-    FaultRig rig;
-    rig.launch();
-    waitUntilShown(rig.app());
-    rig.quit();
-    const auto schedule = rig.backend().requestCount(Endpoint::Schedule);
-    rig.wall()->advance(-86400);
-    auto& app = rig.launch();
-    waitUntilShown(app);
-    EXPECT_EQ(rig.backend().requestCount(Endpoint::Schedule), schedule + 1);
-    expectWellFormedTitle(app.title().toStdString());
-    EXPECT_EQ(app.model().scheduleError(), std::nullopt);
-    EXPECT_TRUE(app.showsMatchList());
-}
-
 }  // namespace
