@@ -36,7 +36,9 @@ void touchTheCore(const char* url) {
     curl_global_init(CURL_GLOBAL_DEFAULT);
     if (CURL* easy = curl_easy_init()) {
         curl_easy_setopt(easy, CURLOPT_URL, url);
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, +[](char*, size_t size, size_t count, void*) { return size * count; });
+        curl_easy_setopt(
+            easy, CURLOPT_WRITEFUNCTION,
+            +[](char*, size_t size, size_t count, void*) { return size * count; });
         curl_easy_perform(easy);
         curl_easy_cleanup(easy);
     }

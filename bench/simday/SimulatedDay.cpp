@@ -11,13 +11,13 @@
 #include "data/APIClient.hpp"
 #include "data/ImageCache.hpp"
 #include "data/MatchWeekSchedule.hpp"
+#include "platform/ImageDecoder.hpp"
 #include "platform/Paths.hpp"
 #include "platform/Preferences.hpp"
 #include "platform/SystemInfo.hpp"
 #include "state/FixturesViewModel.hpp"
 #include "state/MatchStatus.hpp"
 #include "state/MatchesFetcher.hpp"
-#include "platform/ImageDecoder.hpp"
 
 #include <unistd.h>
 
@@ -154,7 +154,8 @@ std::vector<Instant> SignalTally::times() const {
 // The day
 
 SimulatedDay::Folder::Folder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fixtora-simday-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "fixtora-simday-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
     path = pattern;
 }
@@ -229,8 +230,8 @@ void SimulatedDay::launch(const std::optional<ESPNTeam>& favourite) {
     }
     m_schedule =
         std::make_shared<MatchWeekSchedule>(m_http, m_backend->url(), paths, m_clock, m_main);
-    m_images = std::make_shared<ImageCache>(
-        m_http, paths, std::make_shared<SignatureDecoder>(), m_main, m_crestQueue);
+    m_images = std::make_shared<ImageCache>(m_http, paths, std::make_shared<SignatureDecoder>(),
+                                            m_main, m_crestQueue);
     auto fetcher =
         MatchesFetcher::fromClient(std::make_shared<APIClient>(m_http, m_backend->url()));
     m_viewModel = FixturesViewModel::create(m_schedule, fetcher, m_images, m_preferences, m_clock,

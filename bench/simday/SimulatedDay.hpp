@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "DemoBackend.hpp"
 #include "analytics/SignalEnricher.hpp"
 #include "data/ESPNModels.hpp"
-#include "DemoBackend.hpp"
 #include "platform/Clock.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "platform/HttpClient.hpp"
 #include "platform/ManualScheduler.hpp"
-#include "platform/WorkerScheduler.hpp"
 #include "platform/Subscription.hpp"
+#include "platform/WorkerScheduler.hpp"
 
 #include <atomic>
 #include <cstddef>

@@ -41,15 +41,18 @@ bool waitFor(Predicate done, std::chrono::milliseconds timeout) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 2 || (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
-        std::fprintf(stderr, "usage: %s [BASE_URL]\n  BASE_URL  analytics ingest base URL (default %s)\n", argv[0],
-                     fixtora::build::kAnalyticsUrl);
+    if (argc > 2 ||
+        (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
+        std::fprintf(stderr,
+                     "usage: %s [BASE_URL]\n  BASE_URL  analytics ingest base URL (default %s)\n",
+                     argv[0], fixtora::build::kAnalyticsUrl);
         return argc > 2 ? 2 : 0;
     }
     const std::string baseURL = argc == 2 ? argv[1] : fixtora::build::kAnalyticsUrl;
     const auto endpoint = analytics::SignalManager::getServiceUrl(baseURL, std::nullopt);
     if (!endpoint) {
-        std::fprintf(stderr, "analytics-example: \"%s\" is not an http or https URL\n", baseURL.c_str());
+        std::fprintf(stderr, "analytics-example: \"%s\" is not an http or https URL\n",
+                     baseURL.c_str());
         return 2;
     }
 
@@ -57,12 +60,13 @@ int main(int argc, char** argv) {
     // errors are counted to report the outcome.
     auto errors = std::make_shared<std::atomic<int>>(0);
     const auto standard = analytics::LogHandler::standard(Level::info);
-    auto config = std::make_shared<analytics::AnalyticsConfiguration>(fixtora::build::kAnalyticsAppId, std::nullopt,
-                                                                      baseURL);
-    config->setLogHandler(analytics::LogHandler(Level::info, [standard, errors](Level level, const std::string& m) {
-        if (level == Level::error) ++*errors;
-        standard.log(level, m);
-    }));
+    auto config = std::make_shared<analytics::AnalyticsConfiguration>(
+        fixtora::build::kAnalyticsAppId, std::nullopt, baseURL);
+    config->setLogHandler(
+        analytics::LogHandler(Level::info, [standard, errors](Level level, const std::string& m) {
+            if (level == Level::error) ++*errors;
+            standard.log(level, m);
+        }));
 
     std::printf("Initialising the analytics client for %s\n", endpoint->c_str());
     analytics::Analytics::initialize(config);

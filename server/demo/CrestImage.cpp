@@ -54,14 +54,22 @@ std::string CrestImage::png(const DemoClub& club, std::size_t pattern) {
     for (int y = 0; y < kSize; ++y) {
         for (int x = 0; x < kSize; ++x) {
             if (!insideShield(x, y)) continue;
-            const bool edge = !insideShield(x - 2, y) || !insideShield(x + 2, y) || !insideShield(x, y - 2) ||
-                              !insideShield(x, y + 2);
+            const bool edge = !insideShield(x - 2, y) || !insideShield(x + 2, y) ||
+                              !insideShield(x, y - 2) || !insideShield(x, y + 2);
             bool second = false;
             switch (pattern % 4) {
-            case 0: second = x >= 26 && x < 38; break;                      // centre stripe
-            case 1: second = y >= 20 && y < 32; break;                      // band
-            case 2: second = x > y; break;                                  // diagonal halves
-            default: second = std::abs(x - 32) + 14 > y - 10 && std::abs(x - 32) + 4 < y - 10; break;  // chevron
+                case 0:
+                    second = x >= 26 && x < 38;
+                    break;  // centre stripe
+                case 1:
+                    second = y >= 20 && y < 32;
+                    break;  // band
+                case 2:
+                    second = x > y;
+                    break;  // diagonal halves
+                default:
+                    second = std::abs(x - 32) + 14 > y - 10 && std::abs(x - 32) + 4 < y - 10;
+                    break;  // chevron
             }
             const Rgb c = edge ? outline : second ? secondary : primary;
             const auto i = static_cast<std::size_t>((y * kSize + x) * 4);

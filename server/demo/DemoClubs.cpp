@@ -39,24 +39,26 @@ const DemoClub* findDemoClub(std::string_view abbreviation) {
 
 DemoPlayer demoPlayer(std::size_t club, std::size_t index) {
     static constexpr std::array<std::string_view, 24> kFirst = {
-        "Tom",   "Jack",  "Harry", "Callum", "Ryan",   "Ollie", "Kieran", "Luke",
-        "Sam",   "Ben",   "Jamie", "Connor", "Lewis",  "Josh",  "Nathan", "Danny",
-        "Aaron", "Reece", "Liam",  "Owen",   "Rúben",  "Elliot", "Søren", "Isaac"};
+        "Tom",   "Jack",  "Harry", "Callum", "Ryan",  "Ollie",  "Kieran", "Luke",
+        "Sam",   "Ben",   "Jamie", "Connor", "Lewis", "Josh",   "Nathan", "Danny",
+        "Aaron", "Reece", "Liam",  "Owen",   "Rúben", "Elliot", "Søren",  "Isaac"};
     static constexpr std::array<std::string_view, 40> kLast = {
-        "Ainsley",  "Brampton", "Calder",    "Denholm",  "Eastwood", "Fenwick",  "Garside",
-        "Holroyd",  "Ibbotson", "Jowett",    "Kershaw",  "Lumb",     "Midgley",  "Normanton",
-        "Oddie",    "Pickles",  "Quarmby",   "Royston",  "Sugden",   "Thackray", "Utley",
-        "Varley",   "Wadsworth", "Yeadon",   "Ackroyd",  "Bentley",  "Crowther", "Dewhurst",
-        "Earnshaw", "Firth",    "Greenwood", "Haigh",    "Illingworth", "Jagger", "Kitching",
-        "Lister",   "Mallinson", "Naylor",   "Oldroyd",  "Pollard"};
-    static constexpr std::array<std::string_view, kSquadSize> kJersey = {"9", "10", "11", "7", "8", "17", "19", "4"};
+        "Ainsley",  "Brampton",  "Calder",    "Denholm", "Eastwood",    "Fenwick",  "Garside",
+        "Holroyd",  "Ibbotson",  "Jowett",    "Kershaw", "Lumb",        "Midgley",  "Normanton",
+        "Oddie",    "Pickles",   "Quarmby",   "Royston", "Sugden",      "Thackray", "Utley",
+        "Varley",   "Wadsworth", "Yeadon",    "Ackroyd", "Bentley",     "Crowther", "Dewhurst",
+        "Earnshaw", "Firth",     "Greenwood", "Haigh",   "Illingworth", "Jagger",   "Kitching",
+        "Lister",   "Mallinson", "Naylor",    "Oldroyd", "Pollard"};
+    static constexpr std::array<std::string_view, kSquadSize> kJersey = {"9", "10", "11", "7",
+                                                                         "8", "17", "19", "4"};
 
     const std::string first(kFirst[(club * 5 + index * 7) % kFirst.size()]);
     const std::string last(kLast[(club * 2 + index * 9) % kLast.size()]);
     // Short names abbreviate the first name to its first character, which may
     // take more than one byte in UTF-8.
     std::size_t initialLength = 1;
-    while (initialLength < first.size() && (static_cast<unsigned char>(first[initialLength]) & 0xC0) == 0x80)
+    while (initialLength < first.size() &&
+           (static_cast<unsigned char>(first[initialLength]) & 0xC0) == 0x80)
         ++initialLength;
     return DemoPlayer{
         std::to_string(410000 + club * 100 + index),

@@ -31,17 +31,33 @@ struct SlotTime {
 };
 // Kick-off times (UTC) of the ten matches of a weekend and of a midweek round.
 constexpr std::array<SlotTime, 10> kWeekendSlots = {{
-    {0, 11, 30}, {0, 14, 0}, {0, 14, 0}, {0, 14, 0}, {0, 14, 0},
-    {0, 16, 30}, {1, 13, 0}, {1, 13, 0}, {1, 15, 30}, {1, 18, 0},
+    {0, 11, 30},
+    {0, 14, 0},
+    {0, 14, 0},
+    {0, 14, 0},
+    {0, 14, 0},
+    {0, 16, 30},
+    {1, 13, 0},
+    {1, 13, 0},
+    {1, 15, 30},
+    {1, 18, 0},
 }};
 constexpr std::array<SlotTime, 10> kMidweekSlots = {{
-    {0, 19, 30}, {0, 19, 30}, {0, 19, 30}, {0, 20, 0}, {0, 20, 0},
-    {1, 19, 30}, {1, 19, 30}, {1, 19, 30}, {1, 20, 0}, {1, 20, 0},
+    {0, 19, 30},
+    {0, 19, 30},
+    {0, 19, 30},
+    {0, 20, 0},
+    {0, 20, 0},
+    {1, 19, 30},
+    {1, 19, 30},
+    {1, 19, 30},
+    {1, 20, 0},
+    {1, 20, 0},
 }};
 
 /// splitmix64: small, fast and the same on every platform.
 class Rng {
-public:
+  public:
     explicit Rng(std::uint64_t seed) : m_state(seed) {}
     std::uint64_t next() {
         std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ULL);
@@ -63,7 +79,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     std::uint64_t m_state;
 };
 
@@ -73,10 +89,16 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return q;
 }
 
-int weekday(std::int64_t day) { return static_cast<int>(((day % 7) + 11) % 7); }  // 1970-01-01 was a Thursday
+int weekday(std::int64_t day) {
+    return static_cast<int>(((day % 7) + 11) % 7);
+}  // 1970-01-01 was a Thursday
 
-std::int64_t latestWeekdayOnOrBefore(int wd, std::int64_t day) { return day - ((weekday(day) - wd + 7) % 7); }
-std::int64_t earliestWeekdayOnOrAfter(int wd, std::int64_t day) { return day + ((wd - weekday(day) + 7) % 7); }
+std::int64_t latestWeekdayOnOrBefore(int wd, std::int64_t day) {
+    return day - ((weekday(day) - wd + 7) % 7);
+}
+std::int64_t earliestWeekdayOnOrAfter(int wd, std::int64_t day) {
+    return day + ((wd - weekday(day) + 7) % 7);
+}
 
 std::tm utcTm(std::int64_t t) {
     std::tm tm{};
@@ -93,36 +115,41 @@ std::int64_t utcDayOf(int year, int month, int day) {
     return floorDiv(static_cast<std::int64_t>(timegm(&tm)), kDay);
 }
 
-std::string two(int v) { return (v < 10 ? "0" : "") + std::to_string(v); }
+std::string two(int v) {
+    return (v < 10 ? "0" : "") + std::to_string(v);
+}
 
 /// "2026-08-16T14:00Z", the way the scoreboard documents write kick-offs.
 std::string isoMinute(std::int64_t t) {
     const std::tm tm = utcTm(t);
-    return std::to_string(tm.tm_year + 1900) + "-" + two(tm.tm_mon + 1) + "-" + two(tm.tm_mday) + "T" +
-           two(tm.tm_hour) + ":" + two(tm.tm_min) + "Z";
+    return std::to_string(tm.tm_year + 1900) + "-" + two(tm.tm_mon + 1) + "-" + two(tm.tm_mday) +
+           "T" + two(tm.tm_hour) + ":" + two(tm.tm_min) + "Z";
 }
 
 /// "Sat, December 5th at 3:00 PM UTC", the long text of a scheduled match.
 std::string kickoffDetail(std::int64_t t) {
-    static constexpr std::array<const char*, 7> kDays = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static constexpr std::array<const char*, 12> kMonths = {"January", "February", "March",     "April",
-                                                            "May",     "June",     "July",      "August",
-                                                            "September", "October", "November", "December"};
+    static constexpr std::array<const char*, 7> kDays = {"Sun", "Mon", "Tue", "Wed",
+                                                         "Thu", "Fri", "Sat"};
+    static constexpr std::array<const char*, 12> kMonths = {
+        "January", "February", "March",     "April",   "May",      "June",
+        "July",    "August",   "September", "October", "November", "December"};
     const std::tm tm = utcTm(t);
     const int d = tm.tm_mday;
     const char* suffix = (d % 100 >= 11 && d % 100 <= 13) ? "th"
-                         : d % 10 == 1                   ? "st"
-                         : d % 10 == 2                   ? "nd"
-                         : d % 10 == 3                   ? "rd"
-                                                         : "th";
+                         : d % 10 == 1                    ? "st"
+                         : d % 10 == 2                    ? "nd"
+                         : d % 10 == 3                    ? "rd"
+                                                          : "th";
     const int hour12 = tm.tm_hour % 12 == 0 ? 12 : tm.tm_hour % 12;
     return std::string(kDays[static_cast<std::size_t>(tm.tm_wday)]) + ", " +
-           kMonths[static_cast<std::size_t>(tm.tm_mon)] + " " + std::to_string(d) + suffix + " at " +
-           std::to_string(hour12) + ":" + two(tm.tm_min) + (tm.tm_hour < 12 ? " AM" : " PM") + " UTC";
+           kMonths[static_cast<std::size_t>(tm.tm_mon)] + " " + std::to_string(d) + suffix +
+           " at " + std::to_string(hour12) + ":" + two(tm.tm_min) +
+           (tm.tm_hour < 12 ? " AM" : " PM") + " UTC";
 }
 
 std::string minuteText(int minute, int stoppage) {
-    return std::to_string(minute) + "'" + (stoppage > 0 ? "+" + std::to_string(stoppage) + "'" : "");
+    return std::to_string(minute) + "'" +
+           (stoppage > 0 ? "+" + std::to_string(stoppage) + "'" : "");
 }
 
 /// Start and end (exclusive) of the local calendar day that contains `t`.
@@ -206,8 +233,10 @@ void DemoSeason::placeRounds(Instant nowInstant) {
                 b = (r - k + (n - 1)) % (n - 1);
             }
             if ((r + k) % 2 == 1) std::swap(a, b);
-            rounds[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] = {clubOfSlot(a), clubOfSlot(b)};
-            rounds[static_cast<std::size_t>(r + n - 1)][static_cast<std::size_t>(k)] = {clubOfSlot(b), clubOfSlot(a)};
+            rounds[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] = {clubOfSlot(a),
+                                                                                clubOfSlot(b)};
+            rounds[static_cast<std::size_t>(r + n - 1)][static_cast<std::size_t>(k)] = {
+                clubOfSlot(b), clubOfSlot(a)};
         }
     }
 
@@ -217,7 +246,8 @@ void DemoSeason::placeRounds(Instant nowInstant) {
     const int year = today.tm_year + 1900;
     const std::int64_t todayDay = floorDiv(now, kDay);
     const std::int64_t seasonStart = utcDayOf(today.tm_mon + 1 >= 8 ? year : year - 1, 8, 10);
-    const int current = static_cast<int>(std::clamp<std::int64_t>((todayDay - seasonStart) * kRounds / 280, 0, kRounds - 1));
+    const int current = static_cast<int>(
+        std::clamp<std::int64_t>((todayDay - seasonStart) * kRounds / 280, 0, kRounds - 1));
 
     // The current round is built around a 20-minute anchor so that the
     // clocks of the live matches run between requests.
@@ -256,8 +286,10 @@ void DemoSeason::placeRounds(Instant nowInstant) {
         kickoffs[static_cast<std::size_t>(current)][s] = floorDiv(t, kMinute) * kMinute;
     }
     const auto& cur = kickoffs[static_cast<std::size_t>(current)];
-    firstDay[static_cast<std::size_t>(current)] = floorDiv(*std::min_element(cur.begin(), cur.end()), kDay);
-    lastDay[static_cast<std::size_t>(current)] = floorDiv(*std::max_element(cur.begin(), cur.end()), kDay);
+    firstDay[static_cast<std::size_t>(current)] =
+        floorDiv(*std::min_element(cur.begin(), cur.end()), kDay);
+    lastDay[static_cast<std::size_t>(current)] =
+        floorDiv(*std::max_element(cur.begin(), cur.end()), kDay);
 
     // Other rounds keep at least one free day (UTC) between each other so
     // that every round is a cluster of its own.
@@ -268,7 +300,8 @@ void DemoSeason::placeRounds(Instant nowInstant) {
         firstDay[r] = first;
         lastDay[r] = first + 1;
         for (std::size_t s = 0; s < kMatchesPerRound; ++s)
-            kickoffs[r][s] = (first + slots[s].dayOffset) * kDay + slots[s].hour * 3600 + slots[s].minute * kMinute;
+            kickoffs[r][s] = (first + slots[s].dayOffset) * kDay + slots[s].hour * 3600 +
+                             slots[s].minute * kMinute;
     };
     for (int round = current - 1; round >= 0; --round) {
         const std::int64_t limit = firstDay[static_cast<std::size_t>(round + 1)] - 2 -
@@ -346,8 +379,9 @@ std::vector<DemoSeason::Incident> DemoSeason::incidentsOf(const Match& match) co
     std::vector<Incident> incidents;
     if (match.phase == Phase::Scheduled || match.phase == Phase::Postponed) return incidents;
 
-    Rng rng(m_settings.seed * 0x100000001B3ULL ^ (static_cast<std::uint64_t>(match.round * 100 + match.slot + 1) *
-                                                 0x9E3779B97F4A7C15ULL));
+    Rng rng(
+        m_settings.seed * 0x100000001B3ULL ^
+        (static_cast<std::uint64_t>(match.round * 100 + match.slot + 1) * 0x9E3779B97F4A7C15ULL));
     const int homeGoals = rng.weighted(std::array<int, 6>{24, 33, 24, 12, 5, 2});
     const int awayGoals = rng.weighted(std::array<int, 6>{32, 34, 21, 9, 3, 1});
     const int cards = rng.below(4);
@@ -365,24 +399,31 @@ std::vector<DemoSeason::Incident> DemoSeason::incidentsOf(const Match& match) co
         inc.second = rng.below(60);
         if (goal) {
             const int r = rng.below(100);
-            inc.kind = r < 8 ? GoalKind::Penalty : r < 13 ? GoalKind::OwnGoal : r < 28 ? GoalKind::Header : GoalKind::Plain;
+            inc.kind = r < 8    ? GoalKind::Penalty
+                       : r < 13 ? GoalKind::OwnGoal
+                       : r < 28 ? GoalKind::Header
+                                : GoalKind::Plain;
         }
         // Forwards score most goals.
-        inc.player = static_cast<std::size_t>(rng.below(100) < 75 ? rng.below(4) : rng.below(static_cast<int>(kSquadSize)));
+        inc.player = static_cast<std::size_t>(
+            rng.below(100) < 75 ? rng.below(4) : rng.below(static_cast<int>(kSquadSize)));
         incidents.push_back(inc);
     };
     for (int i = 0; i < homeGoals; ++i) draw(true, true);
     for (int i = 0; i < awayGoals; ++i) draw(false, true);
     for (int i = 0; i < cards; ++i) draw(rng.below(2) == 0, false);
 
-    auto key = [](const Incident& i) { return i.minute * 100 + i.stoppage * 10 + (i.second * 10) / 60; };
+    auto key = [](const Incident& i) {
+        return i.minute * 100 + i.stoppage * 10 + (i.second * 10) / 60;
+    };
     std::stable_sort(incidents.begin(), incidents.end(),
                      [&](const Incident& a, const Incident& b) { return key(a) < key(b); });
 
     // Today's two finished matches show a penalty and an own goal whatever the seed.
     if (match.round == m_currentRound && (match.slot == 0 || match.slot == 1)) {
         const GoalKind wanted = match.slot == 0 ? GoalKind::Penalty : GoalKind::OwnGoal;
-        auto firstGoal = std::find_if(incidents.begin(), incidents.end(), [](const Incident& i) { return i.goal; });
+        auto firstGoal = std::find_if(incidents.begin(), incidents.end(),
+                                      [](const Incident& i) { return i.goal; });
         if (firstGoal == incidents.end()) {
             Incident inc;
             inc.minute = 38;
@@ -391,7 +432,8 @@ std::vector<DemoSeason::Incident> DemoSeason::incidentsOf(const Match& match) co
             incidents.push_back(inc);
             std::stable_sort(incidents.begin(), incidents.end(),
                              [&](const Incident& a, const Incident& b) { return key(a) < key(b); });
-            firstGoal = std::find_if(incidents.begin(), incidents.end(), [](const Incident& i) { return i.goal; });
+            firstGoal = std::find_if(incidents.begin(), incidents.end(),
+                                     [](const Incident& i) { return i.goal; });
         }
         firstGoal->kind = wanted;
     }
@@ -399,7 +441,8 @@ std::vector<DemoSeason::Incident> DemoSeason::incidentsOf(const Match& match) co
     // A match in play shows only what has happened so far.
     int upTo = 200;
     if (match.phase == Phase::HalfTime) upTo = 45 * 100 + 99;
-    if (match.phase == Phase::FirstHalf || match.phase == Phase::SecondHalf) upTo = (match.liveMinute - 1) * 100 + 99;
+    if (match.phase == Phase::FirstHalf || match.phase == Phase::SecondHalf)
+        upTo = (match.liveMinute - 1) * 100 + 99;
     if (match.phase != Phase::Finished)
         incidents.erase(std::remove_if(incidents.begin(), incidents.end(),
                                        [&](const Incident& i) { return key(i) > upTo; }),
@@ -460,12 +503,24 @@ void DemoSeason::writeEvent(JsonText& out, const Match& match) const {
             typeId = "137";
             typeText = "Goal - Header";
         }
-        const double clockValue = inc.stoppage > 0 ? inc.minute * 60.0 : (inc.minute - 1) * 60.0 + inc.second;
+        const double clockValue =
+            inc.stoppage > 0 ? inc.minute * 60.0 : (inc.minute - 1) * 60.0 + inc.second;
         details.beginObject()
-            .key("type").beginObject().member("id", typeId).member("text", typeText).endObject()
-            .key("clock").beginObject().key("value").decimal(clockValue)
-            .member("displayValue", minuteText(inc.minute, inc.stoppage)).endObject()
-            .key("team").beginObject().member("id", credited.id).endObject()
+            .key("type")
+            .beginObject()
+            .member("id", typeId)
+            .member("text", typeText)
+            .endObject()
+            .key("clock")
+            .beginObject()
+            .key("value")
+            .decimal(clockValue)
+            .member("displayValue", minuteText(inc.minute, inc.stoppage))
+            .endObject()
+            .key("team")
+            .beginObject()
+            .member("id", credited.id)
+            .endObject()
             .member("scoreValue", inc.goal ? 1 : 0)
             .member("scoringPlay", inc.goal)
             .member("redCard", false)
@@ -473,43 +528,65 @@ void DemoSeason::writeEvent(JsonText& out, const Match& match) const {
             .member("penaltyKick", inc.goal && inc.kind == GoalKind::Penalty)
             .member("ownGoal", inc.goal && inc.kind == GoalKind::OwnGoal)
             .member("shootout", false)
-            .key("athletesInvolved").beginArray().beginObject()
+            .key("athletesInvolved")
+            .beginArray()
+            .beginObject()
             .member("id", player.id)
             .member("displayName", player.displayName)
             .member("shortName", player.shortName)
             .member("fullName", player.displayName)
             .member("jersey", player.jersey)
-            .key("team").beginObject().member("id", playerClub.id).endObject()
-            .endObject().endArray()
+            .key("team")
+            .beginObject()
+            .member("id", playerClub.id)
+            .endObject()
+            .endObject()
+            .endArray()
             .endObject();
     }
     details.endArray();
 
     StatusText status{};
     switch (match.phase) {
-    case Phase::Finished:
-        status = {"28", "STATUS_FULL_TIME", "post", true, "Full Time", "FT", "FT", 5400.0,
-                  "90'+" + std::to_string(lastStoppage) + "'", 2};
-        break;
-    case Phase::SecondHalf: {
-        const std::string minute = minuteText(match.liveMinute, 0);
-        status = {"26", "STATUS_SECOND_HALF", "in", false, "Second Half", minute, minute, match.liveMinute * 60.0, minute, 2};
-        break;
-    }
-    case Phase::FirstHalf: {
-        const std::string minute = minuteText(match.liveMinute, 0);
-        status = {"25", "STATUS_FIRST_HALF", "in", false, "First Half", minute, minute, match.liveMinute * 60.0, minute, 1};
-        break;
-    }
-    case Phase::HalfTime:
-        status = {"23", "STATUS_HALFTIME", "in", false, "Halftime", "HT", "HT", 2700.0, "45'+2'", 1};
-        break;
-    case Phase::Postponed:
-        status = {"6", "STATUS_POSTPONED", "post", false, "Postponed", "Postponed", "Postponed", 0.0, "0'", 0};
-        break;
-    case Phase::Scheduled:
-        status = {"1", "STATUS_SCHEDULED", "pre", false, "Scheduled", kickoffDetail(match.kickoff), "Scheduled", 0.0, "0'", -1};
-        break;
+        case Phase::Finished:
+            status = {"28",
+                      "STATUS_FULL_TIME",
+                      "post",
+                      true,
+                      "Full Time",
+                      "FT",
+                      "FT",
+                      5400.0,
+                      "90'+" + std::to_string(lastStoppage) + "'",
+                      2};
+            break;
+        case Phase::SecondHalf: {
+            const std::string minute = minuteText(match.liveMinute, 0);
+            status = {"26",   "STATUS_SECOND_HALF",    "in",   false, "Second Half", minute,
+                      minute, match.liveMinute * 60.0, minute, 2};
+            break;
+        }
+        case Phase::FirstHalf: {
+            const std::string minute = minuteText(match.liveMinute, 0);
+            status = {"25",   "STATUS_FIRST_HALF",     "in",   false, "First Half", minute,
+                      minute, match.liveMinute * 60.0, minute, 1};
+            break;
+        }
+        case Phase::HalfTime:
+            status = {"23",   "STATUS_HALFTIME", "in", false, "Halftime", "HT", "HT",
+                      2700.0, "45'+2'",          1};
+            break;
+        case Phase::Postponed:
+            status = {"6",         "STATUS_POSTPONED", "post", false, "Postponed",
+                      "Postponed", "Postponed",        0.0,    "0'",  0};
+            break;
+        case Phase::Scheduled:
+            status = {"1",         "STATUS_SCHEDULED",
+                      "pre",       false,
+                      "Scheduled", kickoffDetail(match.kickoff),
+                      "Scheduled", 0.0,
+                      "0'",        -1};
+            break;
     }
 
     const bool finished = match.phase == Phase::Finished;
@@ -527,8 +604,8 @@ void DemoSeason::writeEvent(JsonText& out, const Match& match) const {
         out.endObject();
     };
     const std::string venueName = home.location + " Park";
-    const std::string slug =
-        std::to_string(m_seasonYear) + "-" + two((m_seasonYear + 1) % 100) + "-english-premier-league";
+    const std::string slug = std::to_string(m_seasonYear) + "-" + two((m_seasonYear + 1) % 100) +
+                             "-english-premier-league";
 
     out.beginObject()
         .member("id", id)
@@ -536,26 +613,51 @@ void DemoSeason::writeEvent(JsonText& out, const Match& match) const {
         .member("date", date)
         .member("name", away.displayName() + " at " + home.displayName())
         .member("shortName", away.abbreviation + " @ " + home.abbreviation)
-        .key("season").beginObject().member("year", m_seasonYear).member("type", 12700).member("slug", slug).endObject();
-    if (m_settings.weekNumbers) out.key("week").beginObject().member("number", match.round + 1).endObject();
-    out.key("competitions").beginArray().beginObject()
+        .key("season")
+        .beginObject()
+        .member("year", m_seasonYear)
+        .member("type", 12700)
+        .member("slug", slug)
+        .endObject();
+    if (m_settings.weekNumbers)
+        out.key("week").beginObject().member("number", match.round + 1).endObject();
+    out.key("competitions")
+        .beginArray()
+        .beginObject()
         .member("id", id)
         .member("uid", "s:600~l:700~e:" + id + "~c:" + id)
         .member("date", date)
         .member("startDate", date)
-        .member("attendance", finished ? 18000 + static_cast<int>((match.home * 7919 + match.round * 104729) % 24000) : 0)
+        .member("attendance",
+                finished
+                    ? 18000 + static_cast<int>((match.home * 7919 + match.round * 104729) % 24000)
+                    : 0)
         .member("timeValid", true)
         .member("recent", false)
         .key("status");
     writeStatus(out, status);
-    out.key("venue").beginObject()
+    out.key("venue")
+        .beginObject()
         .member("id", std::to_string(8100 + match.home))
         .member("fullName", venueName)
-        .key("address").beginObject().member("city", home.location).member("country", "England").endObject()
+        .key("address")
+        .beginObject()
+        .member("city", home.location)
+        .member("country", "England")
         .endObject()
-        .key("format").beginObject().key("regulation").beginObject().member("periods", 2).endObject().endObject()
-        .key("notes").beginArray().endArray()
-        .key("competitors").beginArray();
+        .endObject()
+        .key("format")
+        .beginObject()
+        .key("regulation")
+        .beginObject()
+        .member("periods", 2)
+        .endObject()
+        .endObject()
+        .key("notes")
+        .beginArray()
+        .endArray()
+        .key("competitors")
+        .beginArray();
     writeCompetitor(match.home, true, homeScore, awayScore);
     writeCompetitor(match.away, false, awayScore, homeScore);
     out.endArray();
@@ -563,37 +665,56 @@ void DemoSeason::writeEvent(JsonText& out, const Match& match) const {
     out.raw(details.text());
     out.member("wasSuspended", false)
         .member("playByPlayAvailable", finished)
-        .endObject().endArray()
+        .endObject()
+        .endArray()
         .key("status");
     writeStatus(out, status);
-    out.key("venue").beginObject().member("displayName", venueName).endObject()
-        .key("links").beginArray().endArray()
+    out.key("venue")
+        .beginObject()
+        .member("displayName", venueName)
+        .endObject()
+        .key("links")
+        .beginArray()
+        .endArray()
         .endObject();
 }
 
 void DemoSeason::writeLeagues(JsonText& out) const {
-    const std::string name =
-        std::to_string(m_seasonYear) + "-" + two((m_seasonYear + 1) % 100) + " English Premier League";
+    const std::string name = std::to_string(m_seasonYear) + "-" + two((m_seasonYear + 1) % 100) +
+                             " English Premier League";
     const std::int64_t first = m_matches.empty() ? 0 : m_matches.front().kickoff;
     const std::int64_t last = m_matches.empty() ? 0 : m_matches.back().kickoff;
-    out.beginArray().beginObject()
+    out.beginArray()
+        .beginObject()
         .member("id", "700")
         .member("uid", "s:600~l:700")
         .member("name", "English Premier League")
         .member("abbreviation", "Prem")
         .member("midsizeName", "ENG.1")
         .member("slug", "eng.1")
-        .key("season").beginObject()
+        .key("season")
+        .beginObject()
         .member("year", m_seasonYear)
         .member("startDate", isoMinute(floorDiv(first, kDay) * kDay))
         .member("endDate", isoMinute(floorDiv(last, kDay) * kDay + kDay - kMinute))
         .member("displayName", name)
-        .key("type").beginObject().member("id", "1").member("type", 12700).member("name", name).member("abbreviation", name).endObject()
+        .key("type")
+        .beginObject()
+        .member("id", "1")
+        .member("type", 12700)
+        .member("name", name)
+        .member("abbreviation", name)
         .endObject()
-        .key("logos").beginArray().endArray()
+        .endObject()
+        .key("logos")
+        .beginArray()
+        .endArray()
         .member("calendarType", "day")
-        .key("calendar").beginArray().endArray()
-        .endObject().endArray();
+        .key("calendar")
+        .beginArray()
+        .endArray()
+        .endObject()
+        .endArray();
 }
 
 std::string DemoSeason::write(const std::vector<const Match*>& matches) const {
@@ -620,7 +741,8 @@ std::string DemoSeason::document(int firstDay, int lastDay) const {
         if (day >= firstDay && day <= lastDay) chosen.push_back(&m);
     }
     // A scoreboard lists its matches by kick-off, whichever rounds they belong to.
-    std::stable_sort(chosen.begin(), chosen.end(), [](const Match* a, const Match* b) { return a->kickoff < b->kickoff; });
+    std::stable_sort(chosen.begin(), chosen.end(),
+                     [](const Match* a, const Match* b) { return a->kickoff < b->kickoff; });
     return write(chosen);
 }
 

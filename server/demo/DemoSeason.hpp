@@ -22,7 +22,7 @@ class JsonText;
 /// later rounds are all scheduled. The same seed and instant always give the
 /// same season; the seed decides scores and scorers.
 class DemoSeason {
-public:
+  public:
     struct Settings {
         std::uint64_t seed = 1;
         Instant now = 0;
@@ -51,7 +51,7 @@ public:
     /// The local calendar day (yyyymmdd) of an instant in the process's time zone.
     static int localDay(std::int64_t unixSeconds);
 
-private:
+  private:
     enum class Phase { Finished, FirstHalf, HalfTime, SecondHalf, Postponed, Scheduled };
     enum class GoalKind { Plain, Header, Penalty, OwnGoal };
 

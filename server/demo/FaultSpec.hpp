@@ -24,7 +24,8 @@ struct FaultSpec {
     /// Parses `text`. The fields it names are set on the fault that `earlier`
     /// holds for the endpoint (none when absent), so that several specs for
     /// one endpoint add up.
-    static Result<FaultSpec> parse(std::string_view text, const std::map<Endpoint, Fault>& earlier = {});
+    static Result<FaultSpec> parse(std::string_view text,
+                                   const std::map<Endpoint, Fault>& earlier = {});
 };
 
 /// The endpoint of that name ("schedule", "scoreboard", "crest", "ingest",
@@ -34,6 +35,7 @@ std::string endpointName(Endpoint endpoint);
 
 /// Sets one field of `fault` from its name and text value (a missing value
 /// means "1" for the switches); returns what is wrong, or "" when it is fine.
-std::string applyFaultField(Fault& fault, std::string_view name, std::optional<std::string_view> value);
+std::string applyFaultField(Fault& fault, std::string_view name,
+                            std::optional<std::string_view> value);
 
 }  // namespace fixtora::demo

@@ -54,19 +54,29 @@ JsonText& JsonText::value(std::string_view text) {
     m_out += '"';
     for (const char c : text) {
         switch (c) {
-        case '"': m_out += "\\\""; break;
-        case '\\': m_out += "\\\\"; break;
-        case '\n': m_out += "\\n"; break;
-        case '\r': m_out += "\\r"; break;
-        case '\t': m_out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                m_out += escaped;
-            } else {
-                m_out += c;  // UTF-8 passes through unchanged
-            }
+            case '"':
+                m_out += "\\\"";
+                break;
+            case '\\':
+                m_out += "\\\\";
+                break;
+            case '\n':
+                m_out += "\\n";
+                break;
+            case '\r':
+                m_out += "\\r";
+                break;
+            case '\t':
+                m_out += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+                    m_out += escaped;
+                } else {
+                    m_out += c;  // UTF-8 passes through unchanged
+                }
         }
     }
     m_out += '"';

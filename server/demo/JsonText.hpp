@@ -12,7 +12,7 @@ namespace fixtora::demo {
 /// The season document is large; writing it as text is many times faster
 /// than building a tree of values first (which matters in sanitizer builds).
 class JsonText {
-public:
+  public:
     JsonText& beginObject();
     JsonText& endObject();
     JsonText& beginArray();
@@ -40,7 +40,7 @@ public:
     const std::string& text() const { return m_out; }
     std::string take() { return std::move(m_out); }
 
-private:
+  private:
     void beforeValue();
 
     std::string m_out;

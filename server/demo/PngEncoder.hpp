@@ -9,7 +9,7 @@ namespace fixtora::demo {
 
 /// Writes 8-bit RGBA pixels as a PNG file (zlib-compressed, no filtering).
 class PngEncoder {
-public:
+  public:
     /// `rgba` holds width × height × 4 bytes, row by row from the top.
     /// Throws std::invalid_argument when the sizes disagree.
     static std::string encodeRgba(int width, int height, const std::vector<std::uint8_t>& rgba);

@@ -32,20 +32,23 @@ bool isWireTimestamp(std::string_view s) {
     if (zone == "Z") return true;
     if (zone[0] != '+' && zone[0] != '-') return false;
     if (zone.size() == 5) return digitsAt(zone, 1, 2, 0, 23) && digitsAt(zone, 3, 2, 0, 59);
-    if (zone.size() == 6) return digitsAt(zone, 1, 2, 0, 23) && zone[3] == ':' && digitsAt(zone, 4, 2, 0, 59);
+    if (zone.size() == 6)
+        return digitsAt(zone, 1, 2, 0, 23) && zone[3] == ':' && digitsAt(zone, 4, 2, 0, 59);
     return false;
 }
 
 std::string validateSignalBatch(const nlohmann::json& body) {
     if (!body.is_array()) return "the body must be a JSON array of signals";
     if (body.empty()) return "the body is an empty array: a batch holds at least one signal";
-    static constexpr std::array<const char*, 4> kStrings = {"appID", "clientUser", "sessionID", "type"};
+    static constexpr std::array<const char*, 4> kStrings = {"appID", "clientUser", "sessionID",
+                                                            "type"};
     for (std::size_t i = 0; i < body.size(); ++i) {
         const auto& signal = body[i];
         const std::string where = "signal " + std::to_string(i) + ": ";
         if (!signal.is_object()) return where + "must be a JSON object";
-        static constexpr std::array<const char*, 8> kKnown = {"receivedAt", "appID",   "clientUser", "sessionID",
-                                                               "type",       "payload", "isTestMode", "floatValue"};
+        static constexpr std::array<const char*, 8> kKnown = {
+            "receivedAt", "appID",   "clientUser", "sessionID",
+            "type",       "payload", "isTestMode", "floatValue"};
         for (const auto& item : signal.items()) {
             bool known = false;
             for (const char* k : kKnown) known = known || item.key() == k;
@@ -61,9 +64,11 @@ std::string validateSignalBatch(const nlohmann::json& body) {
             return where + "\"receivedAt\" is \"" + signal["receivedAt"].get<std::string>() +
                    "\", expected yyyy-MM-ddTHH:mm:ss with a zone such as +0000";
         if (!signal.contains("payload")) return where + "missing member \"payload\"";
-        if (!signal["payload"].is_object()) return where + "\"payload\" must be an object of strings";
+        if (!signal["payload"].is_object())
+            return where + "\"payload\" must be an object of strings";
         for (const auto& item : signal["payload"].items())
-            if (!item.value().is_string()) return where + "payload member \"" + item.key() + "\" must be a string";
+            if (!item.value().is_string())
+                return where + "payload member \"" + item.key() + "\" must be a string";
         if (!signal.contains("isTestMode")) return where + "missing member \"isTestMode\"";
         if (!signal["isTestMode"].is_string() ||
             (signal["isTestMode"] != "true" && signal["isTestMode"] != "false"))

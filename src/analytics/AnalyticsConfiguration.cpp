@@ -12,10 +12,13 @@
 
 namespace analytics {
 
-std::string AnalyticsConfiguration::defaultBaseURL() { return fixtora::build::kAnalyticsUrl; }
+std::string AnalyticsConfiguration::defaultBaseURL() {
+    return fixtora::build::kAnalyticsUrl;
+}
 
 AnalyticsConfiguration::AnalyticsConfiguration(std::string appID, std::optional<std::string> salt,
-                                               std::optional<std::string> baseURL, std::optional<std::string> ns)
+                                               std::optional<std::string> baseURL,
+                                               std::optional<std::string> ns)
     : m_analyticsAppID(std::move(appID)),
       m_apiBaseURL(baseURL ? std::move(*baseURL) : defaultBaseURL()),
       m_namespace(std::move(ns)),
@@ -35,10 +38,12 @@ AnalyticsConfiguration::AnalyticsConfiguration(std::string appID, std::optional<
 
 FIXTORA_GUARDED_FIELD(Environment, environment, setEnvironment, m_environment)
 FIXTORA_GUARDED_FIELD(std::optional<std::string>, defaultUser, setDefaultUser, m_defaultUser)
-FIXTORA_GUARDED_FIELD(std::optional<std::string>, defaultSignalPrefix, setDefaultSignalPrefix, m_defaultSignalPrefix)
+FIXTORA_GUARDED_FIELD(std::optional<std::string>, defaultSignalPrefix, setDefaultSignalPrefix,
+                      m_defaultSignalPrefix)
 FIXTORA_GUARDED_FIELD(std::optional<std::string>, defaultParameterPrefix, setDefaultParameterPrefix,
                       m_defaultParameterPrefix)
-FIXTORA_GUARDED_FIELD(bool, sendNewSessionBeganSignal, setSendNewSessionBeganSignal, m_sendNewSessionBeganSignal)
+FIXTORA_GUARDED_FIELD(bool, sendNewSessionBeganSignal, setSendNewSessionBeganSignal,
+                      m_sendNewSessionBeganSignal)
 FIXTORA_GUARDED_FIELD(bool, sendSignalsInDebugConfiguration, setSendSignalsInDebugConfiguration,
                       m_sendSignalsInDebugConfiguration)
 FIXTORA_GUARDED_FIELD(bool, analyticsDisabled, setAnalyticsDisabled, m_analyticsDisabled)
@@ -47,8 +52,8 @@ FIXTORA_GUARDED_FIELD(bool, reservedParameterWarningsEnabled, setReservedParamet
 FIXTORA_GUARDED_FIELD(bool, sessionStatsEnabled, setSessionStatsEnabled, m_sessionStatsEnabled)
 FIXTORA_GUARDED_FIELD(bool, showDebugLogs, setShowDebugLogs, m_showDebugLogs)
 FIXTORA_GUARDED_FIELD(std::optional<LogHandler>, logHandler, setLogHandler, m_logHandler)
-FIXTORA_GUARDED_FIELD(std::vector<std::shared_ptr<SignalEnricher>>, metadataEnrichers, setMetadataEnrichers,
-                      m_metadataEnrichers)
+FIXTORA_GUARDED_FIELD(std::vector<std::shared_ptr<SignalEnricher>>, metadataEnrichers,
+                      setMetadataEnrichers, m_metadataEnrichers)
 
 #undef FIXTORA_GUARDED_FIELD
 

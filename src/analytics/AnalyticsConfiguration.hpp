@@ -20,14 +20,15 @@ namespace analytics {
 /// changes of its mutable fields are seen by all of them. Every accessor is
 /// safe from any thread.
 class AnalyticsConfiguration final {
-public:
+  public:
     using DefaultParameters = std::function<std::map<std::string, std::string>()>;
 
     /// The build's analytics base URL.
     static std::string defaultBaseURL();
 
     /// `salt` defaults to "", `baseURL` to `defaultBaseURL()`.
-    explicit AnalyticsConfiguration(std::string appID, std::optional<std::string> salt = std::nullopt,
+    explicit AnalyticsConfiguration(std::string appID,
+                                    std::optional<std::string> salt = std::nullopt,
                                     std::optional<std::string> baseURL = std::nullopt,
                                     std::optional<std::string> ns = std::nullopt);
     AnalyticsConfiguration(const AnalyticsConfiguration&) = delete;
@@ -109,7 +110,7 @@ public:
     /// Delivers `message` through the current log handler (see LogHandler).
     void log(LogHandler::LogLevel level, const std::string& message) const;
 
-private:
+  private:
     const std::string m_analyticsAppID;
     const std::string m_apiBaseURL;
     const std::optional<std::string> m_namespace;

@@ -7,10 +7,18 @@ namespace analytics {
 
 /// Why a batch was not accepted.
 class AnalyticsError {
-public:
-    enum class Kind { invalidStatusCode, unauthorised, forbidden, payloadTooLarge, invalidEndpointUrl };
+  public:
+    enum class Kind {
+        invalidStatusCode,
+        unauthorised,
+        forbidden,
+        payloadTooLarge,
+        invalidEndpointUrl
+    };
 
-    static AnalyticsError invalidStatusCode(int statusCode) { return {Kind::invalidStatusCode, statusCode}; }
+    static AnalyticsError invalidStatusCode(int statusCode) {
+        return {Kind::invalidStatusCode, statusCode};
+    }
     static AnalyticsError unauthorised() { return {Kind::unauthorised, 401}; }
     static AnalyticsError forbidden() { return {Kind::forbidden, 403}; }
     static AnalyticsError payloadTooLarge() { return {Kind::payloadTooLarge, 413}; }
@@ -23,7 +31,7 @@ public:
 
     friend bool operator==(const AnalyticsError&, const AnalyticsError&) = default;
 
-private:
+  private:
     AnalyticsError(Kind kind, int statusCode) : m_kind(kind), m_statusCode(statusCode) {}
     Kind m_kind;
     int m_statusCode;

@@ -17,7 +17,8 @@ std::shared_ptr<AnalyticsManager> AnalyticsManagerStorage::manager() const {
     return m_manager;
 }
 
-std::shared_ptr<AnalyticsManager> AnalyticsManagerStorage::setManager(std::shared_ptr<AnalyticsManager> manager) {
+std::shared_ptr<AnalyticsManager> AnalyticsManagerStorage::setManager(
+    std::shared_ptr<AnalyticsManager> manager) {
     std::unique_lock lock(m_queue);
     std::swap(m_manager, manager);
     return manager;

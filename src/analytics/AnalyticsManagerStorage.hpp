@@ -10,14 +10,14 @@ class AnalyticsManager;
 
 /// The process-wide holder of the current `AnalyticsManager`.
 class AnalyticsManagerStorage final {
-public:
+  public:
     static AnalyticsManagerStorage& shared();
 
     std::shared_ptr<AnalyticsManager> manager() const;
     /// Replaces the stored manager; returns the previous one.
     std::shared_ptr<AnalyticsManager> setManager(std::shared_ptr<AnalyticsManager> manager);
 
-private:
+  private:
     AnalyticsManagerStorage() = default;
     mutable std::shared_mutex m_queue;
     std::shared_ptr<AnalyticsManager> m_manager;

@@ -11,8 +11,9 @@ namespace analytics {
 
 /// Any error given an identifier (see `with`).
 class AnyIdentifiableError final : public IdentifiableError {
-public:
-    AnyIdentifiableError(std::string id, fixtora::Error error) : m_id(std::move(id)), m_error(std::move(error)) {}
+  public:
+    AnyIdentifiableError(std::string id, fixtora::Error error)
+        : m_id(std::move(id)), m_error(std::move(error)) {}
 
     std::string id() const override { return m_id; }
     const fixtora::Error& error() const { return m_error; }
@@ -20,7 +21,7 @@ public:
     std::string errorDescription() const { return m_error.description; }
     std::string localizedDescription() const override { return errorDescription(); }
 
-private:
+  private:
     std::string m_id;
     fixtora::Error m_error;
 };

@@ -6,7 +6,7 @@ namespace analytics {
 /// The application's activity changes, as the desktop shell reports them to
 /// the analytics client. Tests call these directly.
 class AppLifecycle {
-public:
+  public:
     virtual ~AppLifecycle() = default;
     /// The application stopped being the active one.
     virtual void applicationDidResignActive() = 0;

@@ -13,14 +13,17 @@ ClientServices ClientServices::production() {
     // The stored manager's collaborators (the shell's main loop, its system
     // readings); the defaults before there is one.
     const auto manager = AnalyticsManagerStorage::shared().manager();
-    const Environment environment = manager ? manager->environment() : Analytics::defaultEnvironment();
+    const Environment environment =
+        manager ? manager->environment() : Analytics::defaultEnvironment();
     ClientServices services;
     services.clock = environment.clock;
     services.mainScheduler = environment.mainScheduler;
-    services.systemInfo = environment.systemInfo ? environment.systemInfo : Environment::production().systemInfo;
+    services.systemInfo =
+        environment.systemInfo ? environment.systemInfo : Environment::production().systemInfo;
     services.customDefaults = [] { return Analytics::customDefaults(); };
     services.internalSignal = [](const std::string& signalType, const Parameters& parameters,
-                                 std::optional<double> floatValue, const std::optional<std::string>& customUserID) {
+                                 std::optional<double> floatValue,
+                                 const std::optional<std::string>& customUserID) {
         Analytics::internalSignal(signalType, parameters, floatValue, customUserID);
     };
     services.log = [](LogHandler::LogLevel level, const std::string& message) {

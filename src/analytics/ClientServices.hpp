@@ -26,9 +26,9 @@ class AppNotificationCenter;
 /// `Analytics` entry points and the default environment.
 struct ClientServices {
     using Parameters = std::map<std::string, std::string>;
-    using SignalSender = std::function<void(const std::string& signalType, const Parameters& parameters,
-                                            std::optional<double> floatValue,
-                                            const std::optional<std::string>& customUserID)>;
+    using SignalSender = std::function<void(
+        const std::string& signalType, const Parameters& parameters,
+        std::optional<double> floatValue, const std::optional<std::string>& customUserID)>;
 
     std::shared_ptr<const fixtora::Clock> clock;
     /// The main thread: session timers run here.
@@ -50,8 +50,11 @@ struct ClientServices {
     static ClientServices production();
 
     /// The suite, or null when there is none (or no provider).
-    std::shared_ptr<fixtora::Preferences> suite() const { return customDefaults ? customDefaults() : nullptr; }
-    void send(const std::string& signalType, const Parameters& parameters, std::optional<double> floatValue,
+    std::shared_ptr<fixtora::Preferences> suite() const {
+        return customDefaults ? customDefaults() : nullptr;
+    }
+    void send(const std::string& signalType, const Parameters& parameters,
+              std::optional<double> floatValue,
               const std::optional<std::string>& customUserID) const {
         if (internalSignal) internalSignal(signalType, parameters, floatValue, customUserID);
     }

@@ -15,7 +15,8 @@ std::string CryptoHashing::sha256(const std::string& string, const std::string& 
     const std::string input = string + salt;
     std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
     unsigned int length = 0;
-    if (EVP_Digest(input.data(), input.size(), digest.data(), &length, EVP_sha256(), nullptr) != 1) return {};
+    if (EVP_Digest(input.data(), input.size(), digest.data(), &length, EVP_sha256(), nullptr) != 1)
+        return {};
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(length * 2);

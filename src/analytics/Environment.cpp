@@ -63,7 +63,8 @@ std::shared_ptr<const fixtora::Paths> productionPaths() {
 }  // namespace
 
 std::shared_ptr<fixtora::Scheduler> sharedSerialQueue() {
-    static const auto queue = std::make_shared<fixtora::WorkerScheduler>("com.fixtora.analytics.serial");
+    static const auto queue =
+        std::make_shared<fixtora::WorkerScheduler>("com.fixtora.analytics.serial");
     return queue;
 }
 

@@ -8,7 +8,7 @@ namespace analytics {
 /// An error that carries a stable identifier, reported as
 /// "Analytics.Error.id".
 class IdentifiableError {
-public:
+  public:
     virtual ~IdentifiableError() = default;
     virtual std::string id() const = 0;
     /// The text shown to a person for this error.

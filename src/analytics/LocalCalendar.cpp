@@ -14,11 +14,13 @@
 namespace analytics {
 namespace {
 
-std::unique_ptr<icu::GregorianCalendar> makeCalendar(const std::string& zoneId, fixtora::Instant instant) {
+std::unique_ptr<icu::GregorianCalendar> makeCalendar(const std::string& zoneId,
+                                                     fixtora::Instant instant) {
     UErrorCode status = U_ZERO_ERROR;
     // The calendar takes ownership of the zone it is given.
     auto calendar = std::make_unique<icu::GregorianCalendar>(
-        icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(zoneId)), icu::Locale::getRoot(), status);
+        icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(zoneId)), icu::Locale::getRoot(),
+        status);
     if (U_FAILURE(status)) return nullptr;
     calendar->setFirstDayOfWeek(UCAL_SUNDAY);
     calendar->setMinimalDaysInFirstWeek(1);
@@ -43,7 +45,8 @@ std::string ymd(int year, int month, int day) {
 
 }  // namespace
 
-LocalCalendar::LocalCalendar(std::string timeZoneIdentifier) : m_timeZone(std::move(timeZoneIdentifier)) {}
+LocalCalendar::LocalCalendar(std::string timeZoneIdentifier)
+    : m_timeZone(std::move(timeZoneIdentifier)) {}
 
 CalendarFigures LocalCalendar::figures(fixtora::Instant instant) const {
     CalendarFigures f;

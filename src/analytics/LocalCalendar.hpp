@@ -11,21 +11,21 @@ namespace analytics {
 /// determined reads -1.
 struct CalendarFigures {
     int year = -1;
-    int month = -1;        // 1 to 12
-    int dayOfMonth = -1;   // 1 to 31
-    int dayOfWeek = -1;    // Monday 1 to Sunday 7
-    int dayOfYear = -1;    // 1 to 366
-    int weekOfYear = -1;   // weeks start on Sunday; the first week needs one day
-    int quarter = -1;      // 1 to 4
-    int hour = -1;         // 0 to 23
-    int offsetSeconds = 0; // the zone's offset from GMT at that moment
+    int month = -1;         // 1 to 12
+    int dayOfMonth = -1;    // 1 to 31
+    int dayOfWeek = -1;     // Monday 1 to Sunday 7
+    int dayOfYear = -1;     // 1 to 366
+    int weekOfYear = -1;    // weeks start on Sunday; the first week needs one day
+    int quarter = -1;       // 1 to 4
+    int hour = -1;          // 0 to 23
+    int offsetSeconds = 0;  // the zone's offset from GMT at that moment
 };
 
 /// The Gregorian calendar in one time zone (an identifier such as
 /// "Europe/London" or "GMT+05:30"; an unknown one counts as GMT). Week
 /// numbers always use the calendar's own defaults, never the locale's.
 class LocalCalendar {
-public:
+  public:
     explicit LocalCalendar(std::string timeZoneIdentifier);
 
     CalendarFigures figures(fixtora::Instant instant) const;
@@ -39,7 +39,7 @@ public:
     /// "UTC+1", "UTC-5", "UTC+5:30", "UTC+0".
     static std::string offsetText(int offsetSeconds);
 
-private:
+  private:
     std::string m_timeZone;
 };
 

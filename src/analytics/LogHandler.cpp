@@ -24,9 +24,12 @@ std::optional<LogHandler::LogLevel> LogHandler::levelFromRawValue(int raw) {
 
 std::string LogHandler::levelText(LogLevel level) {
     switch (level) {
-    case LogLevel::debug: return "DEBUG";
-    case LogLevel::info: return "INFO";
-    case LogLevel::error: return "ERROR";
+        case LogLevel::debug:
+            return "DEBUG";
+        case LogLevel::info:
+            return "INFO";
+        case LogLevel::error:
+            return "ERROR";
     }
     return "INFO";
 }

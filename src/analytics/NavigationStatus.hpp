@@ -14,7 +14,7 @@ namespace analytics {
 /// and remembers the last destination, so that a report may leave out its
 /// source. Safe from any thread.
 class NavigationStatus final {
-public:
+  public:
     explicit NavigationStatus(ClientServices services);
     NavigationStatus(const NavigationStatus&) = delete;
     NavigationStatus& operator=(const NavigationStatus&) = delete;
@@ -33,9 +33,10 @@ public:
     void navigationPathChanged(const std::string& to) { navigationPathChangedTo(to, std::nullopt); }
     /// As `navigationPathChanged(to)`, for a given user (a separate name, as
     /// two texts already mean source and destination).
-    void navigationPathChangedTo(const std::string& to, const std::optional<std::string>& customUserID);
+    void navigationPathChangedTo(const std::string& to,
+                                 const std::optional<std::string>& customUserID);
 
-private:
+  private:
     const ClientServices m_services;
     mutable std::mutex m_mutex;
     std::optional<std::string> m_previousNavigationPath;

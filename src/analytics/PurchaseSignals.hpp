@@ -18,7 +18,7 @@ class TrialConversionTracker;
 /// "Analytics.Purchase.freeTrialStarted", remembered and watched by the
 /// trial tracker until it converts.
 class PurchaseSignals final {
-public:
+  public:
     using Parameters = std::map<std::string, std::string>;
 
     PurchaseSignals(ClientServices services, std::shared_ptr<TrialConversionTracker> tracker)
@@ -31,7 +31,7 @@ public:
     void purchaseCompleted(const StoreTransaction& transaction, const Parameters& parameters = {},
                            const std::optional<std::string>& customUserID = std::nullopt) const;
 
-private:
+  private:
     void reportFreeTrial(const StoreTransaction& transaction, const Parameters& parameters,
                          const std::optional<std::string>& customUserID) const;
     void reportPaidPurchase(const StoreTransaction& transaction, const Parameters& parameters,
@@ -45,7 +45,8 @@ namespace Analytics {
 
 /// Reports `transaction` on the client's current configuration (see
 /// `PurchaseSignals`), with `TrialConversionTracker::shared()`.
-void purchaseCompleted(const StoreTransaction& transaction, const std::map<std::string, std::string>& parameters = {},
+void purchaseCompleted(const StoreTransaction& transaction,
+                       const std::map<std::string, std::string>& parameters = {},
                        const std::optional<std::string>& customUserID = std::nullopt);
 
 }  // namespace Analytics

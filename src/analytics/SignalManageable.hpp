@@ -12,12 +12,14 @@ class AnalyticsConfiguration;
 
 /// What the entry points need of a signal manager.
 class SignalManageable {
-public:
+  public:
     virtual ~SignalManageable() = default;
 
     /// Queues one signal; returns at once.
-    virtual void processSignal(const std::string& signalType, std::map<std::string, std::string> parameters,
-                               std::optional<double> floatValue, std::optional<std::string> customUserID,
+    virtual void processSignal(const std::string& signalType,
+                               std::map<std::string, std::string> parameters,
+                               std::optional<double> floatValue,
+                               std::optional<std::string> customUserID,
                                std::shared_ptr<AnalyticsConfiguration> configuration) = 0;
 
     /// Posts the next batch of queued signals now; returns at once.

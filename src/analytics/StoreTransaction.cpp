@@ -24,8 +24,11 @@ double StoreTransaction::priceInUSD() const {
 }
 
 bool StoreTransaction::isFreeTrial() const {
-    if (offer) return offer->type == OfferType::introductory && offer->paymentMode == PaymentMode::freeTrial;
-    return offerType == OfferType::introductory && offerPaymentModeStringRepresentation == "FREE_TRIAL";
+    if (offer)
+        return offer->type == OfferType::introductory &&
+               offer->paymentMode == PaymentMode::freeTrial;
+    return offerType == OfferType::introductory &&
+           offerPaymentModeStringRepresentation == "FREE_TRIAL";
 }
 
 std::optional<StoreTransaction::OfferType> StoreTransaction::effectiveOfferType() const {

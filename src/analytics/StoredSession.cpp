@@ -14,7 +14,8 @@ std::optional<std::string> StoredSession::encodeList(const std::vector<StoredSes
     for (const auto& session : sessions) {
         const double whole = std::trunc(session.startedAt);
         if (!std::isfinite(whole) || whole >= kLimit || whole < -kLimit) return std::nullopt;
-        list.push_back({{"st", static_cast<std::int64_t>(whole)}, {"dn", session.durationInSeconds}});
+        list.push_back(
+            {{"st", static_cast<std::int64_t>(whole)}, {"dn", session.durationInSeconds}});
     }
     return list.dump();
 }
@@ -28,7 +29,8 @@ std::optional<std::vector<StoredSession>> StoredSession::decodeList(const std::s
         if (!item.is_object()) return std::nullopt;
         const auto st = item.find("st");
         const auto dn = item.find("dn");
-        if (st == item.end() || dn == item.end() || !st->is_number() || !dn->is_number_integer()) return std::nullopt;
+        if (st == item.end() || dn == item.end() || !st->is_number() || !dn->is_number_integer())
+            return std::nullopt;
         sessions.push_back({st->get<double>(), dn->get<std::int64_t>()});
     }
     return sessions;

@@ -5,7 +5,8 @@
 
 namespace analytics {
 
-TrackNavigationModifier::TrackNavigationModifier(std::string path, std::shared_ptr<NavigationStatus> status)
+TrackNavigationModifier::TrackNavigationModifier(std::string path,
+                                                 std::shared_ptr<NavigationStatus> status)
     : m_path(std::move(path)), m_status(std::move(status)) {}
 
 void TrackNavigationModifier::onAppear() const {

@@ -12,9 +12,10 @@ class NavigationStatus;
 /// calls `onAppear()` from its show handler. Nothing is sent when it
 /// disappears.
 class TrackNavigationModifier final {
-public:
+  public:
     /// Reports to `status`, or to `NavigationStatus::shared()` when null.
-    explicit TrackNavigationModifier(std::string path, std::shared_ptr<NavigationStatus> status = nullptr);
+    explicit TrackNavigationModifier(std::string path,
+                                     std::shared_ptr<NavigationStatus> status = nullptr);
 
     const std::string& path() const { return m_path; }
 
@@ -22,7 +23,7 @@ public:
     /// last destination as its source.
     void onAppear() const;
 
-private:
+  private:
     std::string m_path;
     std::shared_ptr<NavigationStatus> m_status;
 };

@@ -22,7 +22,7 @@ namespace analytics {
 /// reported once as "Analytics.Purchase.convertedFromTrial", or ends
 /// without converting (revoked, expired or upgraded: nothing is sent).
 class TrialConversionTracker final : public std::enable_shared_from_this<TrialConversionTracker> {
-public:
+  public:
     struct StoredTrial {
         std::string productID;
         std::uint64_t originalTransactionID = 0;
@@ -32,9 +32,9 @@ public:
 
     /// Starts watching at once when a trial is remembered. Writes of the
     /// trial go to `persistenceQueue`, or to the client's `sharedSerialQueue()` when null.
-    static std::shared_ptr<TrialConversionTracker> create(ClientServices services,
-                                                          std::shared_ptr<TransactionUpdates> updates,
-                                                          std::shared_ptr<fixtora::Scheduler> persistenceQueue = nullptr);
+    static std::shared_ptr<TrialConversionTracker> create(
+        ClientServices services, std::shared_ptr<TransactionUpdates> updates,
+        std::shared_ptr<fixtora::Scheduler> persistenceQueue = nullptr);
     ~TrialConversionTracker();
     TrialConversionTracker(const TrialConversionTracker&) = delete;
     TrialConversionTracker& operator=(const TrialConversionTracker&) = delete;
@@ -61,17 +61,19 @@ public:
     static std::optional<std::string> encode(const StoredTrial& trial);
     static std::optional<StoredTrial> decode(const std::string& json);
 
-private:
+  private:
     struct Key {
         explicit Key() = default;
     };
 
-public:
-    TrialConversionTracker(Key, ClientServices services, std::shared_ptr<TransactionUpdates> updates,
+  public:
+    TrialConversionTracker(Key, ClientServices services,
+                           std::shared_ptr<TransactionUpdates> updates,
                            std::shared_ptr<fixtora::Scheduler> persistenceQueue);
 
-private:
-    void handle(const TransactionUpdate& update, const std::shared_ptr<TransactionUpdates::Task>& task);
+  private:
+    void handle(const TransactionUpdate& update,
+                const std::shared_ptr<TransactionUpdates::Task>& task);
     void stopObserving(const std::shared_ptr<TransactionUpdates::Task>& task);
 
     const ClientServices m_services;

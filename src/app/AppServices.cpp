@@ -16,7 +16,8 @@ AppServices AppServices::production() {
     s.main = std::make_shared<QtMainScheduler>();
     s.http = std::make_shared<CurlHttpClient>();
     // Writes that follow one another closely are gathered on the main loop.
-    s.preferences = std::make_shared<QtPreferencesStore>(std::string("Fixtora"), std::string("Fixtora"), s.main);
+    s.preferences = std::make_shared<QtPreferencesStore>(std::string("Fixtora"),
+                                                         std::string("Fixtora"), s.main);
     s.paths = std::make_shared<XdgPaths>();
     // Crests are drawn at most 24 points wide: keep them at up to four device
     // pixels a point rather than at the 500-pixel size the backend serves.

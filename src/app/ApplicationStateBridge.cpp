@@ -11,8 +11,10 @@ ApplicationStateBridge::ApplicationStateBridge(analytics::AppLifecycle& lifecycl
     : QObject(parent), m_lifecycle(lifecycle) {
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         m_active = QGuiApplication::applicationState() == Qt::ApplicationActive;
-        connect(app, &QGuiApplication::applicationStateChanged, this, &ApplicationStateBridge::applicationStateChanged);
-        connect(app, &QCoreApplication::aboutToQuit, this, &ApplicationStateBridge::applicationAboutToQuit);
+        connect(app, &QGuiApplication::applicationStateChanged, this,
+                &ApplicationStateBridge::applicationStateChanged);
+        connect(app, &QCoreApplication::aboutToQuit, this,
+                &ApplicationStateBridge::applicationAboutToQuit);
     }
 }
 

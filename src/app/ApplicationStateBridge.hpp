@@ -15,7 +15,7 @@ namespace fixtora {
 /// are reported once; quitting is reported once.
 class ApplicationStateBridge final : public QObject {
     Q_OBJECT
-public:
+  public:
     /// Follows the running QGuiApplication; `lifecycle` must outlive the bridge.
     explicit ApplicationStateBridge(analytics::AppLifecycle& lifecycle, QObject* parent = nullptr);
 
@@ -23,7 +23,7 @@ public:
     void applicationStateChanged(Qt::ApplicationState state);
     void applicationAboutToQuit();
 
-private:
+  private:
     analytics::AppLifecycle& m_lifecycle;
     bool m_active = false;
     bool m_quitting = false;

@@ -8,13 +8,15 @@ namespace fixtora {
 namespace {
 
 MenuEntry action(QString label, std::function<void()> trigger, QKeySequence shortcut = {}) {
-    return MenuEntry{MenuEntry::Kind::Action, std::move(label), true, std::move(shortcut), std::move(trigger)};
+    return MenuEntry{MenuEntry::Kind::Action, std::move(label), true, std::move(shortcut),
+                     std::move(trigger)};
 }
 
 QUrl pageUrl(const QString& website, const QString& pathAndMore) {
     QUrl url(website + pathAndMore, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty()) return {};
+    if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty())
+        return {};
     return url;
 }
 
@@ -22,7 +24,8 @@ QUrl pageUrl(const QString& website, const QString& pathAndMore) {
 
 MenuEntries ContextMenu::entries(const QString& version, const Commands& commands) {
     MenuEntries out;
-    MenuEntry about = action(QStringLiteral("Fixtora v") + (version.isEmpty() ? QStringLiteral("?") : version), {});
+    MenuEntry about = action(
+        QStringLiteral("Fixtora v") + (version.isEmpty() ? QStringLiteral("?") : version), {});
     about.enabled = false;
     out.push_back(std::move(about));
     out.push_back(MenuEntry::separator());
@@ -36,7 +39,8 @@ MenuEntries ContextMenu::entries(const QString& version, const Commands& command
         out.push_back(MenuEntry::separator());
     }
     // Ctrl+Q here, Cmd+Q on macOS: Qt maps the control modifier there.
-    out.push_back(action(QStringLiteral("Quit Fixtora"), commands.quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    out.push_back(
+        action(QStringLiteral("Quit Fixtora"), commands.quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
     return out;
 }
 
@@ -57,13 +61,18 @@ std::unique_ptr<QMenu> ContextMenu::build(const MenuEntries& entries, QWidget* p
             a->setShortcut(e.shortcut);
             a->setShortcutVisibleInContextMenu(true);
         }
-        if (e.trigger) QObject::connect(a, &QAction::triggered, a, [trigger = e.trigger] { trigger(); });
+        if (e.trigger)
+            QObject::connect(a, &QAction::triggered, a, [trigger = e.trigger] { trigger(); });
     }
     return menu;
 }
 
-QUrl ContextMenu::feedbackUrl(const QString& website) { return pageUrl(website, QStringLiteral("/epl/?feedback=1")); }
+QUrl ContextMenu::feedbackUrl(const QString& website) {
+    return pageUrl(website, QStringLiteral("/epl/?feedback=1"));
+}
 
-QUrl ContextMenu::donateUrl(const QString& website) { return pageUrl(website, QStringLiteral("/epl/#donate")); }
+QUrl ContextMenu::donateUrl(const QString& website) {
+    return pageUrl(website, QStringLiteral("/epl/#donate"));
+}
 
 }  // namespace fixtora

@@ -17,7 +17,7 @@ namespace fixtora {
 /// The status item's context menu: the version, update check, feedback,
 /// support entries, the settings' check items and the quit entry. Built afresh each time it opens.
 class ContextMenu final {
-public:
+  public:
     struct Commands {
         std::function<void()> checkForUpdates;
         std::function<void()> openFeedback;

@@ -5,9 +5,9 @@
 #include "app/SessionBusTitle.hpp"
 #include "data/ESPNModels.hpp"
 #include "platform/Clock.hpp"
+#include "platform/Subscription.hpp"
 #include "platform/qt/MenuEntry.hpp"
 #include "state/MatchAlerts.hpp"
-#include "platform/Subscription.hpp"
 
 #include <map>
 #include <memory>

@@ -7,7 +7,9 @@
 namespace fixtora {
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace
 
@@ -18,7 +20,7 @@ DialogUpdatePresenter::~DialogUpdatePresenter() {
 }
 
 QMessageBox& DialogUpdatePresenter::newBox() {
-    if (m_box) m_box->close();  // deletes itself
+    if (m_box) m_box->close();      // deletes itself
     auto* box = new QMessageBox();  // NOLINT: deletes itself on close
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowTitle(QStringLiteral("Software Update"));
@@ -31,17 +33,21 @@ void DialogUpdatePresenter::showUpToDate(const std::string& currentVersion) {
     QMessageBox& box = newBox();
     box.setIcon(QMessageBox::Information);
     box.setText(QStringLiteral("You're up to date"));
-    box.setInformativeText(QStringLiteral("Fixtora %1 is currently the newest version available.").arg(qs(currentVersion)));
+    box.setInformativeText(QStringLiteral("Fixtora %1 is currently the newest version available.")
+                               .arg(qs(currentVersion)));
     box.setStandardButtons(QMessageBox::Ok);
     box.show();
 }
 
-void DialogUpdatePresenter::offerUpdate(const UpdateOffer& offer, const std::string& currentVersion) {
+void DialogUpdatePresenter::offerUpdate(const UpdateOffer& offer,
+                                        const std::string& currentVersion) {
     QMessageBox& box = newBox();
     box.setIcon(QMessageBox::Information);
     box.setText(QStringLiteral("A new version of Fixtora is available!"));
-    box.setInformativeText(QStringLiteral("Fixtora %1 is now available \u2014 you have %2. Would you like to download it now?")
-                               .arg(qs(offer.version), qs(currentVersion)));
+    box.setInformativeText(
+        QStringLiteral(
+            "Fixtora %1 is now available \u2014 you have %2. Would you like to download it now?")
+            .arg(qs(offer.version), qs(currentVersion)));
     if (!offer.notes.empty()) box.setDetailedText(qs(offer.notes));
     QPushButton* download = box.addButton(QStringLiteral("Download"), QMessageBox::AcceptRole);
     box.addButton(QStringLiteral("Later"), QMessageBox::RejectRole);

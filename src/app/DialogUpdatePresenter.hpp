@@ -9,15 +9,13 @@
 
 #include <functional>
 
-
-
 namespace fixtora {
 
 /// Shows the update controller's answers as message boxes. One box at a
 /// time: a new answer replaces a box still open. "Download" opens the
 /// offer's page in the browser.
 class DialogUpdatePresenter final : public UpdatePresenter {
-public:
+  public:
     using UrlOpener = std::function<void(const QUrl&)>;
 
     explicit DialogUpdatePresenter(UrlOpener openUrl);
@@ -30,7 +28,7 @@ public:
     /// The box on screen, if any (for tests and screenshots).
     QMessageBox* openBox() const { return m_box.data(); }
 
-private:
+  private:
     QMessageBox& newBox();
 
     UrlOpener m_openUrl;

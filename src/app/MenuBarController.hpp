@@ -5,7 +5,6 @@
 #include "platform/Subscription.hpp"
 #include "platform/qt/MenuEntry.hpp"
 #include "platform/qt/StatusItem.hpp"
-#include "platform/Subscription.hpp"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -18,7 +18,9 @@ QElapsedTimer& sinceStart() {
 
 namespace PerfLog {
 
-void markProcessStart() { sinceStart().start(); }
+void markProcessStart() {
+    sinceStart().start();
+}
 
 void mark(const char* event) {
     if (!lcPerf().isDebugEnabled()) return;

@@ -7,8 +7,12 @@ namespace fixtora {
 namespace {
 
 // QRect's right()/bottom() are inclusive; these are one past the edge.
-int endX(const QRect& r) { return r.x() + r.width(); }
-int endY(const QRect& r) { return r.y() + r.height(); }
+int endX(const QRect& r) {
+    return r.x() + r.width();
+}
+int endY(const QRect& r) {
+    return r.y() + r.height();
+}
 
 int clampInto(int pos, int length, int start, int end) {
     // Too long to fit: keep the start visible.
@@ -31,8 +35,14 @@ QRect PopupPlacement::place(QSize popup, QRect anchor, QRect available) {
     const bool bottomPanel = anchor.center().y() > available.center().y();
     const int centredX = clampInto(anchor.center().x() - w / 2, w, available.x(), endX(available));
 
-    auto below = [&] { return QRect(centredX, clampInto(endY(anchor) + kGap, h, available.y(), endY(available)), w, h); };
-    auto above = [&] { return QRect(centredX, clampInto(anchor.y() - kGap - h, h, available.y(), endY(available)), w, h); };
+    auto below = [&] {
+        return QRect(centredX, clampInto(endY(anchor) + kGap, h, available.y(), endY(available)), w,
+                     h);
+    };
+    auto above = [&] {
+        return QRect(centredX, clampInto(anchor.y() - kGap - h, h, available.y(), endY(available)),
+                     w, h);
+    };
 
     if (bottomPanel ? roomAbove >= h : roomBelow >= h) return bottomPanel ? above() : below();
     if (bottomPanel ? roomBelow >= h : roomAbove >= h) return bottomPanel ? below() : above();

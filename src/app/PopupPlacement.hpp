@@ -8,8 +8,9 @@ namespace fixtora {
 
 /// Where the popup goes relative to the status item.
 class PopupPlacement final {
-public:
-    static constexpr int kGap = 4;  // between the item and the popup, and from the screen's edges when unanchored
+  public:
+    static constexpr int kGap =
+        4;  // between the item and the popup, and from the screen's edges when unanchored
 
     /// The popup's frame for an item at `anchor` on a screen whose usable
     /// area (without panels) is `available`, all in global coordinates.

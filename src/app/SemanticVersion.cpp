@@ -8,7 +8,8 @@ namespace fixtora {
 namespace {
 
 bool isDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::optional<unsigned long long> number(std::string_view s) {
@@ -25,7 +26,8 @@ std::vector<std::string_view> split(std::string_view s, char sep) {
     std::size_t start = 0;
     while (true) {
         const auto pos = s.find(sep, start);
-        parts.push_back(s.substr(start, pos == std::string_view::npos ? std::string_view::npos : pos - start));
+        parts.push_back(
+            s.substr(start, pos == std::string_view::npos ? std::string_view::npos : pos - start));
         if (pos == std::string_view::npos) break;
         start = pos + 1;
     }
@@ -34,7 +36,8 @@ std::vector<std::string_view> split(std::string_view s, char sep) {
 
 bool isIdentifier(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-';
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+               c == '-';
     });
 }
 
@@ -68,7 +71,8 @@ std::optional<SemanticVersion> SemanticVersion::parse(std::string_view text) {
 }
 
 std::string SemanticVersion::toString() const {
-    std::string s = std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
+    std::string s =
+        std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
     for (std::size_t i = 0; i < prerelease.size(); ++i) s += (i == 0 ? "-" : ".") + prerelease[i];
     return s;
 }

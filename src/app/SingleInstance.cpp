@@ -43,12 +43,15 @@ std::optional<sockaddr_un> addressOf(const std::filesystem::path& path) {
     return address;
 }
 
-std::string systemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string systemError(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
 
 /// Waits until `fd` is ready for `events` or `deadline` passes.
 bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadline) {
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         pollfd p{fd, events, 0};
         const int n = ::poll(&p, 1, static_cast<int>(left.count()));
@@ -76,7 +79,9 @@ bool SingleInstance::acquire() {
     if (m_primary) return true;
     std::error_code ec;
     std::filesystem::create_directories(m_dir, ec);
-    if (ec) throw std::runtime_error("cannot create the runtime folder " + m_dir.string() + ": " + ec.message());
+    if (ec)
+        throw std::runtime_error("cannot create the runtime folder " + m_dir.string() + ": " +
+                                 ec.message());
 
     m_lock = std::make_unique<QLockFile>(pathOf(m_dir, kLockName));
     // Never by age: the lock is as old as the running process. A lock whose
@@ -89,7 +94,9 @@ bool SingleInstance::acquire() {
 
     const std::filesystem::path socketPath = m_dir / kSocketName;
     const auto address = addressOf(socketPath);
-    if (!address) throw std::runtime_error("the runtime folder's path is too long for a socket: " + socketPath.string());
+    if (!address)
+        throw std::runtime_error("the runtime folder's path is too long for a socket: " +
+                                 socketPath.string());
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) throw std::runtime_error(systemError("cannot create a socket"));
     // We hold the lock, so a socket file left there belongs to a dead process.
@@ -117,7 +124,8 @@ void SingleInstance::onConnection() {
         if (fd < 0) return;  // nothing more waiting (or the peer went away already)
         Client& client = m_clients[fd];
         client.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        connect(client.notifier.get(), &QSocketNotifier::activated, this, [this, fd] { onClientReadable(fd); });
+        connect(client.notifier.get(), &QSocketNotifier::activated, this,
+                [this, fd] { onClientReadable(fd); });
     }
 }
 
@@ -138,7 +146,8 @@ void SingleInstance::onClientReadable(int fd) {
         if (received.size() > kMaxRequest) closeClient(fd);
         return;
     }
-    const bool asked = QByteArrayView(received).first(end + 1) == QByteArrayView(kRequest.data(), kRequest.size());
+    const bool asked =
+        QByteArrayView(received).first(end + 1) == QByteArrayView(kRequest.data(), kRequest.size());
     if (asked) {
         // A few bytes on a fresh socket: the send does not block.
         (void)::send(fd, kReply.data(), kReply.size(), MSG_NOSIGNAL);
@@ -152,7 +161,8 @@ void SingleInstance::closeClient(int fd) {
     ::close(fd);
 }
 
-bool SingleInstance::askRunningInstanceToActivate(const std::filesystem::path& runtimeDir, int timeoutMs) {
+bool SingleInstance::askRunningInstanceToActivate(const std::filesystem::path& runtimeDir,
+                                                  int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     const auto address = addressOf(runtimeDir / kSocketName);
     if (!address) return false;
@@ -166,7 +176,8 @@ bool SingleInstance::askRunningInstanceToActivate(const std::filesystem::path& r
             continue;
         }
         bool confirmed = false;
-        if (::send(fd, kRequest.data(), kRequest.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(kRequest.size())) {
+        if (::send(fd, kRequest.data(), kRequest.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(kRequest.size())) {
             std::string reply;
             char buffer[16];
             while (reply.find('\n') == std::string::npos && waitFor(fd, POLLIN, deadline)) {

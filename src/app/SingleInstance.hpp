@@ -21,7 +21,7 @@ namespace fixtora {
 /// Main thread only (the static ask may run on any thread).
 class SingleInstance final : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr const char* kLockName = "fixtora.lock";
     static constexpr const char* kSocketName = "fixtora.sock";
 
@@ -36,13 +36,14 @@ public:
 
     /// Asks the instance running with `runtimeDir` to show its popup; true
     /// when it confirmed within `timeoutMs`. Blocks the calling thread.
-    static bool askRunningInstanceToActivate(const std::filesystem::path& runtimeDir, int timeoutMs = 3000);
+    static bool askRunningInstanceToActivate(const std::filesystem::path& runtimeDir,
+                                             int timeoutMs = 3000);
 
-signals:
+  signals:
     /// Another start of the application asked this one to show itself.
     void activationRequested();
 
-private:
+  private:
     struct Client {
         std::unique_ptr<QSocketNotifier> notifier;
         QByteArray received;

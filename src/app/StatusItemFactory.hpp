@@ -13,7 +13,7 @@ namespace fixtora {
 /// the title as text label), else a system-tray icon with the title as
 /// tooltip, else the status strip window.
 class StatusItemFactory final {
-public:
+  public:
     static std::unique_ptr<StatusItem> create(MenuSource menu);
 };
 

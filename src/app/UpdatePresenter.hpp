@@ -17,7 +17,7 @@ struct UpdateOffer {
 /// How the update controller's answers reach the user (dialogs in the app,
 /// a recorder in tests).
 class UpdatePresenter {
-public:
+  public:
     virtual ~UpdatePresenter() = default;
     /// A check that the user asked for found nothing newer.
     virtual void showUpToDate(const std::string& currentVersion) = 0;

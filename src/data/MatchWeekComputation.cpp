@@ -107,8 +107,8 @@ std::vector<MatchWeek> byDateCluster(const std::vector<ESPNEvent>& events, icu::
     // match days folds in well under a second rather than in minutes.
     auto resume = clusters.begin();
     while (clusters.size() >= 2) {
-        const auto small = std::find_if(resume, clusters.end(),
-                                        [](const Run& run) { return run.matches <= 2; });
+        const auto small =
+            std::find_if(resume, clusters.end(), [](const Run& run) { return run.matches <= 2; });
         if (small == clusters.end()) break;
         const auto next = std::next(small);
         if (small == clusters.begin()) {
@@ -120,9 +120,8 @@ std::vector<MatchWeek> byDateCluster(const std::vector<ESPNEvent>& events, icu::
         }
         const auto previous = std::prev(small);
         const bool intoNext =
-            next != clusters.end() &&
-            gap(parser, small->days.back(), next->days.front()) <
-                gap(parser, previous->days.back(), small->days.front());
+            next != clusters.end() && gap(parser, small->days.back(), next->days.front()) <
+                                          gap(parser, previous->days.back(), small->days.front());
         if (intoNext) {
             Cluster merged = std::move(small->days);
             merged.insert(merged.end(), next->days.begin(), next->days.end());

@@ -14,26 +14,26 @@ inline constexpr double kSecondsFrom1970To2001 = 978307200.0;
 
 /// The one source of "now" for the core.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual Instant now() const = 0;
 };
 
 /// The system's wall clock.
 class SystemClock final : public Clock {
-public:
+  public:
     Instant now() const override;
 };
 
 /// A clock that only moves when told to; safe to read from any thread.
 class SettableClock final : public Clock {
-public:
+  public:
     explicit SettableClock(Instant start = 0) : m_now(start) {}
     Instant now() const override { return m_now.load(); }
     void set(Instant t) { m_now.store(t); }
     void advance(double seconds) { m_now.store(m_now.load() + seconds); }
 
-private:
+  private:
     std::atomic<Instant> m_now;
 };
 

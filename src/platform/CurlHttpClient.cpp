@@ -21,7 +21,9 @@ constexpr int kMaxRedirects = 5;
 // and shutdown wake it at once.
 constexpr long kIdlePollMs = 3600L * 1000;
 
-Error transportError(int code, const std::string& text) { return Error{kHttpErrorDomain, code, text}; }
+Error transportError(int code, const std::string& text) {
+    return Error{kHttpErrorDomain, code, text};
+}
 
 std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -102,7 +104,8 @@ size_t onHeader(char* data, size_t size, size_t count, void* userp) {
     if (line.rfind("HTTP/", 0) == 0) {
         t->response.headers.clear();  // a new response (after 1xx) starts
     } else if (const auto colon = line.find(':'); colon != std::string::npos) {
-        t->response.headers.emplace_back(lower(trim(line.substr(0, colon))), trim(line.substr(colon + 1)));
+        t->response.headers.emplace_back(lower(trim(line.substr(0, colon))),
+                                         trim(line.substr(colon + 1)));
     }
     return n;
 }
@@ -110,7 +113,7 @@ size_t onHeader(char* data, size_t size, size_t count, void* userp) {
 }  // namespace
 
 class CurlHttpClient::Engine {
-public:
+  public:
     explicit Engine(std::size_t maxBody) : m_maxBody(maxBody) {
         std::call_once(g_curlInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
         m_multi = curl_multi_init();
@@ -134,7 +137,8 @@ public:
     void submit(HttpRequest request, Completion completion) {
         auto t = std::make_unique<Transfer>();
         const double timeout = request.timeoutSeconds > 0 ? request.timeoutSeconds : 60;
-        t->deadline = SteadyClock::now() + std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(timeout));
+        t->deadline = SteadyClock::now() + std::chrono::duration_cast<SteadyClock::duration>(
+                                               std::chrono::duration<double>(timeout));
         t->request = std::move(request);
         t->completion = std::move(completion);
         t->maxBody = m_maxBody;
@@ -152,7 +156,7 @@ public:
         curl_multi_wakeup(m_multi);
     }
 
-private:
+  private:
     void run() {
         for (;;) {
             std::deque<std::unique_ptr<Transfer>> incoming;
@@ -163,7 +167,9 @@ private:
                 stopping = m_stopping;
             }
             if (stopping) {
-                for (auto& t : incoming) finish(std::move(t), transportError(CURLE_ABORTED_BY_CALLBACK, "The request was cancelled"));
+                for (auto& t : incoming)
+                    finish(std::move(t),
+                           transportError(CURLE_ABORTED_BY_CALLBACK, "The request was cancelled"));
                 cancelActive();
                 return;
             }
@@ -181,18 +187,23 @@ private:
             long timeoutMs = -1;
             curl_multi_timeout(m_multi, &timeoutMs);
             if (timeoutMs < 0) timeoutMs = m_active.empty() ? kIdlePollMs : 1000;
-            curl_multi_poll(m_multi, nullptr, 0, static_cast<int>(std::min(timeoutMs, kIdlePollMs)), nullptr);
+            curl_multi_poll(m_multi, nullptr, 0, static_cast<int>(std::min(timeoutMs, kIdlePollMs)),
+                            nullptr);
         }
     }
 
     void start(std::unique_ptr<Transfer> t) {
         const std::string scheme = schemeOf(t->request.url);
         if (scheme != "http" && scheme != "https") {
-            Error error = transportError(CURLE_UNSUPPORTED_PROTOCOL, "Unsupported URL scheme in \"" + t->request.url + "\": only http and https are allowed");
+            Error error = transportError(CURLE_UNSUPPORTED_PROTOCOL,
+                                         "Unsupported URL scheme in \"" + t->request.url +
+                                             "\": only http and https are allowed");
             finish(std::move(t), std::move(error));
             return;
         }
-        const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(t->deadline - SteadyClock::now()).count();
+        const auto remaining =
+            std::chrono::duration_cast<std::chrono::milliseconds>(t->deadline - SteadyClock::now())
+                .count();
         if (remaining <= 0) {
             finish(std::move(t), transportError(CURLE_OPERATION_TIMEDOUT, "The request timed out"));
             return;
@@ -220,14 +231,16 @@ private:
         curl_easy_setopt(e, CURLOPT_PRIVATE, t.get());
         if (t->request.method == "POST") {
             curl_easy_setopt(e, CURLOPT_POST, 1L);
-            curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(t->request.body.size()));
+            curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE,
+                             static_cast<curl_off_t>(t->request.body.size()));
             curl_easy_setopt(e, CURLOPT_POSTFIELDS, t->request.body.data());
         } else if (t->request.method != "GET") {
             curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, t->request.method.c_str());
         }
         // No "Expect: 100-continue" round trip for POST bodies.
         t->headerList = curl_slist_append(t->headerList, "Expect:");
-        for (const auto& [k, v] : t->request.headers) t->headerList = curl_slist_append(t->headerList, (k + ": " + v).c_str());
+        for (const auto& [k, v] : t->request.headers)
+            t->headerList = curl_slist_append(t->headerList, (k + ": " + v).c_str());
         curl_easy_setopt(e, CURLOPT_HTTPHEADER, t->headerList);
 
         curl_multi_add_handle(m_multi, e);
@@ -242,7 +255,9 @@ private:
         curl_multi_remove_handle(m_multi, easy);
 
         if (t->tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
-            Error error = transportError(CURLE_FILESIZE_EXCEEDED, "The response body is larger than the limit of " + std::to_string(t->maxBody) + " bytes");
+            Error error = transportError(CURLE_FILESIZE_EXCEEDED,
+                                         "The response body is larger than the limit of " +
+                                             std::to_string(t->maxBody) + " bytes");
             finish(std::move(t), std::move(error));
             return;
         }
@@ -273,11 +288,16 @@ private:
             return;
         }
         if (to != "http" && to != "https") {
-            finish(std::move(t), transportError(CURLE_UNSUPPORTED_PROTOCOL, "Refused to follow a redirect to \"" + target + "\": only http and https are allowed"));
+            finish(std::move(t), transportError(CURLE_UNSUPPORTED_PROTOCOL,
+                                                "Refused to follow a redirect to \"" + target +
+                                                    "\": only http and https are allowed"));
             return;
         }
         if (to == "http" && !isLoopbackHost(target)) {
-            finish(std::move(t), transportError(CURLE_UNSUPPORTED_PROTOCOL, "Refused to follow a redirect to the insecure address \"" + target + "\""));
+            finish(std::move(t),
+                   transportError(
+                       CURLE_UNSUPPORTED_PROTOCOL,
+                       "Refused to follow a redirect to the insecure address \"" + target + "\""));
             return;
         }
         if (status == 303 || ((status == 301 || status == 302) && t->request.method == "POST")) {
@@ -300,7 +320,8 @@ private:
         m_active.clear();
         for (auto& [easy, t] : active) {
             curl_multi_remove_handle(m_multi, easy);
-            finish(std::move(t), transportError(CURLE_ABORTED_BY_CALLBACK, "The request was cancelled"));
+            finish(std::move(t),
+                   transportError(CURLE_ABORTED_BY_CALLBACK, "The request was cancelled"));
         }
     }
 
@@ -313,7 +334,8 @@ private:
     std::map<CURL*, std::unique_ptr<Transfer>> m_active;
 };
 
-CurlHttpClient::CurlHttpClient(std::size_t maxBodyBytes) : m_engine(std::make_unique<Engine>(maxBodyBytes)) {}
+CurlHttpClient::CurlHttpClient(std::size_t maxBodyBytes)
+    : m_engine(std::make_unique<Engine>(maxBodyBytes)) {}
 
 CurlHttpClient::~CurlHttpClient() {
     // The last owner may be a completion running on the engine's own thread,
@@ -323,6 +345,8 @@ CurlHttpClient::~CurlHttpClient() {
         std::thread([engine = std::move(m_engine)]() mutable { engine.reset(); }).detach();
 }
 
-void CurlHttpClient::send(HttpRequest request, Completion completion) { m_engine->submit(std::move(request), std::move(completion)); }
+void CurlHttpClient::send(HttpRequest request, Completion completion) {
+    m_engine->submit(std::move(request), std::move(completion));
+}
 
 }  // namespace fixtora

@@ -15,7 +15,7 @@ namespace fixtora {
 /// https down to plain http unless the target is a loopback address. TLS
 /// certificates are verified. Bodies over `maxBodyBytes` are refused.
 class CurlHttpClient final : public HttpClient {
-public:
+  public:
     static constexpr std::size_t kDefaultMaxBodyBytes = 32u * 1024 * 1024;
 
     explicit CurlHttpClient(std::size_t maxBodyBytes = kDefaultMaxBodyBytes);
@@ -28,7 +28,7 @@ public:
 
     void send(HttpRequest request, Completion completion) override;
 
-private:
+  private:
     class Engine;
     std::unique_ptr<Engine> m_engine;
 };

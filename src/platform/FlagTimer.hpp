@@ -13,12 +13,12 @@ namespace fixtora {
 /// scheduler skips timers whose flag is cleared and clears it when a one-shot
 /// timer fires; `invalidate` clears it from any thread.
 class FlagTimer final : public Timer {
-public:
+  public:
     explicit FlagTimer(std::shared_ptr<std::atomic<bool>> valid) : m_valid(std::move(valid)) {}
     void invalidate() override { *m_valid = false; }
     bool isValid() const override { return *m_valid; }
 
-private:
+  private:
     std::shared_ptr<std::atomic<bool>> m_valid;
 };
 

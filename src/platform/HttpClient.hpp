@@ -40,7 +40,7 @@ inline constexpr const char* kHttpErrorDomain = "HTTP";
 /// state). The completion runs exactly once, on the client's own callback
 /// thread, with the response (any status) or a transport error.
 class HttpClient {
-public:
+  public:
     using Completion = std::function<void(Result<HttpResponse>)>;
     virtual ~HttpClient() = default;
     virtual void send(HttpRequest request, Completion completion) = 0;

@@ -46,9 +46,13 @@ std::shared_ptr<Timer> ManualScheduler::addTimer(double delay, double interval, 
     return std::make_shared<FlagTimer>(std::shared_ptr<std::atomic<bool>>(state, &state->valid));
 }
 
-bool ManualScheduler::isCurrent() const { return std::this_thread::get_id() == m_owner; }
+bool ManualScheduler::isCurrent() const {
+    return std::this_thread::get_id() == m_owner;
+}
 
-Instant ManualScheduler::now() const { return m_clock ? m_clock->now() : m_now; }
+Instant ManualScheduler::now() const {
+    return m_clock ? m_clock->now() : m_now;
+}
 
 void ManualScheduler::setNow(double t) {
     m_now = t;
@@ -73,7 +77,8 @@ bool ManualScheduler::runOneTimerDueBy(double limit) {
     {
         std::lock_guard lock(m_mutex);
         // Drop invalidated timers on the way to the earliest live one.
-        while (!m_timers.empty() && !m_timers.begin()->second->valid) m_timers.erase(m_timers.begin());
+        while (!m_timers.empty() && !m_timers.begin()->second->valid)
+            m_timers.erase(m_timers.begin());
         if (m_timers.empty() || m_timers.begin()->first.first > limit) return false;
         auto it = m_timers.begin();
         due = it->first.first;
@@ -109,7 +114,8 @@ void ManualScheduler::advance(double seconds) {
     runUntilIdle();
 }
 
-bool ManualScheduler::runUntil(const std::function<bool()>& done, std::chrono::milliseconds realTimeout) {
+bool ManualScheduler::runUntil(const std::function<bool()>& done,
+                               std::chrono::milliseconds realTimeout) {
     const auto deadline = std::chrono::steady_clock::now() + realTimeout;
     for (;;) {
         runUntilIdle();

@@ -22,7 +22,7 @@ namespace fixtora {
 /// the clock reads each timer's due time while it runs. `post` is safe from
 /// any thread, so real I/O completions can be fed in.
 class ManualScheduler final : public Scheduler {
-public:
+  public:
     explicit ManualScheduler(std::shared_ptr<SettableClock> clock = nullptr);
     ~ManualScheduler() override;
     ManualScheduler(const ManualScheduler&) = delete;
@@ -56,7 +56,7 @@ public:
     /// Delay from now to the earliest live timer, if any.
     std::optional<double> nextTimerDelay() const;
 
-private:
+  private:
     struct TimerState;
     using Key = std::pair<double, std::uint64_t>;
 

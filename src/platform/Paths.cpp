@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "platform/Paths.hpp"
 
-#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
+#include <cstdlib>
 
 namespace fixtora {
 namespace {
@@ -23,9 +23,13 @@ std::filesystem::path fromEnv(const char* name, const char* homeRelative) {
 
 }  // namespace
 
-std::filesystem::path XdgPaths::cachesDir() const { return fromEnv("XDG_CACHE_HOME", ".cache"); }
+std::filesystem::path XdgPaths::cachesDir() const {
+    return fromEnv("XDG_CACHE_HOME", ".cache");
+}
 
-std::filesystem::path XdgPaths::configDir() const { return fromEnv("XDG_CONFIG_HOME", ".config"); }
+std::filesystem::path XdgPaths::configDir() const {
+    return fromEnv("XDG_CONFIG_HOME", ".config");
+}
 
 std::filesystem::path XdgPaths::runtimeDir() const {
     if (const char* v = std::getenv("XDG_RUNTIME_DIR"); v && *v == '/') return v;

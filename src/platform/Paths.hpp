@@ -7,7 +7,7 @@ namespace fixtora {
 
 /// Where the user's per-application files live.
 class Paths {
-public:
+  public:
     virtual ~Paths() = default;
     /// The user's caches folder (shared by all applications).
     virtual std::filesystem::path cachesDir() const = 0;
@@ -20,7 +20,7 @@ public:
 /// XDG base directories with the usual fallbacks ($HOME/.cache,
 /// $HOME/.config, then the temporary folder).
 class XdgPaths final : public Paths {
-public:
+  public:
     std::filesystem::path cachesDir() const override;
     std::filesystem::path configDir() const override;
     std::filesystem::path runtimeDir() const override;
@@ -28,13 +28,13 @@ public:
 
 /// Everything under one root folder: for tests and tools.
 class FixedPaths final : public Paths {
-public:
+  public:
     explicit FixedPaths(std::filesystem::path root) : m_root(std::move(root)) {}
     std::filesystem::path cachesDir() const override { return m_root / "cache"; }
     std::filesystem::path configDir() const override { return m_root / "config"; }
     std::filesystem::path runtimeDir() const override { return m_root / "run"; }
 
-private:
+  private:
     std::filesystem::path m_root;
 };
 

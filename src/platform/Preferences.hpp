@@ -16,7 +16,7 @@ namespace fixtora {
 /// One suite of typed key/value preferences. Safe to use from any thread.
 /// Reading a key as another type than it was written gives nothing.
 class Preferences {
-public:
+  public:
     using Bytes = std::vector<std::uint8_t>;
     using StringList = std::vector<std::string>;
 
@@ -55,7 +55,7 @@ public:
 
 /// Gives the application's standard suite and named suites.
 class PreferencesStore {
-public:
+  public:
     virtual ~PreferencesStore() = default;
     virtual std::shared_ptr<Preferences> standard() = 0;
     virtual std::shared_ptr<Preferences> suite(const std::string& name) = 0;
@@ -66,22 +66,30 @@ public:
 
 /// Preferences held in memory only: for tests and tools.
 class InMemoryPreferences final : public Preferences {
-public:
+  public:
     using Value = std::variant<std::string, std::int64_t, double, bool, Bytes, StringList>;
 
-    std::optional<std::string> string(const std::string& key) const override { return get<std::string>(key); }
-    std::optional<std::int64_t> integer(const std::string& key) const override { return get<std::int64_t>(key); }
+    std::optional<std::string> string(const std::string& key) const override {
+        return get<std::string>(key);
+    }
+    std::optional<std::int64_t> integer(const std::string& key) const override {
+        return get<std::int64_t>(key);
+    }
     std::optional<double> real(const std::string& key) const override { return get<double>(key); }
     std::optional<bool> boolean(const std::string& key) const override { return get<bool>(key); }
     std::optional<Bytes> data(const std::string& key) const override { return get<Bytes>(key); }
-    std::optional<StringList> stringList(const std::string& key) const override { return get<StringList>(key); }
+    std::optional<StringList> stringList(const std::string& key) const override {
+        return get<StringList>(key);
+    }
 
     void setString(const std::string& key, const std::string& value) override { put(key, value); }
     void setInteger(const std::string& key, std::int64_t value) override { put(key, value); }
     void setReal(const std::string& key, double value) override { put(key, value); }
     void setBoolean(const std::string& key, bool value) override { put(key, value); }
     void setData(const std::string& key, const Bytes& value) override { put(key, value); }
-    void setStringList(const std::string& key, const StringList& value) override { put(key, value); }
+    void setStringList(const std::string& key, const StringList& value) override {
+        put(key, value);
+    }
     void remove(const std::string& key) override {
         std::lock_guard lock(m_mutex);
         m_values.erase(key);
@@ -102,7 +110,7 @@ public:
         return m_values.count(key) != 0;
     }
 
-private:
+  private:
     template <typename T>
     std::optional<T> get(const std::string& key) const {
         std::lock_guard lock(m_mutex);
@@ -122,7 +130,7 @@ private:
 
 /// Suites held in memory: the same name gives the same suite.
 class InMemoryPreferencesStore final : public PreferencesStore {
-public:
+  public:
     std::shared_ptr<Preferences> standard() override { return suite(""); }
     std::shared_ptr<Preferences> suite(const std::string& name) override {
         std::lock_guard lock(m_mutex);
@@ -131,7 +139,7 @@ public:
         return s;
     }
 
-private:
+  private:
     std::mutex m_mutex;
     std::map<std::string, std::shared_ptr<InMemoryPreferences>> m_suites;
 };

@@ -20,8 +20,9 @@ struct Error {
 /// Either a value or an `Error`.
 template <typename T>
 class Result {
-public:
-    Result(T value) : m_v(std::in_place_index<0>, std::move(value)) {}  // NOLINT: implicit by design
+  public:
+    Result(T value)
+        : m_v(std::in_place_index<0>, std::move(value)) {}  // NOLINT: implicit by design
     Result(Error error) : m_v(std::in_place_index<1>, std::move(error)) {}  // NOLINT
 
     bool ok() const { return m_v.index() == 0; }
@@ -32,7 +33,7 @@ public:
     T&& value() && { return std::get<0>(std::move(m_v)); }
     const Error& error() const { return std::get<1>(m_v); }
 
-private:
+  private:
     std::variant<T, Error> m_v;
 };
 

@@ -9,7 +9,7 @@ namespace fixtora {
 /// A scheduled timer. `invalidate()` stops it; a one-shot timer that has
 /// fired is no longer valid. Safe to call from any thread.
 class Timer {
-public:
+  public:
     virtual ~Timer() = default;
     virtual void invalidate() = 0;
     virtual bool isValid() const = 0;
@@ -19,7 +19,7 @@ public:
 /// thread, or virtual time in tests. Tasks run one at a time in the order
 /// they were posted; `post` is safe from any thread.
 class Scheduler {
-public:
+  public:
     using Task = std::function<void()>;
 
     virtual ~Scheduler() = default;

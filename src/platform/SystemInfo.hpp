@@ -38,7 +38,7 @@ enum class LayoutDirection { LeftToRight, RightToLeft };
 /// preferences. Read on the main thread; adapters may cache what cannot
 /// change while the process runs.
 class SystemInfo {
-public:
+  public:
     virtual ~SystemInfo() = default;
 
     /// The platform family, e.g. "Linux", "macOS", "Windows".
@@ -73,7 +73,7 @@ public:
 /// A `SystemInfo` that reports the values it is given: for tests and tools.
 /// Setters and getters are safe from any thread.
 class FixedSystemInfo final : public SystemInfo {
-public:
+  public:
     struct Values {
         std::string platformName = "Linux";
         std::string systemName = "Debian GNU/Linux";
@@ -113,14 +113,18 @@ public:
     std::string modelName() const override { return values().modelName; }
     std::optional<ScreenInfo> mainScreen() const override { return values().mainScreen; }
     Appearance appearance() const override { return values().appearance; }
-    std::optional<LayoutDirection> layoutDirection() const override { return values().layoutDirection; }
+    std::optional<LayoutDirection> layoutDirection() const override {
+        return values().layoutDirection;
+    }
     std::string localeIdentifier() const override { return values().localeIdentifier; }
     std::optional<std::string> regionCode() const override { return values().regionCode; }
     std::optional<std::string> languageCode() const override { return values().languageCode; }
-    std::vector<std::string> preferredLanguages() const override { return values().preferredLanguages; }
+    std::vector<std::string> preferredLanguages() const override {
+        return values().preferredLanguages;
+    }
     std::string timeZoneIdentifier() const override { return values().timeZoneIdentifier; }
 
-private:
+  private:
     mutable std::mutex m_mutex;
     Values m_values;
 };

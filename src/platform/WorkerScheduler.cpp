@@ -47,15 +47,18 @@ std::shared_ptr<Timer> WorkerScheduler::scheduleOnce(double delaySeconds, Task t
 }
 
 std::shared_ptr<Timer> WorkerScheduler::scheduleRepeating(double intervalSeconds, Task task) {
-    return addTimer(intervalSeconds, intervalSeconds > 0 ? intervalSeconds : 0.001, std::move(task));
+    return addTimer(intervalSeconds, intervalSeconds > 0 ? intervalSeconds : 0.001,
+                    std::move(task));
 }
 
 std::shared_ptr<Timer> WorkerScheduler::addTimer(double delay, double interval, Task task) {
     auto state = std::make_shared<TimerState>();
     state->task = std::move(task);
-    state->interval = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::duration<double>(interval));
+    state->interval = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::duration<double>(interval));
     const auto due = std::chrono::steady_clock::now() +
-                     std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::duration<double>(delay > 0 ? delay : 0));
+                     std::chrono::duration_cast<std::chrono::nanoseconds>(
+                         std::chrono::duration<double>(delay > 0 ? delay : 0));
     {
         std::lock_guard lock(m_mutex);
         m_timers.emplace(Key{due, m_seq++}, state);
@@ -65,7 +68,9 @@ std::shared_ptr<Timer> WorkerScheduler::addTimer(double delay, double interval, 
     return std::make_shared<FlagTimer>(std::shared_ptr<std::atomic<bool>>(state, &state->valid));
 }
 
-bool WorkerScheduler::isCurrent() const { return std::this_thread::get_id() == m_thread.get_id(); }
+bool WorkerScheduler::isCurrent() const {
+    return std::this_thread::get_id() == m_thread.get_id();
+}
 
 void WorkerScheduler::drain() {
     std::promise<void> done;
@@ -81,7 +86,8 @@ void WorkerScheduler::drain() {
 void WorkerScheduler::run() {
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
-        while (!m_timers.empty() && !m_timers.begin()->second->valid) m_timers.erase(m_timers.begin());
+        while (!m_timers.empty() && !m_timers.begin()->second->valid)
+            m_timers.erase(m_timers.begin());
         const auto now = std::chrono::steady_clock::now();
         if (!m_posted.empty()) {
             Task task = std::move(m_posted.front());

@@ -19,7 +19,7 @@ namespace fixtora {
 /// time. The destructor stops the thread after the task that is running;
 /// tasks still queued are dropped, timers are cancelled.
 class WorkerScheduler final : public Scheduler {
-public:
+  public:
     explicit WorkerScheduler(std::string name = "worker");
     ~WorkerScheduler() override;
     WorkerScheduler(const WorkerScheduler&) = delete;
@@ -36,7 +36,7 @@ public:
 
     const std::string& name() const { return m_name; }
 
-private:
+  private:
     struct TimerState;
     using TimePoint = std::chrono::steady_clock::time_point;
     using Key = std::pair<TimePoint, std::uint64_t>;

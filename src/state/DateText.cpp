@@ -15,11 +15,12 @@ namespace fixtora {
 std::string formatDate(Instant instant, std::string_view pattern, const DateContext& context) {
     if (!std::isfinite(instant)) return {};
     UErrorCode status = U_ZERO_ERROR;
-    const icu::Locale locale =
-        context.locale.empty() ? icu::Locale::getDefault() : icu::Locale::createCanonical(context.locale.c_str());
-    icu::SimpleDateFormat formatter(
-        icu::UnicodeString::fromUTF8(icu::StringPiece(pattern.data(), static_cast<int32_t>(pattern.size()))), locale,
-        status);
+    const icu::Locale locale = context.locale.empty()
+                                   ? icu::Locale::getDefault()
+                                   : icu::Locale::createCanonical(context.locale.c_str());
+    icu::SimpleDateFormat formatter(icu::UnicodeString::fromUTF8(icu::StringPiece(
+                                        pattern.data(), static_cast<int32_t>(pattern.size()))),
+                                    locale, status);
     if (U_FAILURE(status)) return {};
     if (!context.timeZone.empty()) {
         formatter.adoptTimeZone(

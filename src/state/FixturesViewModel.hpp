@@ -6,10 +6,10 @@
 #include "platform/Clock.hpp"
 #include "platform/ObserverList.hpp"
 #include "platform/Result.hpp"
+#include "platform/Subscription.hpp"
 #include "state/DateText.hpp"
 #include "state/MatchGroups.hpp"
 #include "state/StatusTitle.hpp"
-#include "platform/Subscription.hpp"
 
 #include <cstdint>
 #include <functional>

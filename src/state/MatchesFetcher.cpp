@@ -9,19 +9,20 @@ namespace fixtora {
 namespace {
 
 class ClientFetcher final : public MatchesFetcher {
-public:
+  public:
     explicit ClientFetcher(std::shared_ptr<const APIClient> client) : m_client(std::move(client)) {}
     void fetchMatches(Instant from, Instant to, Completion completion) override {
         m_client->fetchMatches(from, to, std::move(completion));
     }
 
-private:
+  private:
     std::shared_ptr<const APIClient> m_client;
 };
 
 }  // namespace
 
-std::shared_ptr<MatchesFetcher> MatchesFetcher::fromClient(std::shared_ptr<const APIClient> client) {
+std::shared_ptr<MatchesFetcher> MatchesFetcher::fromClient(
+    std::shared_ptr<const APIClient> client) {
     if (!client) throw std::invalid_argument("MatchesFetcher::fromClient needs a backend client");
     return std::make_shared<ClientFetcher>(std::move(client));
 }

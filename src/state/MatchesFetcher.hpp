@@ -10,7 +10,7 @@ namespace fixtora {
 /// Loads the matches of a date range: the backend client in the application,
 /// a scripted source in tests. The completion may run on any thread.
 class MatchesFetcher {
-public:
+  public:
     using Completion = APIClient::Completion;
 
     virtual ~MatchesFetcher() = default;

@@ -9,7 +9,7 @@ namespace fixtora {
 /// An indeterminate circular progress indicator: twelve spokes fading
 /// round, as desktop spinners do. It animates only while shown.
 class ActivitySpinner final : public QWidget {
-public:
+  public:
     /// The spinner's natural diameter, before scaling.
     static constexpr int kBaseSize = 20;
 
@@ -19,13 +19,13 @@ public:
     double scale() const { return m_scale; }
     bool isAnimating() const { return m_timer.isActive(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
-private:
+  private:
     double m_scale;
     int m_step = 0;
     QBasicTimer m_timer;

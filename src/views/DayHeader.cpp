@@ -25,7 +25,9 @@ DayHeader::DayHeader(const QString& label, QWidget* parent) : QWidget(parent) {
     layout->addStretch(1);
 }
 
-QString DayHeader::label() const { return m_label->displayText(); }
+QString DayHeader::label() const {
+    return m_label->displayText();
+}
 
 void DayHeader::paintEvent(QPaintEvent*) {
     QPainter painter(this);

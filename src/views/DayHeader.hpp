@@ -11,15 +11,15 @@ class TextLabel;
 /// The heading of one day's matches, on a translucent bar; the match list
 /// pins it to the top while that day's rows scroll under it.
 class DayHeader final : public QWidget {
-public:
+  public:
     explicit DayHeader(const QString& label, QWidget* parent = nullptr);
 
     QString label() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     TextLabel* m_label;
 };
 

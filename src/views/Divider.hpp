@@ -8,14 +8,14 @@ namespace fixtora {
 /// A hairline separator across the full width, optionally starting
 /// `leadingInset` pixels from the leading edge.
 class Divider final : public QWidget {
-public:
+  public:
     explicit Divider(int leadingInset = 0, QWidget* parent = nullptr);
     int leadingInset() const { return m_inset; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     int m_inset;
 };
 

@@ -19,14 +19,15 @@ bool joinsEmoji(char32_t cp) {
 }  // namespace
 
 bool EmojiText::isEmoji(char32_t cp) {
-    return (cp >= 0x2600 && cp <= 0x27BF)      // miscellaneous symbols, dingbats
-           || (cp >= 0x2B00 && cp <= 0x2BFF)   // arrows and stars such as U+2B50
+    return (cp >= 0x2600 && cp <= 0x27BF)       // miscellaneous symbols, dingbats
+           || (cp >= 0x2B00 && cp <= 0x2BFF)    // arrows and stars such as U+2B50
            || (cp >= 0x1F000 && cp <= 0x1FAFF)  // pictographs, emoticons, transport...
            || cp == 0x231A || cp == 0x231B || cp == 0x23F0 || cp == 0x23F3;
 }
 
 QString EmojiText::toHtml(const QString& text) {
-    const QString open = QStringLiteral("<span style=\"font-family:'%1';\">").arg(Theme::kEmojiFamily);
+    const QString open =
+        QStringLiteral("<span style=\"font-family:'%1';\">").arg(Theme::kEmojiFamily);
     QString html = QStringLiteral("<span style=\"white-space:pre-wrap;\">");
     bool inEmoji = false;
     const QList<uint> codePoints = text.toUcs4();

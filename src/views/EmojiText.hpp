@@ -9,7 +9,7 @@ namespace fixtora {
 /// signs such as "⚠️" are drawn in colour even where the text font has a
 /// monochrome glyph for them. Spaces are kept as written.
 class EmojiText final {
-public:
+  public:
     /// `text` as HTML for a rich-text label: escaped, runs of emoji (with
     /// their variation selectors and joiners) wrapped in the emoji font.
     static QString toHtml(const QString& text);

@@ -5,7 +5,6 @@
 #include "platform/Subscription.hpp"
 #include "state/DateText.hpp"
 #include "state/FixturesViewModel.hpp"
-#include "platform/Subscription.hpp"
 
 #include <QPointer>
 #include <QString>

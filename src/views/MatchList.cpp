@@ -116,7 +116,9 @@ std::vector<DayHeader*> MatchList::headers() const {
     return result;
 }
 
-int MatchList::scrollPosition() const { return verticalScrollBar()->value(); }
+int MatchList::scrollPosition() const {
+    return verticalScrollBar()->value();
+}
 
 void MatchList::scrollContentsBy(int dx, int dy) {
     PopupScrollArea::scrollContentsBy(dx, dy);
@@ -131,8 +133,9 @@ void MatchList::resizeEvent(QResizeEvent* event) {
 bool MatchList::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
     if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::LayoutRequest) {
-        if (watched == m_content || std::any_of(m_sections.begin(), m_sections.end(),
-                                                [&](const Section& s) { return s.slot == watched; })) {
+        if (watched == m_content ||
+            std::any_of(m_sections.begin(), m_sections.end(),
+                        [&](const Section& s) { return s.slot == watched; })) {
             pinHeaders();
         }
     }
@@ -147,8 +150,8 @@ void MatchList::pinHeaders() {
         const auto& section = m_sections[i];
         const int height = section.slot->height();
         const int start = section.slot->y();
-        const int end = (i + 1 < m_sections.size()) ? m_sections[i + 1].slot->y()
-                                                    : m_content->height();
+        const int end =
+            (i + 1 < m_sections.size()) ? m_sections[i + 1].slot->y() : m_content->height();
         const int y = std::min(std::max(start, top), std::max(start, end - height));
         section.header->setGeometry(0, y, m_content->width(), height);
         section.header->raise();

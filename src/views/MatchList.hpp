@@ -27,7 +27,7 @@ class MatchRowView;
 /// row stays expanded) and the scroll position stays where it was. A list
 /// for another matchweek is a new `MatchList`.
 class MatchList final : public PopupScrollArea {
-public:
+  public:
     using DayGroup = FixturesViewModel::DayGroup;
 
     MatchList(std::shared_ptr<ImageCache> images, DateContext dates, QWidget* parent = nullptr);
@@ -44,12 +44,12 @@ public:
 
     int scrollPosition() const;
 
-protected:
+  protected:
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     struct Section {
         std::string id;
         DayHeader* header = nullptr;

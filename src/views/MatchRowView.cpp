@@ -226,7 +226,8 @@ QString MatchRowView::goalLine(const ESPNDetail& detail) const {
 
 QStringList MatchRowView::scorerLines() const {
     QStringList lines;
-    for (const auto& line : fixtora::scorerLines(m_event)) lines.push_back(QString::fromStdString(line));
+    for (const auto& line : fixtora::scorerLines(m_event))
+        lines.push_back(QString::fromStdString(line));
     return lines;
 }
 
@@ -246,8 +247,7 @@ QString MatchRowView::accessibleSummary() const {
         spokenName(home) + tr(" against ") + spokenName(away) + QStringLiteral(", ");
     const QString centre = centreText();
     if (centre == u"TBD") return versus + tr("kick-off to be decided");
-    if (m_event.localDate() && centre.contains(u':'))
-        return versus + tr("kick-off ") + centre;
+    if (m_event.localDate() && centre.contains(u':')) return versus + tr("kick-off ") + centre;
     return versus + centre.toLower();
 }
 

@@ -9,13 +9,13 @@ namespace fixtora {
 /// and a slim scroll bar in the palette's colours that leaves the rows their
 /// width.
 class PopupScrollArea : public QScrollArea {
-public:
+  public:
     explicit PopupScrollArea(QWidget* parent = nullptr);
 
-protected:
+  protected:
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     void applyStyle();
     bool m_styling = false;
 };

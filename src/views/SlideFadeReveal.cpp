@@ -91,7 +91,9 @@ QSize SlideFadeReveal::sizeHint() const {
                  static_cast<int>(std::lround(m_progress * contentHeight())));
 }
 
-QSize SlideFadeReveal::minimumSizeHint() const { return QSize(0, sizeHint().height()); }
+QSize SlideFadeReveal::minimumSizeHint() const {
+    return QSize(0, sizeHint().height());
+}
 
 void SlideFadeReveal::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

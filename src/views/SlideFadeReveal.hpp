@@ -12,7 +12,7 @@ namespace fixtora {
 /// top edge while fading it, over 0.15 s with an ease-in-out curve. While
 /// collapsed the container is hidden and takes no room.
 class SlideFadeReveal final : public QWidget {
-public:
+  public:
     static constexpr int kDurationMilliseconds = 150;
 
     /// Takes `content` as its child; starts collapsed.
@@ -31,11 +31,11 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void setProgress(double progress);
     int contentHeight() const;
     void placeContent();

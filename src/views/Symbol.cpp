@@ -40,36 +40,50 @@ QPen roundPen(const QColor& colour, double width) {
 
 QString SymbolPainter::name(Symbol symbol) {
     switch (symbol) {
-        case Symbol::None: return {};
-        case Symbol::ArrowClockwise: return QStringLiteral("arrow.clockwise");
-        case Symbol::Star: return QStringLiteral("star");
-        case Symbol::StarFill: return QStringLiteral("star.fill");
-        case Symbol::XmarkCircle: return QStringLiteral("xmark.circle");
-        case Symbol::ChevronLeft: return QStringLiteral("chevron.left");
-        case Symbol::ChevronRight: return QStringLiteral("chevron.right");
-        case Symbol::ChevronUp: return QStringLiteral("chevron.up");
-        case Symbol::ChevronDown: return QStringLiteral("chevron.down");
+        case Symbol::None:
+            return {};
+        case Symbol::ArrowClockwise:
+            return QStringLiteral("arrow.clockwise");
+        case Symbol::Star:
+            return QStringLiteral("star");
+        case Symbol::StarFill:
+            return QStringLiteral("star.fill");
+        case Symbol::XmarkCircle:
+            return QStringLiteral("xmark.circle");
+        case Symbol::ChevronLeft:
+            return QStringLiteral("chevron.left");
+        case Symbol::ChevronRight:
+            return QStringLiteral("chevron.right");
+        case Symbol::ChevronUp:
+            return QStringLiteral("chevron.up");
+        case Symbol::ChevronDown:
+            return QStringLiteral("chevron.down");
     }
     return {};
 }
 
 QSizeF SymbolPainter::size(Symbol symbol, double pointSize) {
     switch (symbol) {
-        case Symbol::None: return {0, 0};
+        case Symbol::None:
+            return {0, 0};
         case Symbol::ChevronLeft:
-        case Symbol::ChevronRight: return {pointSize * 0.55, pointSize * 0.9};
+        case Symbol::ChevronRight:
+            return {pointSize * 0.55, pointSize * 0.9};
         case Symbol::ChevronUp:
-        case Symbol::ChevronDown: return {pointSize * 0.95, pointSize * 0.6};
-        case Symbol::ArrowClockwise: return {pointSize * 1.0, pointSize * 1.1};
+        case Symbol::ChevronDown:
+            return {pointSize * 0.95, pointSize * 0.6};
+        case Symbol::ArrowClockwise:
+            return {pointSize * 1.0, pointSize * 1.1};
         case Symbol::Star:
         case Symbol::StarFill:
-        case Symbol::XmarkCircle: return {pointSize * 1.1, pointSize * 1.1};
+        case Symbol::XmarkCircle:
+            return {pointSize * 1.1, pointSize * 1.1};
     }
     return {pointSize, pointSize};
 }
 
-void SymbolPainter::paint(QPainter& painter, const QRectF& box, Symbol symbol,
-                          const QColor& colour, double weight) {
+void SymbolPainter::paint(QPainter& painter, const QRectF& box, Symbol symbol, const QColor& colour,
+                          double weight) {
     if (symbol == Symbol::None || box.isEmpty()) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -78,7 +92,8 @@ void SymbolPainter::paint(QPainter& painter, const QRectF& box, Symbol symbol,
     const double stroke = std::max(1.0, side * 0.09 * weight);
 
     switch (symbol) {
-        case Symbol::None: break;
+        case Symbol::None:
+            break;
         case Symbol::Star:
         case Symbol::StarFill: {
             const double outer = side / 2 - (symbol == Symbol::Star ? stroke / 2 : 0.2);

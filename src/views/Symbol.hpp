@@ -26,7 +26,7 @@ enum class Symbol {
 
 /// Draws symbols; sizes follow the font size the symbol stands beside.
 class SymbolPainter final {
-public:
+  public:
     /// The symbol's conventional name, e.g. "star.fill" ("" for None).
     static QString name(Symbol symbol);
 

@@ -10,7 +10,7 @@ namespace fixtora {
 
 /// A symbol drawn in a fixed frame, not interactive (clicks go to the parent).
 class SymbolView final : public QWidget {
-public:
+  public:
     /// `frame` is the widget's fixed size; the symbol is drawn for text of
     /// `pointSize` pixels, centred in the frame minus `leadingPadding`.
     SymbolView(Symbol symbol, double pointSize, QSize frame, Theme::Colour colour,
@@ -21,10 +21,10 @@ public:
     void setLeadingPadding(int padding);
     void setWeight(double weight);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     Symbol m_symbol;
     double m_pointSize;
     Theme::Colour m_colour;

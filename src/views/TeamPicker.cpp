@@ -124,8 +124,8 @@ PlainButton* TeamPicker::makeRemoveRow(QWidget* parent) {
     auto* button = new PlainButton(parent);
     button->setObjectName(QStringLiteral("removeFavourite"));
     auto* row = new QHBoxLayout(button);
-    row->setContentsMargins(kPickerHorizontalPadding, kPickerVerticalPadding, kPickerHorizontalPadding,
-                            kPickerVerticalPadding);
+    row->setContentsMargins(kPickerHorizontalPadding, kPickerVerticalPadding,
+                            kPickerHorizontalPadding, kPickerVerticalPadding);
     row->setSpacing(kRemoveRowSpacing);
     row->addWidget(new SymbolView(Symbol::XmarkCircle, 13,
                                   QSize(kRemoveIconFrame, kRemoveIconFrame),
@@ -143,8 +143,8 @@ PlainButton* TeamPicker::makeTeamRow(const ESPNTeam& team, bool favourite, QWidg
     auto* button = new PlainButton(parent);
     button->setObjectName(QStringLiteral("team:") + QString::fromStdString(team.abbreviation));
     auto* row = new QHBoxLayout(button);
-    row->setContentsMargins(kPickerHorizontalPadding, kPickerVerticalPadding, kPickerHorizontalPadding,
-                            kPickerVerticalPadding);
+    row->setContentsMargins(kPickerHorizontalPadding, kPickerVerticalPadding,
+                            kPickerHorizontalPadding, kPickerVerticalPadding);
     row->setSpacing(kRowSpacing);
 
     auto* crestFrame = new QWidget(button);

@@ -27,7 +27,8 @@ bool registerMode(Mode mode) {
 
 std::string readInput(const std::string& fileOrDash) {
     if (fileOrDash == "-") {
-        return std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        return std::string(std::istreambuf_iterator<char>(std::cin),
+                           std::istreambuf_iterator<char>());
     }
     std::ifstream in(fileOrDash, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + fileOrDash);
@@ -47,7 +48,8 @@ int main(int argc, char** argv) {
         args.erase(args.begin());
     }
     auto it = modes().find(flag);
-    if (it == modes().end() || (!args.empty() && (args.front() == "--help" || args.front() == "-h"))) {
+    if (it == modes().end() ||
+        (!args.empty() && (args.front() == "--help" || args.front() == "-h"))) {
         std::cerr << "usage:\n";
         for (const auto& [f, m] : modes()) std::cerr << "  fixtora-inspect " << m.usage << "\n";
         return 2;

@@ -20,19 +20,22 @@ bool sameEntries(const MenuEntries& a, const MenuEntries& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i].kind != b[i].kind || a[i].label != b[i].label || a[i].enabled != b[i].enabled ||
-            a[i].shortcut != b[i].shortcut || a[i].checkable != b[i].checkable || a[i].checked != b[i].checked)
+            a[i].shortcut != b[i].shortcut || a[i].checkable != b[i].checkable ||
+            a[i].checked != b[i].checked)
             return false;
     return true;
 }
 
 }  // namespace
 
-DBusMenuExporter::DBusMenuExporter(MenuSource source, QObject* parent) : QObject(parent), m_source(std::move(source)) {
+DBusMenuExporter::DBusMenuExporter(MenuSource source, QObject* parent)
+    : QObject(parent), m_source(std::move(source)) {
     registerSniTypes();
 }
 
 QString DBusMenuExporter::textDirection() const {
-    return QGuiApplication::layoutDirection() == Qt::RightToLeft ? QStringLiteral("rtl") : QStringLiteral("ltr");
+    return QGuiApplication::layoutDirection() == Qt::RightToLeft ? QStringLiteral("rtl")
+                                                                 : QStringLiteral("ltr");
 }
 
 bool DBusMenuExporter::refresh() {
@@ -78,7 +81,8 @@ QVariantMap DBusMenuExporter::propertiesOf(int id, const QStringList& names) con
             props.insert(QStringLiteral("enabled"), e.enabled);
             props.insert(QStringLiteral("visible"), true);
             if (!e.shortcut.isEmpty())
-                props.insert(QStringLiteral("shortcut"), QVariant::fromValue(shortcutOf(e.shortcut)));
+                props.insert(QStringLiteral("shortcut"),
+                             QVariant::fromValue(shortcutOf(e.shortcut)));
             if (e.checkable) {
                 props.insert(QStringLiteral("toggle-type"), QStringLiteral("checkmark"));
                 props.insert(QStringLiteral("toggle-state"), e.checked ? 1 : 0);
@@ -97,7 +101,8 @@ uint DBusMenuExporter::GetLayout(int parentId, int recursionDepth, const QString
     if (!m_loaded) refresh();
     if (!exists(parentId)) {
         if (calledFromDBus())
-            sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("No menu item with id %1").arg(parentId));
+            sendErrorReply(QDBusError::InvalidArgs,
+                           QStringLiteral("No menu item with id %1").arg(parentId));
         return m_revision;
     }
     layout = DBusMenuLayoutItem{parentId, propertiesOf(parentId, propertyNames), {}};
@@ -121,7 +126,8 @@ QDBusVariant DBusMenuExporter::GetProperty(int id, const QString& name) {
     const QVariantMap props = exists(id) ? propertiesOf(id, {name}) : QVariantMap{};
     if (!props.contains(name)) {
         if (calledFromDBus())
-            sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("No property %1 on menu item %2").arg(name).arg(id));
+            sendErrorReply(QDBusError::InvalidArgs,
+                           QStringLiteral("No property %1 on menu item %2").arg(name).arg(id));
         return QDBusVariant(QVariant(QString()));
     }
     return QDBusVariant(props.value(name));
@@ -133,7 +139,8 @@ bool DBusMenuExporter::activate(int id, const QString& eventId) {
     const MenuEntry& e = m_entries[static_cast<std::size_t>(id - 1)];
     if (e.kind != MenuEntry::Kind::Action || !e.enabled || !e.trigger) return true;
     // Commands may open dialogs or quit: run them after the call returns.
-    QMetaObject::invokeMethod(this, [trigger = e.trigger] { trigger(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [trigger = e.trigger] { trigger(); }, Qt::QueuedConnection);
     return true;
 }
 

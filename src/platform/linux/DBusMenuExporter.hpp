@@ -24,7 +24,7 @@ class DBusMenuExporter final : public QObject, protected QDBusContext {
     Q_PROPERTY(QString Status READ status)
     Q_PROPERTY(QStringList IconThemePath READ iconThemePath)
 
-public:
+  public:
     explicit DBusMenuExporter(MenuSource source, QObject* parent = nullptr);
 
     uint version() const { return 3; }
@@ -39,22 +39,24 @@ public:
     /// The dbusmenu form of a key sequence: [["Control", "q"]].
     static DBusMenuShortcut shortcutOf(const QKeySequence& sequence);
 
-public slots:
-    uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames, fixtora::DBusMenuLayoutItem& layout);
-    fixtora::DBusMenuItemPropertiesList GetGroupProperties(const QList<int>& ids, const QStringList& propertyNames);
+  public slots:
+    uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
+                   fixtora::DBusMenuLayoutItem& layout);
+    fixtora::DBusMenuItemPropertiesList GetGroupProperties(const QList<int>& ids,
+                                                           const QStringList& propertyNames);
     QDBusVariant GetProperty(int id, const QString& name);
     void Event(int id, const QString& eventId, const QDBusVariant& data, uint timestamp);
     QList<int> EventGroup(const fixtora::DBusMenuEventList& events);
     bool AboutToShow(int id);
     QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors);
 
-signals:
+  signals:
     void LayoutUpdated(uint revision, int parent);
     void ItemsPropertiesUpdated(const fixtora::DBusMenuItemPropertiesList& updatedProps,
                                 const fixtora::DBusMenuItemKeysList& removedProps);
     void ItemActivationRequested(int id, uint timestamp);
 
-private:
+  private:
     QVariantMap propertiesOf(int id, const QStringList& names) const;
     bool exists(int id) const { return id >= 0 && id <= static_cast<int>(m_entries.size()); }
     bool activate(int id, const QString& eventId);

@@ -32,16 +32,19 @@ std::string trimmed(std::string_view s) {
 }
 
 std::string envValue(const char* name) {
-    const char* v = std::getenv(name);  // NOLINT(concurrency-mt-unsafe): the environment is not changed at run time
+    const char* v = std::getenv(
+        name);  // NOLINT(concurrency-mt-unsafe): the environment is not changed at run time
     return v ? std::string(v) : std::string();
 }
 
 bool isAlpha(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isalpha(c) != 0; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isalpha(c) != 0; });
 }
 
 bool isDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
 std::string asciiLower(std::string s) {
@@ -87,11 +90,21 @@ LinuxSystemInfo::LinuxSystemInfo(const Sources& sources) {
     m_modelName = product.empty() ? m_architecture : product;
 }
 
-std::string LinuxSystemInfo::platformName() const { return m_platformName; }
-std::string LinuxSystemInfo::systemName() const { return m_systemName; }
-OperatingSystemVersion LinuxSystemInfo::systemVersion() const { return m_version; }
-std::string LinuxSystemInfo::architecture() const { return m_architecture; }
-std::string LinuxSystemInfo::modelName() const { return m_modelName; }
+std::string LinuxSystemInfo::platformName() const {
+    return m_platformName;
+}
+std::string LinuxSystemInfo::systemName() const {
+    return m_systemName;
+}
+OperatingSystemVersion LinuxSystemInfo::systemVersion() const {
+    return m_version;
+}
+std::string LinuxSystemInfo::architecture() const {
+    return m_architecture;
+}
+std::string LinuxSystemInfo::modelName() const {
+    return m_modelName;
+}
 
 std::optional<ScreenInfo> LinuxSystemInfo::mainScreen() const {
     std::lock_guard lock(m_mutex);
@@ -123,9 +136,15 @@ void LinuxSystemInfo::setLayoutDirection(std::optional<LayoutDirection> directio
     m_layoutDirection = direction;
 }
 
-std::string LinuxSystemInfo::localeIdentifier() const { return currentLocale().identifier; }
-std::optional<std::string> LinuxSystemInfo::regionCode() const { return currentLocale().region; }
-std::optional<std::string> LinuxSystemInfo::languageCode() const { return currentLocale().language; }
+std::string LinuxSystemInfo::localeIdentifier() const {
+    return currentLocale().identifier;
+}
+std::optional<std::string> LinuxSystemInfo::regionCode() const {
+    return currentLocale().region;
+}
+std::optional<std::string> LinuxSystemInfo::languageCode() const {
+    return currentLocale().language;
+}
 
 std::vector<std::string> LinuxSystemInfo::preferredLanguages() const {
     return languageTags(envValue("LANGUAGE"), currentLocale());
@@ -160,7 +179,8 @@ OperatingSystemVersion LinuxSystemInfo::parseVersion(std::string_view text) {
         while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])) != 0) ++end;
         if (end == pos) break;  // not a number: the rest reads 0
         int value = 0;
-        for (std::size_t i = pos; i < end && value < 100000000; ++i) value = value * 10 + (text[i] - '0');
+        for (std::size_t i = pos; i < end && value < 100000000; ++i)
+            value = value * 10 + (text[i] - '0');
         parts[index++] = value;
         if (end >= text.size() || text[end] != '.') break;
         pos = end + 1;
@@ -168,7 +188,8 @@ OperatingSystemVersion LinuxSystemInfo::parseVersion(std::string_view text) {
     return {parts[0], parts[1], parts[2]};
 }
 
-std::optional<std::string> LinuxSystemInfo::osReleaseValue(std::string_view text, std::string_view key) {
+std::optional<std::string> LinuxSystemInfo::osReleaseValue(std::string_view text,
+                                                           std::string_view key) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t eol = text.find('\n', pos);
@@ -179,7 +200,8 @@ std::optional<std::string> LinuxSystemInfo::osReleaseValue(std::string_view text
         const auto eq = line.find('=');
         if (eq == std::string::npos || std::string_view(line).substr(0, eq) != key) continue;
         std::string value = line.substr(eq + 1);
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front()) {
             const char quote = value.front();
             value = value.substr(1, value.size() - 2);
             if (quote == '"') {  // shell-style escapes inside double quotes
@@ -210,19 +232,22 @@ LinuxSystemInfo::LocaleParts LinuxSystemInfo::parseLocale(std::string_view posix
         language = name.substr(0, sep);
         territory = name.substr(sep + 1);
     }
-    if (!isAlpha(language) || language.size() < 2 || language.size() > 3) return {"en_US_POSIX", "en", "US"};
+    if (!isAlpha(language) || language.size() < 2 || language.size() > 3)
+        return {"en_US_POSIX", "en", "US"};
 
     LocaleParts parts;
     parts.language = asciiLower(std::string(language));
     parts.identifier = *parts.language;
-    if ((territory.size() == 2 && isAlpha(territory)) || (territory.size() == 3 && isDigits(territory))) {
+    if ((territory.size() == 2 && isAlpha(territory)) ||
+        (territory.size() == 3 && isDigits(territory))) {
         parts.region = upper(std::string(territory));
         parts.identifier += "_" + *parts.region;
     }
     return parts;
 }
 
-std::vector<std::string> LinuxSystemInfo::languageTags(std::string_view languageList, const LocaleParts& locale) {
+std::vector<std::string> LinuxSystemInfo::languageTags(std::string_view languageList,
+                                                       const LocaleParts& locale) {
     std::vector<std::string> tags;
     std::size_t pos = 0;
     while (pos <= languageList.size() && !languageList.empty()) {

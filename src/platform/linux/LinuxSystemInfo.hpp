@@ -19,7 +19,7 @@ namespace fixtora {
 /// known to the desktop shell, which sets them; until then there is no
 /// screen, the appearance is light and there is no layout direction.
 class LinuxSystemInfo final : public SystemInfo {
-public:
+  public:
     /// Where the static readings come from; tests point these at files of
     /// their own.
     struct Sources {
@@ -70,7 +70,7 @@ public:
     static std::vector<std::string> languageTags(std::string_view languageList,
                                                  const LocaleParts& locale);
 
-private:
+  private:
     /// The effective locale for messages: LC_ALL, LC_MESSAGES, then LANG.
     static LocaleParts currentLocale();
 

@@ -27,7 +27,7 @@ class SniItemObject;
 /// restart).
 class SniStatusItem final : public StatusItem {
     Q_OBJECT
-public:
+  public:
     static constexpr const char* kWatcherService = "org.kde.StatusNotifierWatcher";
     static constexpr const char* kWatcherPath = "/StatusNotifierWatcher";
     static constexpr const char* kItemPath = "/StatusNotifierItem";
@@ -53,11 +53,11 @@ public:
     /// The bus name that the item owns, "org.kde.StatusNotifierItem-<pid>-<n>".
     QString serviceName() const { return m_serviceName; }
 
-signals:
+  signals:
     /// The watcher accepted a registration (the first, or after a restart).
     void registered();
 
-private:
+  private:
     friend class SniItemObject;
     void registerWithWatcher();
     void clicked(int x, int y, bool primary);

@@ -44,10 +44,14 @@ struct TerminationSignals::State {
     bool installed = false;
 };
 
-TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent), m_state(std::make_unique<State>()) {
-    if (g_writeFd.load() >= 0) throw std::logic_error("TerminationSignals: only one may exist at a time");
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, m_state->fds.data()) != 0)
-        throw std::runtime_error(std::string("TerminationSignals: socketpair failed: ") + std::strerror(errno));
+TerminationSignals::TerminationSignals(QObject* parent)
+    : QObject(parent), m_state(std::make_unique<State>()) {
+    if (g_writeFd.load() >= 0)
+        throw std::logic_error("TerminationSignals: only one may exist at a time");
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, m_state->fds.data()) !=
+        0)
+        throw std::runtime_error(std::string("TerminationSignals: socketpair failed: ") +
+                                 std::strerror(errno));
     g_writeFd.store(m_state->fds[0]);
 
     m_state->notifier = std::make_unique<QSocketNotifier>(m_state->fds[1], QSocketNotifier::Read);
@@ -68,13 +72,16 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent), m_sta
 
 TerminationSignals::~TerminationSignals() {
     if (m_state->installed)
-        for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &m_state->previous[i], nullptr);
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            ::sigaction(kSignals[i], &m_state->previous[i], nullptr);
     g_writeFd.store(-1);
     m_state->notifier.reset();
     for (int fd : m_state->fds)
         if (fd >= 0) ::close(fd);
 }
 
-bool TerminationSignals::isActive() const { return m_state->installed; }
+bool TerminationSignals::isActive() const {
+    return m_state->installed;
+}
 
 }  // namespace fixtora

@@ -11,6 +11,8 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {}
 
 TerminationSignals::~TerminationSignals() = default;
 
-bool TerminationSignals::isActive() const { return false; }
+bool TerminationSignals::isActive() const {
+    return false;
+}
 
 }  // namespace fixtora

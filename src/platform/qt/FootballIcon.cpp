@@ -47,7 +47,8 @@ QImage FootballIcon::image(int size) {
     for (int i = 0; i < 5; ++i) {
         const double a = up + i * 2 * std::numbers::pi / 5;
         const QPointF outer(c.x() + r * 1.02 * std::cos(a), c.y() + r * 1.02 * std::sin(a));
-        p.drawLine(centre[i], QPointF(c.x() + r * 0.72 * std::cos(a), c.y() + r * 0.72 * std::sin(a)));
+        p.drawLine(centre[i],
+                   QPointF(c.x() + r * 0.72 * std::cos(a), c.y() + r * 0.72 * std::sin(a)));
         p.drawPolygon(pentagon(outer, r * 0.32, a + std::numbers::pi / 5));
     }
     p.end();

@@ -9,7 +9,7 @@ namespace fixtora {
 /// The application's icon, a football, drawn in code so that it never
 /// depends on an icon theme.
 class FootballIcon final {
-public:
+  public:
     /// The ball on a transparent background, `size` × `size` pixels, ARGB32
     /// premultiplied.
     static QImage image(int size);

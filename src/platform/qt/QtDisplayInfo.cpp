@@ -8,7 +8,8 @@
 
 namespace fixtora {
 
-QtDisplayInfo::QtDisplayInfo(Sink sink, QObject* parent) : QObject(parent), m_sink(std::move(sink)) {
+QtDisplayInfo::QtDisplayInfo(Sink sink, QObject* parent)
+    : QObject(parent), m_sink(std::move(sink)) {
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::primaryScreenChanged, this, [this] {
             watchPrimaryScreen();
@@ -32,8 +33,9 @@ QtDisplayInfo::Readings QtDisplayInfo::read() {
                                   screen->devicePixelRatio()};
     }
     r.appearance = appearanceOf(QGuiApplication::palette());
-    r.layoutDirection = QGuiApplication::layoutDirection() == Qt::RightToLeft ? LayoutDirection::RightToLeft
-                                                                              : LayoutDirection::LeftToRight;
+    r.layoutDirection = QGuiApplication::layoutDirection() == Qt::RightToLeft
+                            ? LayoutDirection::RightToLeft
+                            : LayoutDirection::LeftToRight;
     return r;
 }
 
@@ -43,7 +45,9 @@ Appearance QtDisplayInfo::appearanceOf(const QPalette& palette) {
 }
 
 bool QtDisplayInfo::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == QCoreApplication::instance() && event->type() == QEvent::ApplicationPaletteChange) report();
+    if (watched == QCoreApplication::instance() &&
+        event->type() == QEvent::ApplicationPaletteChange)
+        report();
     return QObject::eventFilter(watched, event);
 }
 
@@ -52,7 +56,8 @@ void QtDisplayInfo::watchPrimaryScreen() {
     if (!screen) return;
     // UniqueConnection: the same screen may become primary more than once.
     connect(screen, &QScreen::geometryChanged, this, &QtDisplayInfo::report, Qt::UniqueConnection);
-    connect(screen, &QScreen::logicalDotsPerInchChanged, this, &QtDisplayInfo::report, Qt::UniqueConnection);
+    connect(screen, &QScreen::logicalDotsPerInchChanged, this, &QtDisplayInfo::report,
+            Qt::UniqueConnection);
 }
 
 void QtDisplayInfo::report() {

@@ -18,7 +18,7 @@ namespace fixtora {
 /// screen, its geometry or scale, or the palette changes. Main thread only.
 class QtDisplayInfo final : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Readings {
         std::optional<ScreenInfo> mainScreen;
         Appearance appearance = Appearance::Light;
@@ -38,7 +38,7 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void watchPrimaryScreen();
     void report();
 

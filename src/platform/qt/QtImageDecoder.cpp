@@ -16,7 +16,8 @@ std::shared_ptr<const Image> QtImageDecoder::decode(std::string_view bytes) cons
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
-    if (size.isValid() && static_cast<long long>(size.width()) * size.height() > kMaxPixels) return nullptr;
+    if (size.isValid() && static_cast<long long>(size.width()) * size.height() > kMaxPixels)
+        return nullptr;
     if (m_maxEdge > 0 && size.isValid() && (size.width() > m_maxEdge || size.height() > m_maxEdge))
         reader.setScaledSize(size.scaled(m_maxEdge, m_maxEdge, Qt::KeepAspectRatio));
     QImage image;

@@ -12,7 +12,7 @@ namespace fixtora {
 /// pictures are scaled down (aspect kept) as they are decoded, so that what
 /// is kept in memory matches what is drawn. Safe from any thread.
 class QtImageDecoder final : public ImageDecoder {
-public:
+  public:
     static constexpr long long kMaxPixels = 4096LL * 4096LL;
 
     /// `maxEdge` in pixels; 0 keeps pictures at their own size.
@@ -20,7 +20,7 @@ public:
 
     std::shared_ptr<const Image> decode(std::string_view bytes) const override;
 
-private:
+  private:
     int m_maxEdge;
 };
 

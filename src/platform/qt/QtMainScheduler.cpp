@@ -32,7 +32,7 @@ struct QtMainScheduler::TimerState {
 };
 
 class QtMainScheduler::TimerImpl final : public Timer {
-public:
+  public:
     TimerImpl(std::shared_ptr<TimerState> state, QObject* context)
         : m_state(std::move(state)), m_context(context) {}
 
@@ -55,7 +55,7 @@ public:
 
     bool isValid() const override { return m_state->valid; }
 
-private:
+  private:
     std::shared_ptr<TimerState> m_state;
     QPointer<QObject> m_context;
 };
@@ -79,7 +79,9 @@ std::shared_ptr<Timer> QtMainScheduler::scheduleRepeating(double intervalSeconds
     return addTimer(intervalSeconds, true, std::move(task));
 }
 
-bool QtMainScheduler::isCurrent() const { return QThread::currentThread() == m_context->thread(); }
+bool QtMainScheduler::isCurrent() const {
+    return QThread::currentThread() == m_context->thread();
+}
 
 std::shared_ptr<Timer> QtMainScheduler::addTimer(double delaySeconds, bool repeating, Task task) {
     auto state = std::make_shared<TimerState>();

@@ -16,7 +16,7 @@ namespace fixtora {
 /// (about 24 days) are clamped to that. Tasks still queued when the
 /// scheduler is destroyed are dropped and its timers stop.
 class QtMainScheduler final : public Scheduler {
-public:
+  public:
     QtMainScheduler();
     ~QtMainScheduler() override;
     QtMainScheduler(const QtMainScheduler&) = delete;
@@ -27,7 +27,7 @@ public:
     std::shared_ptr<Timer> scheduleRepeating(double intervalSeconds, Task task) override;
     bool isCurrent() const override;
 
-private:
+  private:
     struct TimerState;
     class TimerImpl;
 

@@ -23,16 +23,20 @@ constexpr char kBoolean = 'b';
 constexpr char kData = 'd';
 constexpr char kList = 'l';
 
-QString tagged(char tag, const QString& payload) { return QString(QChar(tag)) + u':' + payload; }
+QString tagged(char tag, const QString& payload) {
+    return QString(QChar(tag)) + u':' + payload;
+}
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 /// One suite. A fresh QSettings per call: QSettings objects are not safe to
 /// share between threads, while the file cache behind them is. Writes that
 /// are held back wait in `m_pending` (a removal as an empty optional), which
 /// reads consult first.
 class QtPreferences final : public Preferences, public std::enable_shared_from_this<QtPreferences> {
-public:
+  public:
     QtPreferences(std::optional<QString> file, QString organization, QString application,
                   std::shared_ptr<Scheduler> flushScheduler, double flushInterval)
         : m_file(std::move(file)),
@@ -83,7 +87,8 @@ public:
     std::optional<Bytes> data(const std::string& key) const override {
         auto p = payload(key, kData);
         if (!p) return std::nullopt;
-        auto decoded = QByteArray::fromBase64Encoding(p->toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+        auto decoded =
+            QByteArray::fromBase64Encoding(p->toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
         if (!decoded) return std::nullopt;
         const QByteArray& bytes = *decoded;
         return Bytes(bytes.begin(), bytes.end());
@@ -116,13 +121,15 @@ public:
         put(key, tagged(kBoolean, value ? QStringLiteral("1") : QStringLiteral("0")));
     }
     void setData(const std::string& key, const Bytes& value) override {
-        const QByteArray bytes(reinterpret_cast<const char*>(value.data()), static_cast<qsizetype>(value.size()));
+        const QByteArray bytes(reinterpret_cast<const char*>(value.data()),
+                               static_cast<qsizetype>(value.size()));
         put(key, tagged(kData, QString::fromLatin1(bytes.toBase64())));
     }
     void setStringList(const std::string& key, const StringList& value) override {
         QJsonArray array;
         for (const auto& s : value) array.append(qs(s));
-        put(key, tagged(kList, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact))));
+        put(key,
+            tagged(kList, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact))));
     }
     void remove(const std::string& key) override { put(key, std::nullopt); }
     void commitStrings(const StringChanges& changes) override {
@@ -133,7 +140,7 @@ public:
         writePendingLocked();
     }
 
-private:
+  private:
     std::unique_ptr<QSettings> open() const {
         if (m_file) return std::make_unique<QSettings>(*m_file, QSettings::IniFormat);
         return std::make_unique<QSettings>(m_organization, m_application);
@@ -183,8 +190,10 @@ private:
         if (m_pending.empty()) return;
         auto settings = open();
         for (const auto& [key, value] : m_pending) {
-            if (value) settings->setValue(key, *value);
-            else settings->remove(key);
+            if (value)
+                settings->setValue(key, *value);
+            else
+                settings->remove(key);
         }
         settings->sync();
         if (settings->status() == QSettings::NoError) m_pending.clear();
@@ -203,32 +212,39 @@ private:
 }  // namespace
 
 QtPreferencesStore::QtPreferencesStore(std::string organization, std::string application,
-                                       std::shared_ptr<Scheduler> flushScheduler, double flushInterval)
+                                       std::shared_ptr<Scheduler> flushScheduler,
+                                       double flushInterval)
     : m_organization(std::move(organization)),
       m_application(std::move(application)),
       m_flushScheduler(std::move(flushScheduler)),
       m_flushInterval(flushInterval) {}
 
 QtPreferencesStore::QtPreferencesStore(std::filesystem::path folder, std::string application,
-                                       std::shared_ptr<Scheduler> flushScheduler, double flushInterval)
+                                       std::shared_ptr<Scheduler> flushScheduler,
+                                       double flushInterval)
     : m_folder(std::move(folder)),
       m_application(std::move(application)),
       m_flushScheduler(std::move(flushScheduler)),
       m_flushInterval(flushInterval) {}
 
-QtPreferencesStore::~QtPreferencesStore() { flush(); }
+QtPreferencesStore::~QtPreferencesStore() {
+    flush();
+}
 
 void QtPreferencesStore::flush() {
     std::lock_guard lock(m_mutex);
     for (auto& [name, suite] : m_suites) std::static_pointer_cast<QtPreferences>(suite)->flush();
 }
 
-std::shared_ptr<Preferences> QtPreferencesStore::standard() { return open(""); }
+std::shared_ptr<Preferences> QtPreferencesStore::standard() {
+    return open("");
+}
 
 std::shared_ptr<Preferences> QtPreferencesStore::suite(const std::string& name) {
     if (name.empty() || name.front() == '.' || name.find_first_of("/\\") != std::string::npos)
-        throw std::invalid_argument("preferences suite name \"" + name +
-                                    "\" is not usable as a file name (empty, leading dot or a slash)");
+        throw std::invalid_argument(
+            "preferences suite name \"" + name +
+            "\" is not usable as a file name (empty, leading dot or a slash)");
     return open(name);
 }
 
@@ -246,7 +262,8 @@ std::shared_ptr<Preferences> QtPreferencesStore::open(const std::string& name) {
         const std::string base = name.empty() ? m_application : name;
         std::optional<QString> file;
         if (m_folder) file = QString::fromStdString((*m_folder / (base + ".conf")).string());
-        suite = std::make_shared<QtPreferences>(file, qs(m_organization), qs(base), m_flushScheduler, m_flushInterval);
+        suite = std::make_shared<QtPreferences>(file, qs(m_organization), qs(base),
+                                                m_flushScheduler, m_flushInterval);
     }
     return suite;
 }

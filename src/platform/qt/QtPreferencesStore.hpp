@@ -29,7 +29,7 @@ namespace fixtora {
 /// destruction of a suite write whatever is still pending, and so does
 /// `commitStrings` at once, together with its own values.
 class QtPreferencesStore final : public PreferencesStore {
-public:
+  public:
     static constexpr double kDefaultFlushInterval = 15.0;
 
     /// The platform's native settings of `organization` / `application`
@@ -55,7 +55,7 @@ public:
     /// The file that backs a suite ("" for the standard one).
     std::filesystem::path fileOf(const std::string& suiteName) const;
 
-private:
+  private:
     std::shared_ptr<Preferences> open(const std::string& name);
 
     std::optional<std::filesystem::path> m_folder;

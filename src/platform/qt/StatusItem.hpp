@@ -16,7 +16,7 @@ namespace fixtora {
 /// Main thread only.
 class StatusItem : public QObject {
     Q_OBJECT
-public:
+  public:
     using QObject::QObject;
     ~StatusItem() override = default;
 
@@ -32,7 +32,7 @@ public:
     /// A short name of the backend, for logs ("status-notifier", "tray", "strip").
     virtual QString backendName() const = 0;
 
-signals:
+  signals:
     void primaryClicked(QPoint globalPos);
     void secondaryClicked(QPoint globalPos);
 };

@@ -13,8 +13,8 @@ namespace {
 constexpr int kMargin = 4;  // from the screen's edges
 
 bool isEmojiPart(char32_t c) {
-    return (c >= 0x2600 && c <= 0x27BF) || (c >= 0x1F000 && c <= 0x1FAFF) || c == 0xFE0F || c == 0x200D ||
-           c == 0x20E3;
+    return (c >= 0x2600 && c <= 0x27BF) || (c >= 0x1F000 && c <= 0x1FAFF) || c == 0xFE0F ||
+           c == 0x200D || c == 0x20E3;
 }
 
 // Text fonts often carry monochrome glyphs for signs such as the ball and
@@ -24,7 +24,8 @@ QString titleHtml(const QString& title) {
     QString run;
     auto flush = [&] {
         if (run.isEmpty()) return;
-        html += QStringLiteral("<span style=\"font-family:'Noto Color Emoji'\">") + run + QStringLiteral("</span>");
+        html += QStringLiteral("<span style=\"font-family:'Noto Color Emoji'\">") + run +
+                QStringLiteral("</span>");
         run.clear();
     };
     for (char32_t c : title.toUcs4()) {
@@ -77,12 +78,17 @@ void StripStatusItem::setTitle(const QString& title) {
     placeOnScreen();
 }
 
-QString StripStatusItem::title() const { return m_title; }
+QString StripStatusItem::title() const {
+    return m_title;
+}
 
-QRect StripStatusItem::anchorRect() const { return m_window->frameGeometry(); }
+QRect StripStatusItem::anchorRect() const {
+    return m_window->frameGeometry();
+}
 
 bool StripStatusItem::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == m_window.get() || watched == m_label) && event->type() == QEvent::MouseButtonRelease) {
+    if ((watched == m_window.get() || watched == m_label) &&
+        event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         const QPoint pos = mouse->globalPosition().toPoint();
         if (mouse->button() == Qt::LeftButton) emit primaryClicked(pos);

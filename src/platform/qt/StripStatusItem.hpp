@@ -16,7 +16,7 @@ namespace fixtora {
 /// right click the secondary one.
 class StripStatusItem final : public StatusItem {
     Q_OBJECT
-public:
+  public:
     explicit StripStatusItem(QObject* parent = nullptr);
     ~StripStatusItem() override;
 
@@ -30,7 +30,7 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void placeOnScreen();
 
     std::unique_ptr<QWidget> m_window;

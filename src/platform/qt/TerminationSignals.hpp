@@ -14,7 +14,7 @@ namespace fixtora {
 /// when it is destroyed. Where the system has no such signals it never fires.
 class TerminationSignals final : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
     TerminationSignals(const TerminationSignals&) = delete;
@@ -23,11 +23,11 @@ public:
     /// Whether the handlers are installed.
     bool isActive() const;
 
-signals:
+  signals:
     /// `signalNumber` is the system's number of the signal received.
     void terminationRequested(int signalNumber);
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> m_state;
 };

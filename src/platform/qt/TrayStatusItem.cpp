@@ -12,7 +12,9 @@ TrayStatusItem::TrayStatusItem(QObject* parent) : StatusItem(parent), m_icon(Foo
     m_icon.show();
 }
 
-bool TrayStatusItem::isAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool TrayStatusItem::isAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void TrayStatusItem::setTitle(const QString& title) {
     m_title = title;
@@ -31,16 +33,16 @@ void TrayStatusItem::onActivated(QSystemTrayIcon::ActivationReason reason) {
     // The activation carries no position; the pointer is where the click was.
     m_lastClick = QCursor::pos();
     switch (reason) {
-    case QSystemTrayIcon::Trigger:
-        emit primaryClicked(m_lastClick);
-        break;
-    case QSystemTrayIcon::Context:
-        emit secondaryClicked(m_lastClick);
-        break;
-    case QSystemTrayIcon::DoubleClick:
-    case QSystemTrayIcon::MiddleClick:
-    case QSystemTrayIcon::Unknown:
-        break;
+        case QSystemTrayIcon::Trigger:
+            emit primaryClicked(m_lastClick);
+            break;
+        case QSystemTrayIcon::Context:
+            emit secondaryClicked(m_lastClick);
+            break;
+        case QSystemTrayIcon::DoubleClick:
+        case QSystemTrayIcon::MiddleClick:
+        case QSystemTrayIcon::Unknown:
+            break;
     }
 }
 

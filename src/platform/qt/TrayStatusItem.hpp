@@ -11,7 +11,7 @@ namespace fixtora {
 /// that cannot show text: the title becomes the icon's tooltip.
 class TrayStatusItem final : public StatusItem {
     Q_OBJECT
-public:
+  public:
     explicit TrayStatusItem(QObject* parent = nullptr);
 
     /// Whether the desktop has a system tray at all.
@@ -22,7 +22,7 @@ public:
     QRect anchorRect() const override;
     QString backendName() const override { return QStringLiteral("tray"); }
 
-private:
+  private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);
 
     QSystemTrayIcon m_icon;
