@@ -66,15 +66,13 @@ TEST_F(CurlHttpClientTest, ReturnsStatusHeadersAndBodyOnItsOwnThreadAndPostsBodi
     std::thread::id cbThread;
     auto r = fetch(client, get(m_server.url("/ok")), &cbThread);
     ASSERT_TRUE(r.ok()) << r.error().description;
-    EXPECT_EQ(r.value().status, 200);
-    EXPECT_EQ(r.value().body, "{\"a\":1}");
-    EXPECT_EQ(r.value().header("x-thing"), "yes");
+    EXPECT_EQ(std::tuple(r.value().status, r.value().body, r.value().header("x-thing")),
+              std::tuple(200, "{\"a\":1}", "yes"));
     EXPECT_NE(cbThread, std::this_thread::get_id());
     // Other statuses are responses, not errors.
     for (int status : {204, 404, 503}) {
         auto answer = fetch(client, get(m_server.url("/status/" + std::to_string(status))));
-        ASSERT_TRUE(answer.ok()) << status << ": " << answer.error().description;
-        EXPECT_EQ(answer.value().status, status);
+        EXPECT_EQ(answer.ok() ? answer.value().status : -1, status);
     }
     HttpRequest post = get(m_server.url("/echo"));
     post.method = "POST";
@@ -96,8 +94,8 @@ TEST_F(CurlHttpClientTest, SpeaksOnlyHttpAndFollowsOnlySafeRedirects) {
     for (const char* target :
          {"file:///etc/passwd", "gopher://127.0.0.1/", "http://example.invalid/x"}) {
         auto r = via(target);
-        ASSERT_FALSE(r.ok()) << target;
-        EXPECT_NE(r.error().description.find("Refused to follow"), std::string::npos) << target;
+        EXPECT_TRUE(!r.ok() && r.error().description.find("Refused to follow") != std::string::npos)
+            << target;
     }
 }
 
@@ -106,12 +104,11 @@ TEST_F(CurlHttpClientTest, ManyConcurrentRequestsEachCompleteOnce) {
     constexpr int kCount = 50;
     std::atomic<int> done{0}, ok{0};
     std::promise<void> all;
-    for (int i = 0; i < kCount; ++i) {
+    for (int i = 0; i < kCount; ++i)
         client.send(get(m_server.url("/ok")), [&](Result<HttpResponse> r) {
             if (r.ok() && r.value().status == 200) ++ok;
             if (++done == kCount) all.set_value();
         });
-    }
     ASSERT_EQ(all.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
     EXPECT_EQ(ok, kCount);
 }
@@ -125,11 +122,11 @@ TEST_F(CurlHttpClientTest, DestructionCancelsRequestsInFlight) {
             if (!r.ok()) seen = r.error();
             ++completions;
         });
-        std::this_thread::sleep_for(
-            std::chrono::milliseconds(50));  // let the request reach the server
+        // Let the request reach the server.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    EXPECT_EQ(completions, 1);
-    EXPECT_EQ(seen.description, "The request was cancelled");
+    EXPECT_EQ(std::pair(completions.load(), seen.description),
+              std::pair(1, std::string("The request was cancelled")));
 }
 
 TEST_F(CurlHttpClientTest, ItsOwnCompletionMayHoldTheLastReference) {
