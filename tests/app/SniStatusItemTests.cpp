@@ -26,10 +26,8 @@ class StandInWatcher final : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
   public:
     bool isHostRegistered() const { return ++hostReads, host; }
-    int protocolVersion() const { return 0; }
 
     bool host = true;
     mutable int hostReads = 0;
