@@ -146,7 +146,6 @@ TEST_F(MenuBarControllerTest, PopupOpensUnderTheItemAndClosesWithoutReopeningOnT
 }
 
 TEST_F(MenuBarControllerTest, TitleStartsAsTheBallAndMirrorsEverySourceValue) {
-    EXPECT_EQ(item_->titles.at(0), QString::fromUtf8("\u26BD"));
     MenuBarController::TitleCallback publish;
     bool cancelled = false;
     controller->bindTitle([&](MenuBarController::TitleCallback cb) {
@@ -154,9 +153,9 @@ TEST_F(MenuBarControllerTest, TitleStartsAsTheBallAndMirrorsEverySourceValue) {
         cb("ARS 1\u20130 CHE");  // the current value, delivered at once
         return Subscription([&] { cancelled = true; });
     });
-    EXPECT_EQ(item_->title(), QString::fromUtf8("ARS 1\u20130 CHE"));
     publish("ARS 2\u20130 CHE");
-    EXPECT_EQ(item_->title(), QString::fromUtf8("ARS 2\u20130 CHE"));
+    EXPECT_EQ(item_->titles, (std::vector<QString>{QString::fromUtf8("\u26BD"), "ARS 1\u20130 CHE",
+                                                   "ARS 2\u20130 CHE"}));
     controller.reset();
     EXPECT_TRUE(cancelled);
 }
