@@ -59,7 +59,7 @@ TEST(QtMainScheduler, PostsFromAnyThreadInOrderAndTimersStopWhenInvalidated) {
 
 // --- preferences -------------------------------------------------------------
 
-TEST(QtPreferencesStore, ValuesKeepTheirTypeAcrossStoresAndSuitesAreSeparateFiles) {
+TEST(QtPreferencesStore, ValuesKeepTheirTypeAndSuitesAreSeparateFilesSafeFromSeveralThreads) {
     test::TempDir dir;
     const std::string name = "Brighton & Hove Albion \u00e9";
     const std::vector<std::uint8_t> bytes{0, 1, 254, 255};
@@ -85,9 +85,20 @@ TEST(QtPreferencesStore, ValuesKeepTheirTypeAcrossStoresAndSuitesAreSeparateFile
     EXPECT_FALSE(p->string("id") || p->integer("sessions"));
     EXPECT_EQ(store.suite("com.fixtora.analytics")->integer("sessions"), 3);
     EXPECT_TRUE(std::filesystem::exists(dir / "com.fixtora.analytics.conf"));
+
+    SCOPED_TRACE("suite names that are not file names; several threads");
+    for (const char* bad : {"", "../escape", "a/b", "a\\b", ".hidden"})
+        EXPECT_THROW(store.suite(bad), std::invalid_argument) << bad;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 10; ++i) p->setInteger("k" + std::to_string(t), i);
+        });
+    for (auto& th : threads) th.join();
+    for (int t = 0; t < 4; ++t) EXPECT_EQ(p->integer("k" + std::to_string(t)), 9);
 }
 
-TEST(QtPreferencesStore, CloseWritesAreGatheredIntoOneFileWritePerInterval) {
+TEST(QtPreferencesStore, CloseWritesAreGatheredAndUnwritableValuesAreWrittenLater) {
     test::TempDir dir;
     auto main = std::make_shared<ManualScheduler>();
     const auto file = dir / "com.fixtora.analytics.conf";
@@ -118,11 +129,8 @@ TEST(QtPreferencesStore, CloseWritesAreGatheredIntoOneFileWritePerInterval) {
         EXPECT_FALSE(onDisk("i:32"));
     }  // the store's end writes what is still pending
     EXPECT_TRUE(onDisk("i:32"));
-}
 
-TEST(QtPreferencesStore, ValuesThatCannotBeWrittenStayReadableAndAreWrittenLater) {
-    test::TempDir dir;
-    auto main = std::make_shared<ManualScheduler>();
+    SCOPED_TRACE("values that cannot be written stay readable and are written later");
     const auto folder = dir / "settings";
     test::writeFile(folder, "a file where the folder should be");
     QtPreferencesStore store(folder, "Fixtora", main, 15);
@@ -133,21 +141,6 @@ TEST(QtPreferencesStore, ValuesThatCannotBeWrittenStayReadableAndAreWrittenLater
     std::filesystem::create_directories(folder);
     main->advance(15);
     EXPECT_NE(test::readFile(folder / "Fixtora.conf").find("s:ARS"), std::string::npos);
-}
-
-TEST(QtPreferencesStore, RefusesSuiteNamesThatAreNotFileNamesAndIsSafeFromSeveralThreads) {
-    test::TempDir dir;
-    QtPreferencesStore store(dir.path(), "Fixtora");
-    for (const char* bad : {"", "../escape", "a/b", "a\\b", ".hidden"})
-        EXPECT_THROW(store.suite(bad), std::invalid_argument) << bad;
-    auto prefs = store.standard();
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < 10; ++i) prefs->setInteger("k" + std::to_string(t), i);
-        });
-    for (auto& th : threads) th.join();
-    for (int t = 0; t < 4; ++t) EXPECT_EQ(prefs->integer("k" + std::to_string(t)), 9);
 }
 
 // --- images --------------------------------------------------------------------
