@@ -109,7 +109,7 @@ TEST_F(CurlHttpClientTest, AnswersOnItsOwnThreadFollowsOnlySafeRedirectsAndCompl
     EXPECT_EQ(ok, kCount);
 }
 
-TEST_F(CurlHttpClientTest, DestructionCancelsRequestsInFlight) {
+TEST_F(CurlHttpClientTest, DestructionCancelsRequestsInFlightEvenFromItsOwnCompletion) {
     std::atomic<int> completions{0};
     Error seen;
     {
@@ -123,9 +123,8 @@ TEST_F(CurlHttpClientTest, DestructionCancelsRequestsInFlight) {
     }
     EXPECT_EQ(std::pair(completions.load(), seen.description),
               std::pair(1, std::string("The request was cancelled")));
-}
 
-TEST_F(CurlHttpClientTest, ItsOwnCompletionMayHoldTheLastReference) {
+    SCOPED_TRACE("its own completion may hold the last reference");
     auto client = std::make_shared<CurlHttpClient>();
     const std::weak_ptr<CurlHttpClient> weak = client;
     std::promise<int> status;

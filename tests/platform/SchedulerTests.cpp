@@ -13,7 +13,7 @@
 using namespace fixtora;
 
 // Posted tasks run before the next timer, even one due at the same instant.
-TEST(ManualScheduler, TimersFireInDueOrderMoveTheClockAndYieldToPostedTasks) {
+TEST(ManualScheduler, TimersFireInDueOrderYieldToPostedTasksAndRunUntilWaitsForOtherThreads) {
     auto clock = std::make_shared<SettableClock>(1000);
     ManualScheduler s(clock);
     std::vector<std::string> log;
@@ -42,10 +42,8 @@ TEST(ManualScheduler, TimersFireInDueOrderMoveTheClockAndYieldToPostedTasks) {
     timer->invalidate();
     s.advance(100);
     EXPECT_TRUE(ticks == 3 && !s.nextTimerDelay());
-}
 
-TEST(ManualScheduler, RunUntilWaitsForPostsFromOtherThreads) {
-    ManualScheduler s;
+    SCOPED_TRACE("runUntil waits for posts from other threads");
     std::atomic<bool> ran{false};
     std::thread other([&] { s.post([&] { ran = s.isCurrent(); }); });
     EXPECT_TRUE(s.runUntil([&] { return ran.load(); }));
