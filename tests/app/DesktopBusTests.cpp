@@ -34,12 +34,6 @@ namespace {
 
 const QString kServer = QStringLiteral("stand-in-server");
 
-ESPNEvent arsChe(const char* status, const char* home, const char* away) {
-    return test::match("m1", test::at("2026-12-06T15:00:00Z"), status,
-                       {{"1", "ARS", "Arsenal", {}}, home}, {{"2", "CHE", "Chelsea", {}}, away},
-                       "55'");
-}
-
 class DesktopBusTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -59,7 +53,11 @@ class DesktopBusTest : public ::testing::Test {
         QDBusConnection::disconnectFromBus(kServer);
     }
 
-    void feed(const ESPNEvent& event) {
+    /// Arsenal against Chelsea at the given status and score.
+    void feed(const char* status, const char* home, const char* away) {
+        const auto event = test::match("m1", test::at("2026-12-06T15:00:00Z"), status,
+                                       {{"1", "ARS", "Arsenal", {}}, home},
+                                       {{"2", "CHE", "Chelsea", {}}, away}, "55'");
         m_feeds->update({"\u26BD  title", {}, std::vector<ESPNEvent>{event}, m_favourite, 0});
     }
     void pingServer() {
@@ -86,26 +84,26 @@ class DesktopBusTest : public ::testing::Test {
 };
 
 TEST_F(DesktopBusTest, OneGoalIsOneNotificationAndTheMatchKeepsOneNotification) {
-    feed(arsChe("STATUS_FIRST_HALF", "0", "0"));  // the first look: nothing
-    feed(arsChe("STATUS_FIRST_HALF", "1", "0"));
+    feed("STATUS_FIRST_HALF", "0", "0");  // the first look: nothing
+    feed("STATUS_FIRST_HALF", "1", "0");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !m_notifications.calls.empty(); }, 5000));
-    feed(arsChe("STATUS_FIRST_HALF", "1", "0"));
+    feed("STATUS_FIRST_HALF", "1", "0");
     pingServer();  // a second call, sent before the ping, would have arrived
     EXPECT_EQ(m_notifications.calls, QStringList{QString::fromUtf8("0 Goal: ARS 1\u20130 CHE")});
 
-    feed(arsChe("STATUS_FULL_TIME", "1", "0"));
+    feed("STATUS_FULL_TIME", "1", "0");
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_notifications.calls.size() == 2; }, 5000));
     EXPECT_TRUE(m_notifications.calls[1].startsWith("101 "));  // the goal's, replaced
 }
 
 TEST_F(DesktopBusTest, TheMenuItemSwitchesTheFavouritesNotificationsOff) {
-    feed(arsChe("STATUS_FIRST_HALF", "0", "0"));
+    feed("STATUS_FIRST_HALF", "0", "0");
     MenuEntries entries = m_feeds->settingsEntries();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].label + (entries[0].checked ? " on" : ""), "Notify me about Arsenal on");
     entries[0].trigger();
     EXPECT_FALSE(m_feeds->settingsEntries()[0].checked);
-    feed(arsChe("STATUS_FIRST_HALF", "1", "0"));
+    feed("STATUS_FIRST_HALF", "1", "0");
 
     // The title is on the bus meanwhile, with the live score for tooltips.
     // The favourite is "none": not in a cached week.
@@ -116,11 +114,11 @@ TEST_F(DesktopBusTest, TheMenuItemSwitchesTheFavouritesNotificationsOff) {
 
     // Another favourite is notified again; no favourite, no item.
     m_favourite = ESPNTeam{"2", "CHE", "Chelsea", {}};
-    feed(arsChe("STATUS_FIRST_HALF", "1", "1"));
+    feed("STATUS_FIRST_HALF", "1", "1");
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_notifications.calls.size() == 1; }, 5000));
     EXPECT_EQ(m_notifications.calls[0], QString::fromUtf8("0 Goal: ARS 1\u20131 CHE"));
     m_favourite.reset();
-    feed(arsChe("STATUS_FIRST_HALF", "1", "1"));
+    feed("STATUS_FIRST_HALF", "1", "1");
     EXPECT_TRUE(m_feeds->settingsEntries().empty());
 }
 
@@ -138,7 +136,7 @@ TEST_F(DesktopBusTest, TheTitleToolFollowsTheAppAppearingChangingAndLeaving) {
     EXPECT_EQ(nextLine(), QString());  // no app yet
 
     m_feeds = std::make_unique<DesktopFeeds>(m_preferences);
-    feed(arsChe("STATUS_FIRST_HALF", "1", "0"));
+    feed("STATUS_FIRST_HALF", "1", "0");
     QString line = nextLine();
     if (line.contains(QStringLiteral("\"text\":\"\"")))
         line = nextLine();  // seen before the first update

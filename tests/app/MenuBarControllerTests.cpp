@@ -108,7 +108,7 @@ TEST_F(MenuBarControllerTest, EachSecondaryClickBuildsTheExportedEntriesAfresh) 
     EXPECT_FALSE(controller->isPopupShown());
 }
 
-TEST_F(MenuBarControllerTest, PopupOpensUnderTheItemAndClosesWithoutReopeningOnTheSameClick) {
+TEST_F(MenuBarControllerTest, PopupOpensUnderTheItemClosesWithoutReopeningAndTitleFollows) {
     item_->primary();
     ASSERT_TRUE(controller->isPopupShown());
     EXPECT_EQ(controller->popup().size(), QSize(380, 520));
@@ -143,9 +143,8 @@ TEST_F(MenuBarControllerTest, PopupOpensUnderTheItemAndClosesWithoutReopeningOnT
     EXPECT_FALSE(controller->contextMenu()->isVisible());
     item_->primary();  // the very click that took the focus away
     EXPECT_FALSE(controller->isPopupShown());
-}
 
-TEST_F(MenuBarControllerTest, TitleStartsAsTheBallAndMirrorsEverySourceValue) {
+    SCOPED_TRACE("the title starts as the ball and mirrors every source value");
     MenuBarController::TitleCallback publish;
     bool cancelled = false;
     controller->bindTitle([&](MenuBarController::TitleCallback cb) {
