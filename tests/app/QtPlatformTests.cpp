@@ -50,11 +50,9 @@ TEST(QtMainScheduler, PostsFromAnyThreadInOrderAndTimersStopWhenInvalidated) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return order.size() == 3 && once == 1 && repeat == 3 && orphanTicks >= 2; }, 5000));
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
-    EXPECT_FALSE(oneShot->isValid());
-    EXPECT_FALSE(repeating->isValid());
+    EXPECT_FALSE(oneShot->isValid() || repeating->isValid());
     QTest::qWait(20);
-    EXPECT_EQ(repeat, 3);
-    EXPECT_EQ(cancelled, 0);
+    EXPECT_EQ(std::pair(repeat, cancelled), std::pair(3, 0));
 }
 
 // --- preferences -------------------------------------------------------------
