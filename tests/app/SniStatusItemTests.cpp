@@ -112,9 +112,6 @@ class SniStatusItemTest : public ::testing::Test {
     QDBusMessage clickMenu(int id) {
         return menu("Event", {id, "clicked", QVariant::fromValue(QDBusVariant(QString())), 0u});
     }
-    bool quitsReach(int n) {
-        return QTest::qWaitFor([&] { return m_quits == n; }, 5000);
-    }
 
     std::unique_ptr<QDBusConnection> m_panel;
     StandInWatcher m_watcher;
@@ -187,7 +184,7 @@ TEST_F(SniStatusItemTest, CarriesTheTitleTurnsPanelActionsIntoClicksAndExportsIt
     // Disabled entries do nothing; the chosen one runs after the call.
     clickMenu(1);
     clickMenu(3);
-    EXPECT_TRUE(quitsReach(1));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_quits == 1; }, 5000));
     EXPECT_EQ(clickMenu(42).type(), QDBusMessage::ErrorMessage);
     EXPECT_EQ(m_quits, 1);
 
@@ -252,7 +249,7 @@ TEST_F(SniStatusItemTest, FollowsAWatcherThatComesLateGoesAndReturns) {
     const DBusMenuLayoutItem root = menuLayout();
     ASSERT_FALSE(root.children.isEmpty());
     clickMenu(root.children.back().id);
-    EXPECT_TRUE(quitsReach(1));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_quits == 1; }, 5000));
 }
 
 }  // namespace
