@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/DesktopSettings.hpp"
 #include "platform/Preferences.hpp"
+#include "support/TempDir.hpp"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -39,9 +39,7 @@ TEST(AutostartTest, WritesAndRemovesTheEntryWhereXdgSays) {
               std::filesystem::path(dir.path().toStdString()) / "cfg/autostart");
     EXPECT_FALSE(autostart.isEnabled());
     ASSERT_TRUE(autostart.setEnabled(true) && autostart.isEnabled());
-    QFile file(QString::fromStdString(autostart.entryPath().string()));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = QString::fromStdString(test::readFile(autostart.entryPath()));
     EXPECT_TRUE(text.startsWith(QStringLiteral("[Desktop Entry]\nType=Application\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\nExec=\"/opt/my apps/fix\\\\$tora 100%%\"\n")))
         << qPrintable(text);

@@ -23,22 +23,13 @@ using fixtora::fuzz::check;
 
 namespace {
 
-// One folder per process, in memory where the system offers it, removed at
-// exit (the corpus replay test runs in every build).
+// One file per process, in memory where the system offers it. Every run
+// ends by loading it, which removes it: nothing is left behind.
 const std::filesystem::path& cacheFile() {
-    static const struct Folder {
-        std::filesystem::path path =
-            std::filesystem::path(std::filesystem::is_directory("/dev/shm")
-                                      ? "/dev/shm"
-                                      : std::filesystem::temp_directory_path()) /
-            ("fixtora-fuzz-signalcache-" + std::to_string(::getpid()));
-        Folder() { std::filesystem::create_directories(path); }
-        ~Folder() {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    } folder;
-    static const auto file = folder.path / "analyticssignalcache";
+    static const auto file = std::filesystem::path(std::filesystem::is_directory("/dev/shm")
+                                                       ? "/dev/shm"
+                                                       : std::filesystem::temp_directory_path()) /
+                             ("fixtora-fuzz-signalcache-" + std::to_string(::getpid()));
     return file;
 }
 

@@ -13,7 +13,7 @@
 using namespace fixtora;
 
 // Posted tasks run before the next timer, even one due at the same instant.
-TEST(ManualScheduler, TimersFireInDueOrderMoveTheClockAndYieldToPostedTasks) {
+TEST(ManualScheduler, TimersFireInDueOrderYieldToPostedTasksAndRunUntilWaitsForOtherThreads) {
     auto clock = std::make_shared<SettableClock>(1000);
     ManualScheduler s(clock);
     std::vector<std::string> log;
@@ -32,8 +32,7 @@ TEST(ManualScheduler, TimersFireInDueOrderMoveTheClockAndYieldToPostedTasks) {
     s.advance(3.1);
     EXPECT_EQ(log,
               (std::vector<std::string>{"b@1002", "posted@1002", "c@1002", "now@1002", "a@1005"}));
-    EXPECT_FALSE(first->isValid());
-    EXPECT_EQ(s.timerCount(), 0u);
+    EXPECT_TRUE(!first->isValid() && s.timerCount() == 0);
 
     int ticks = 0;
     auto timer = s.scheduleRepeating(10, [&] { ++ticks; });
@@ -42,12 +41,9 @@ TEST(ManualScheduler, TimersFireInDueOrderMoveTheClockAndYieldToPostedTasks) {
     EXPECT_NEAR(*s.nextTimerDelay(), 5, 1e-9);
     timer->invalidate();
     s.advance(100);
-    EXPECT_EQ(ticks, 3);
-    EXPECT_FALSE(s.nextTimerDelay());
-}
+    EXPECT_TRUE(ticks == 3 && !s.nextTimerDelay());
 
-TEST(ManualScheduler, RunUntilWaitsForPostsFromOtherThreads) {
-    ManualScheduler s;
+    SCOPED_TRACE("runUntil waits for posts from other threads");
     std::atomic<bool> ran{false};
     std::thread other([&] { s.post([&] { ran = s.isCurrent(); }); });
     EXPECT_TRUE(s.runUntil([&] { return ran.load(); }));
@@ -74,7 +70,5 @@ TEST(WorkerScheduler, RunsPostsSeriallyOnItsOwnThreadAndTimersUnlessInvalidated)
     EXPECT_EQ(fired.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
     w.drain();
     EXPECT_EQ(seen, expected);
-    EXPECT_TRUE(onWorker);
-    EXPECT_FALSE(w.isCurrent());
-    EXPECT_EQ(cancelledRuns, 0);
+    EXPECT_TRUE(onWorker && !w.isCurrent() && cancelledRuns == 0);
 }
