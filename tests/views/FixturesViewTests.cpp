@@ -178,9 +178,9 @@ TEST_F(FixturesViewTest, ButtonsCallTheModelAndTheListFollowsItsGroups) {
     for (auto* row : shownList()->rows()) got += row->event().id + " ";
     EXPECT_EQ(got, want + "1100 1101 1102 1103 1104 ");
 
-    const int before = world->fetcher->requestCount();
+    const int before = world->fetcher->requestCount;
     part<SymbolButton>("refresh")->click();
-    EXPECT_GT(world->fetcher->requestCount(), before);
+    EXPECT_GT(world->fetcher->requestCount, before);
 }
 
 QString spoken(QWidget* widget, QAccessible::Text what = QAccessible::Name) {
