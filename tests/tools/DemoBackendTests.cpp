@@ -331,8 +331,7 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"CrestMalformed", E::Crest, kCrest, {.malformed = true}, 200},
         FaultCase{"IngestUnauthorised", E::Ingest, "/v2/", {.status = 401}, 401},
         FaultCase{"IngestTooLarge", E::Ingest, "/v2/namespace/ns/", {.status = 413}, 413},
-        FaultCase{
-            "FeedMalformed500", E::UpdateFeed, kFeed, {.status = 500, .malformed = true}, 500}),
+        FaultCase{"Feed500", E::UpdateFeed, kFeed, {.status = 500, .malformed = true}, 500}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 // With the season placed once, a match kicks off, reaches half-time and
@@ -368,13 +367,15 @@ TEST_F(DemoBackendTest, MatchesFollowTheClockInASeasonPlacedOnce) {
             return parseUtc(e["date"]) == m.kickOff;
         });
         ASSERT_NE(event, events.end()) << m.kickOff;
-        EXPECT_EQ(statusName(*event), m.status) << m.when;
-        EXPECT_EQ(status(*event)["shortDetail"], m.shortDetail) << m.when;
+        const json& got = status(*event);
+        EXPECT_EQ(json({got["name"], got["shortDetail"]}), json({m.status, m.shortDetail}))
+            << m.when;
     }
-    const json night = m_backend->scheduleDocument();
-    ASSERT_EQ(night["events"].size(), morning["events"].size());
-    for (std::size_t i = 0; i < night["events"].size(); ++i)
-        EXPECT_EQ(night["events"][i]["date"], morning["events"][i]["date"]) << i;
+    const auto datesOf = [](json doc) {
+        for (json& e : doc["events"]) e = e["date"];
+        return doc["events"];
+    };
+    EXPECT_EQ(datesOf(m_backend->scheduleDocument()), datesOf(morning));
 }
 
 // A client that stops reading a huge body is the fault suite's (the app's
@@ -411,25 +412,15 @@ TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
         value.is_null() ? void(s.erase(member)) : void(s[member] = value);
         return json::array({s}).dump();
     };
-    const std::pair<std::string, std::string> invalid[] = {
-        {"not json", "{[\""},
-        {"not an array", signal.dump()},
-        {"empty array", "[]"},
-        {"missing appID", with("appID", nullptr)},
-        {"missing payload", with("payload", nullptr)},
-        {"sessionID number", with("sessionID", 7)},
-        {"receivedAt without zone", with("receivedAt", "2026-12-05T05:52:48")},
-        {"receivedAt with space", with("receivedAt", "2026-12-05 05:52:48Z")},
-        {"payload array", with("payload", json::array())},
-        {"payload value number", with("payload", {{"k", 1}})},
-        {"isTestMode bool", with("isTestMode", true)},
-        {"isTestMode yes", with("isTestMode", "yes")},
-        {"floatValue string", with("floatValue", "0.5")},
-        {"unknown member", with("floatvalue", 0.5)},
-    };
-    for (const auto& [what, body] : invalid) {
+    // Not JSON, not an array, empty, a member missing, of the wrong type or unknown.
+    for (const std::string& body :
+         {std::string("{[\""), signal.dump(), std::string("[]"), with("appID", nullptr),
+          with("payload", nullptr), with("sessionID", 7), with("receivedAt", "2026-12-05T05:52:48"),
+          with("receivedAt", "2026-12-05 05:52:48Z"), with("payload", json::array()),
+          with("payload", {{"k", 1}}), with("isTestMode", true), with("isTestMode", "yes"),
+          with("floatValue", "0.5"), with("floatvalue", 0.5)}) {
         auto r = send("/v2/", "POST", body);
-        EXPECT_TRUE(r.ok() && r.value().status == 400 && r.value().body.size() > 5) << what;
+        EXPECT_TRUE(r.ok() && r.value().status == 400 && r.value().body.size() > 5) << body;
     }
     EXPECT_EQ(m_backend->receivedSignals().size(), 3u);
 
