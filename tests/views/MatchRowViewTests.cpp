@@ -110,9 +110,9 @@ TEST(RowTest, ScreenReadersHearTheScoreAndTheScorers) {
     auto fixture = game("STATUS_SECOND_HALF", "2", "1", "67'");
     fixture.details = {goal("12'", "Saka", kArs.id)};
     auto r = row(fixture, kArs.id);
-    EXPECT_EQ(r.accessibleSummary(), QStringLiteral("Arsenal 2, Chelsea 1, live, 67'"));
-    EXPECT_EQ(r.accessibleDetails(),
-              QStringLiteral("Your favourite's match. Space or Enter shows the goal scorers"));
+    EXPECT_EQ(r.accessibleSummary() + "|" + r.accessibleDetails(),
+              QStringLiteral("Arsenal 2, Chelsea 1, live, 67'|Your favourite's match. Space or "
+                             "Enter shows the goal scorers"));
     r.tap();
     EXPECT_EQ(part<PlainButton>(r, "row")->accessibleDescription(),
               QStringLiteral("Your favourite's match. Goal scorers: 12' Saka [Arsenal]"));
