@@ -262,10 +262,10 @@ TEST_F(FixturesViewTest, ChoosingInThePickerClosesIt) {
         EXPECT_EQ(std::tuple(view->showTeamPicker(), button->symbol(), button->toolTip()),
                   std::tuple(true, Symbol::XmarkCircle, QStringLiteral("Close team picker")));
         // The picker hides the week's details from the header, not the navigation.
-        EXPECT_FALSE(visible(part<TextLabel>("matchweek")) ||
-                     visible(part<TextLabel>("weekRange")) ||
-                     visible(part<SymbolButton>("refresh")));
-        EXPECT_TRUE(visible(part<SymbolButton>("next")));
+        EXPECT_EQ(
+            std::tuple(visible(part<TextLabel>("matchweek")), visible(part<TextLabel>("weekRange")),
+                       visible(part<SymbolButton>("refresh")), visible(part<SymbolButton>("next"))),
+            std::tuple(false, false, false, true));
         auto* picker = shownPicker();
         ASSERT_NE(picker, nullptr);
         // Only a favourite has a remove row, and its row is tinted.
