@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The real view model, schedule, backend client and crest cache against the
 // demo backend over loopback HTTP.
+#include "DemoBackend.hpp"
 #include "data/APIClient.hpp"
 #include "data/ImageCache.hpp"
 #include "data/MatchWeekSchedule.hpp"
-#include "DemoBackend.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "platform/ManualScheduler.hpp"
 #include "platform/Paths.hpp"
@@ -35,48 +35,48 @@ TEST(FixturesViewModelEndToEnd, ShowsTheCurrentMatchweekTitleAndTeamsFromTheDemo
     auto http = std::make_shared<CurlHttpClient>();
     auto paths = std::make_shared<FixedPaths>(dir.path());
     auto schedule = std::make_shared<MatchWeekSchedule>(http, backend.url(), paths, clock, main);
-    auto images = std::make_shared<ImageCache>(http, paths, std::make_shared<test::FakeImageDecoder>(), main, io);
+    auto images = std::make_shared<ImageCache>(
+        http, paths, std::make_shared<test::FakeImageDecoder>(), main, io);
     auto fetcher = MatchesFetcher::fromClient(std::make_shared<APIClient>(http, backend.url()));
     auto prefs = std::make_shared<InMemoryPreferences>();
-    auto vm = FixturesViewModel::create(schedule, fetcher, images, prefs, clock, main, {"en_GB", "Europe/London"});
+    auto vm = FixturesViewModel::create(schedule, fetcher, images, prefs, clock, main,
+                                        {"en_GB", "Europe/London"});
 
-    ASSERT_TRUE(main->runUntil([&] { return !vm->events().empty() && vm->knownTeams().size() == 20; }, kPatience))
+    ASSERT_TRUE(main->runUntil(
+        [&] { return !vm->events().empty() && vm->knownTeams().size() == 20; }, kPatience))
         << "schedule error: " << vm->scheduleError().value_or("none")
         << ", match error: " << vm->matchError().value_or("none");
-    EXPECT_EQ(vm->totalGWs(), 38);
-    EXPECT_EQ(vm->currentGW(), vm->liveGW());
+    EXPECT_EQ(std::tuple(vm->totalGWs(), vm->currentGW()), std::tuple(38, vm->liveGW()));
     const auto week = schedule->week(vm->currentGW());
     ASSERT_TRUE(week);
     for (const auto& event : vm->events()) {
-        ASSERT_TRUE(event.localDate()) << event.date;
-        EXPECT_GE(*event.localDate(), week->startDate);
-        EXPECT_LE(*event.localDate(), week->endDate);
+        const auto t = event.localDate();
+        EXPECT_TRUE(t && *t >= week->startDate && *t <= week->endDate) << event.date;
     }
-    EXPECT_FALSE(vm->weekRangeLabel().empty());
-    EXPECT_FALSE(vm->groupedEvents().empty());
+    EXPECT_FALSE(vm->weekRangeLabel().empty() || vm->groupedEvents().empty());
     // The demo season has matches live in the current matchweek.
     EXPECT_EQ(vm->statusBarTitle().rfind("\u26BD  ", 0), 0u) << vm->statusBarTitle();
-    EXPECT_TRUE(vm->isCycling());
-    EXPECT_EQ(vm->autoRefreshInterval(), 60);
-    EXPECT_TRUE(main->runUntil([&] { return !images->mem().empty(); }, kPatience)) << "crests were prefetched";
+    EXPECT_EQ(std::tuple(vm->isCycling(), vm->autoRefreshInterval()), std::tuple(true, 60));
+    EXPECT_TRUE(main->runUntil([&] { return !images->mem().empty(); }, kPatience))
+        << "crests were prefetched";
 
     // A favourite takes over the title.
     const auto team = vm->knownTeams().front();
     vm->toggleFavourite(team);
-    EXPECT_FALSE(vm->isCycling());
-    EXPECT_EQ(prefs->string("fav_id"), team.id);
+    EXPECT_EQ(std::tuple(vm->isCycling(), prefs->string("fav_id")), std::tuple(false, team.id));
 
     // A failing backend leaves the matches on screen with a text.
     backend.setFault(demo::Endpoint::Scoreboard, demo::Fault{503, 0, false, false});
     const auto shown = vm->events().size();
     vm->refresh();
     ASSERT_TRUE(main->runUntil([&] { return vm->matchError().has_value(); }, kPatience));
-    EXPECT_EQ(*vm->matchError(), "Server returned HTTP 503");
-    EXPECT_EQ(vm->events().size(), shown);
+    EXPECT_EQ(std::tuple(*vm->matchError(), vm->events().size()),
+              std::tuple("Server returned HTTP 503", shown));
 
     backend.setFault(demo::Endpoint::Scoreboard, demo::Fault{0, 0, true, false});
     vm->refresh();
-    ASSERT_TRUE(main->runUntil([&] { return *vm->matchError() != "Server returned HTTP 503"; }, kPatience));
+    ASSERT_TRUE(
+        main->runUntil([&] { return *vm->matchError() != "Server returned HTTP 503"; }, kPatience));
     EXPECT_FALSE(vm->matchError()->empty()) << "the decoder's text for a malformed answer";
 
     backend.clearFaults();

@@ -115,28 +115,22 @@ class FixturesViewModelTest : public ::testing::Test {
 
 TEST_F(FixturesViewModelTest, LoadsTheScheduleThenTheCurrentWeekAndItsNeighbours) {
     start();
-    EXPECT_FALSE(vm->isLoadingSchedule());
-    EXPECT_EQ(vm->scheduleError(), std::nullopt);
-    EXPECT_EQ(vm->totalGWs(), 38);
-    EXPECT_EQ(vm->liveGW(), 12);
-    EXPECT_EQ(vm->currentGW(), 12);
+    EXPECT_EQ(std::tuple(vm->isLoadingSchedule(), vm->scheduleError(), vm->totalGWs(), vm->liveGW(),
+                         vm->currentGW(), vm->isFetchingMatches(), vm->activeFetch()),
+              std::tuple(false, std::nullopt, 38, 12, 12, true, 12));
     ASSERT_EQ(fetcher->count(), 1u);
-    EXPECT_EQ(fetcher->request(0).from, weekNumber(12).startDate);
-    EXPECT_EQ(fetcher->request(0).to, weekNumber(12).endDate);
-    EXPECT_TRUE(vm->isFetchingMatches());
-    EXPECT_EQ(vm->activeFetch(), 12);
-    EXPECT_EQ(vm->weekRangeLabel(), "24 Oct \u2013 30 Oct 2025");
+    EXPECT_EQ(std::tuple(fetcher->request(0).from, fetcher->request(0).to),
+              std::tuple(weekNumber(12).startDate, weekNumber(12).endDate));
     vm->fetchMatches();  // already under way: no second request
-    EXPECT_EQ(fetcher->count(), 1u);
+    EXPECT_EQ(std::tuple(vm->weekRangeLabel(), fetcher->count()),
+              std::tuple("24 Oct \u2013 30 Oct 2025", 1u));
 
     answer(12, fixtures(12));
-    EXPECT_EQ(vm->events().size(), 2u);
-    EXPECT_FALSE(vm->isFetchingMatches());
-    EXPECT_EQ(vm->activeFetch(), std::nullopt);
-    EXPECT_EQ(vm->knownTeams().size(), 4u);
-    EXPECT_EQ(vm->autoRefreshInterval(), 300);
-    EXPECT_EQ(pendingCount(11) + 10 * pendingCount(13), 11u);
-    EXPECT_EQ(vm->statusBarTitle(), kBall + "  H12 vs A12  1h 0m") << "kick-off in an hour";
+    EXPECT_EQ(std::tuple(vm->events().size(), vm->isFetchingMatches(), vm->activeFetch(),
+                         vm->knownTeams().size(), vm->autoRefreshInterval()),
+              std::tuple(2u, false, std::nullopt, 4u, 300));
+    EXPECT_EQ(std::tuple(pendingCount(11), pendingCount(13), vm->statusBarTitle()),
+              std::tuple(1u, 1u, kBall + "  H12 vs A12  1h 0m"));
 }
 
 TEST_F(FixturesViewModelTest, ATableWithGapsKeepsItsLastWeekReachable) {
@@ -146,9 +140,9 @@ TEST_F(FixturesViewModelTest, ATableWithGapsKeepsItsLastWeekReachable) {
     answer(1, fixtures(1));
     answer(2, fixtures(2));
     for (int i = 0; i < 5; ++i) vm->nextGW();
-    EXPECT_EQ(vm->currentGW(), 5);
-    EXPECT_EQ(pendingCount(5), 1u);
-    EXPECT_EQ(pendingCount(3) + pendingCount(4), 0u) << "unknown matchweeks are never requested";
+    // Unknown matchweeks are never requested.
+    EXPECT_EQ(std::tuple(vm->currentGW(), pendingCount(5), pendingCount(3) + pendingCount(4)),
+              std::tuple(5, 1u, 0u));
 }
 
 // A schedule that cannot be had leaves the defaults and the transport's text.
@@ -156,20 +150,17 @@ TEST_F(FixturesViewModelTest, AFailedScheduleLoadLeavesTheDefaults) {
     givenSeason({}, middleOf(12));
     std::filesystem::remove(schedule->cacheFile());
     create();
-    EXPECT_TRUE(vm->isLoadingSchedule());
-    EXPECT_EQ(vm->currentGW(), 1);
+    EXPECT_EQ(std::tuple(vm->isLoadingSchedule(), vm->currentGW()), std::tuple(true, 1));
     // Before the table arrives navigation works on the defaults, and nothing
     // is requested for matchweeks the schedule does not know.
     vm->nextGW();
     vm->fetchMatches();
-    EXPECT_EQ(vm->currentGW(), 2);
-    EXPECT_FALSE(vm->isFetchingMatches());
-    EXPECT_EQ(vm->weekRangeLabel(), "");
-    EXPECT_FALSE(vm->autoRefreshInterval());
+    EXPECT_EQ(std::tuple(vm->currentGW(), vm->isFetchingMatches(), vm->weekRangeLabel(),
+                         vm->autoRefreshInterval()),
+              std::tuple(2, false, "", std::nullopt));
     ASSERT_TRUE(main->runUntil([&] { return !vm->isLoadingSchedule(); }));
     EXPECT_FALSE(vm->scheduleError().value_or("").empty());
-    EXPECT_EQ(vm->totalGWs(), 38);
-    EXPECT_EQ(fetcher->count(), 0u);
+    EXPECT_EQ(std::tuple(vm->totalGWs(), fetcher->count()), std::tuple(38, 0u));
 }
 
 TEST_F(FixturesViewModelTest, NavigationGuardsChangeNothing) {
@@ -188,9 +179,8 @@ TEST_F(FixturesViewModelTest, NavigationGuardsChangeNothing) {
         const auto error = vm->matchError();
         ((*vm).*move)();
         main->runUntilIdle();
-        EXPECT_EQ(vm->currentGW(), expectedGW);
-        EXPECT_EQ(vm->matchError(), moves ? std::nullopt : error);
-        EXPECT_EQ(fetcher->count() > before, moves);
+        EXPECT_EQ(std::tuple(vm->currentGW(), vm->matchError(), fetcher->count() > before),
+                  std::tuple(expectedGW, moves ? std::nullopt : error, moves));
         for (std::size_t i = 0; i < fetcher->count(); ++i)
             if (!fetcher->request(i).answered) fetcher->answer(i, failure(500));
         main->runUntilIdle();
@@ -202,15 +192,15 @@ TEST_F(FixturesViewModelTest, MovingShowsACachedWeekAtOnceAndReloadsIt) {
     answer(12, fixtures(12));
     answer(13, fixtures(13));
     vm->nextGW();
-    EXPECT_EQ(vm->events()[0].id, "13a") << "shown from the cache before the reload";
-    EXPECT_FALSE(vm->isFetchingMatches());
-    EXPECT_EQ(pendingCount(13), 1u);
+    // Shown from the cache before the reload.
+    EXPECT_EQ(std::tuple(vm->events()[0].id, vm->isFetchingMatches(), pendingCount(13)),
+              std::tuple("13a", false, 1u));
     answer(13, fixtures(13));
     vm->nextGW();
     vm->nextGW();
-    EXPECT_EQ(vm->currentGW(), 15);
-    EXPECT_TRUE(vm->events().empty()) << "an uncached week shows nothing until it arrives";
-    EXPECT_TRUE(vm->isFetchingMatches());
+    // An uncached week shows nothing until it arrives.
+    EXPECT_EQ(std::tuple(vm->currentGW(), vm->events().size(), vm->isFetchingMatches()),
+              std::tuple(15, 0u, true));
 }
 
 TEST_F(FixturesViewModelTest, AnswersForALeftWeekAreCachedButNotShown) {
@@ -218,10 +208,10 @@ TEST_F(FixturesViewModelTest, AnswersForALeftWeekAreCachedButNotShown) {
     vm->nextGW();  // 5 still loading
     EXPECT_EQ(vm->activeFetch(), 6);
     answer(5, fixtures(5));
-    EXPECT_EQ(vm->matchCache().count(5), 1u);
-    EXPECT_TRUE(vm->events().empty());
-    EXPECT_EQ(vm->activeFetch(), 6);
-    EXPECT_FALSE(vm->isFetchingMatches()) << "cleared by any answer, though 6 still loads";
+    // The fetching flag is cleared by any answer, though 6 still loads.
+    EXPECT_EQ(std::tuple(vm->matchCache().count(5), vm->events().size(), vm->activeFetch(),
+                         vm->isFetchingMatches()),
+              std::tuple(1u, 0u, 6, false));
 
     vm->fetchMatches();  // 6 is in flight: no second request
     EXPECT_EQ(pendingCount(6), 1u);
@@ -237,13 +227,11 @@ TEST_F(FixturesViewModelTest, PrefetchesOnlyUncachedNeighboursInsideTheSeason) {
     givenSeason(season(3), kSeasonStart);
     start();
     answer(1, fixtures(1));
-    EXPECT_EQ(pendingCount(2), 1u);
-    EXPECT_EQ(fetcher->count(), 2u) << "nothing before matchweek 1";
+    EXPECT_EQ(std::tuple(pendingCount(2), fetcher->count()), std::tuple(1u, 2u)) << "none before 1";
     answer(2, fixtures(2));
     vm->nextGW();
     answer(2, fixtures(2));
-    EXPECT_EQ(pendingCount(3), 1u);
-    EXPECT_EQ(fetcher->count(), 4u) << "the cached matchweek 1 is not requested";
+    EXPECT_EQ(std::tuple(pendingCount(3), fetcher->count()), std::tuple(1u, 4u)) << "1 is cached";
     vm->nextGW();
     for (auto i : fetcher->pendingFrom(weekNumber(3).startDate)) fetcher->answer(i, fixtures(3));
     main->runUntilIdle();
@@ -259,19 +247,18 @@ TEST_F(FixturesViewModelTest, AutoRefreshFiresAfterItsIntervalAndKeepsTheListSho
     main->advance(59);
     EXPECT_EQ(pendingCount(12), 0u);
     main->advance(1);
-    EXPECT_EQ(pendingCount(12), 1u);
-    EXPECT_EQ(vm->matchCache().count(12), 0u) << "the reload drops the cached copy";
-    EXPECT_EQ(vm->events().size(), 2u);
-    EXPECT_FALSE(vm->isFetchingMatches());
+    // The reload drops the cached copy but keeps the list.
+    EXPECT_EQ(std::tuple(pendingCount(12), vm->matchCache().count(12), vm->events().size(),
+                         vm->isFetchingMatches()),
+              std::tuple(1u, 0u, 2u, false));
 
-    answer(12, failure(502));
-    EXPECT_EQ(vm->matchError(), "Server returned HTTP 502");
-    EXPECT_EQ(vm->events().size(), 2u);
-    EXPECT_EQ(vm->autoRefreshInterval(), 60) << "the next attempt is scheduled after a failure";
+    answer(12, failure(502));  // the next attempt is scheduled after a failure
+    EXPECT_EQ(std::tuple(vm->matchError(), vm->events().size(), vm->autoRefreshInterval()),
+              std::tuple("Server returned HTTP 502", 2u, 60));
     main->advance(60);
     answer(12, {at(11 * 60, "STATUS_SCHEDULED", "X12", "Y12")});
-    EXPECT_EQ(vm->matchError(), std::nullopt);
-    EXPECT_EQ(vm->autoRefreshInterval(), 300);
+    EXPECT_EQ(std::tuple(vm->matchError(), vm->autoRefreshInterval()),
+              std::tuple(std::nullopt, 300));
 }
 
 TEST_F(FixturesViewModelTest, AnOlderAnswerNeverRollsAWeekBack) {
@@ -286,8 +273,8 @@ TEST_F(FixturesViewModelTest, AnOlderAnswerNeverRollsAWeekBack) {
     fetcher->answer(found[1], newer);
     fetcher->answer(found[0], fixtures(12));
     main->runUntilIdle();
-    EXPECT_EQ(vm->events()[0].competitions[0].competitors[0].score, "3");
-    EXPECT_EQ(vm->matchCache().at(12)[0].competitions[0].competitors[0].score, "3");
+    for (const auto& e : {vm->events()[0], vm->matchCache().at(12)[0]})
+        EXPECT_EQ(e.competitions[0].competitors[0].score, "3");
 }
 
 TEST_F(FixturesViewModelTest, RefreshQuietlyReloadsOtherCachedWeeksWithLiveMatches) {
@@ -303,15 +290,14 @@ TEST_F(FixturesViewModelTest, RefreshQuietlyReloadsOtherCachedWeeksWithLiveMatch
     answer(11, fixtures(11));
     EXPECT_EQ(vm->statusBarTitle(), kBall + "  L13 2\u20132 M13  75'");
 
-    vm->refresh();
-    EXPECT_EQ(pendingCount(12), 1u);
-    EXPECT_EQ(pendingCount(13), 1u) << "the week holding a live match is reloaded too";
-    EXPECT_EQ(pendingCount(11), 0u);
+    vm->refresh();  // the week holding a live match is reloaded too
+    EXPECT_EQ(std::tuple(pendingCount(12), pendingCount(13), pendingCount(11)),
+              std::tuple(1u, 1u, 0u));
     liveThere.back() = at(-5400, "STATUS_FULL_TIME", "L13", "M13", "2", "3", {}, "13c");
     answer(13, liveThere);
-    EXPECT_EQ(vm->statusBarTitle(), kBall) << "the ended match no longer shows as live";
-    EXPECT_EQ(vm->matchError(), std::nullopt);
-    EXPECT_EQ(vm->events()[0].id, "12a") << "the quiet reload never reaches the list";
+    // The ended match no longer shows as live; the quiet reload never reaches the list.
+    EXPECT_EQ(std::tuple(vm->statusBarTitle(), vm->matchError(), vm->events()[0].id),
+              std::tuple(kBall, std::nullopt, "12a"));
 }
 
 TEST_F(FixturesViewModelTest, TitleCyclesThroughLiveMatchesWithoutAFavourite) {
@@ -335,11 +321,10 @@ TEST_F(FixturesViewModelTest, TitleCyclesThroughLiveMatchesWithoutAFavourite) {
 
     // Setting a favourite stops the cycling at once and shows its line.
     vm->toggleFavourite(club("BRE"));
-    EXPECT_FALSE(vm->isCycling());
-    EXPECT_EQ(vm->statusBarTitle(), kBall + "  BRE vs BOU  9m");
+    EXPECT_EQ(std::tuple(vm->isCycling(), vm->statusBarTitle()),
+              std::tuple(false, kBall + "  BRE vs BOU  9m"));
     vm->toggleFavourite(club("BRE"));
-    EXPECT_TRUE(vm->isCycling());
-    EXPECT_EQ(vm->cycleIndex(), 0);
+    EXPECT_EQ(std::tuple(vm->isCycling(), vm->cycleIndex()), std::tuple(true, 0));
 
     // Moving to a week without live matches: the next tick only stops the
     // cycling; the title keeps the last live line until recomputed.
@@ -350,9 +335,8 @@ TEST_F(FixturesViewModelTest, TitleCyclesThroughLiveMatchesWithoutAFavourite) {
     vm->nextGW();
     const auto before = vm->statusBarTitle();
     main->advance(10);
-    EXPECT_FALSE(vm->isCycling());
-    EXPECT_EQ(vm->cycleIndex(), 0);
-    EXPECT_EQ(vm->statusBarTitle(), before);
+    EXPECT_EQ(std::tuple(vm->isCycling(), vm->cycleIndex(), vm->statusBarTitle()),
+              std::tuple(false, 0, before));
 
     // One live match left after a reload: no cycling.
     vm->prevGW();
@@ -374,16 +358,16 @@ TEST_F(FixturesViewModelTest, FavouriteIsStoredAndRestored) {
     EXPECT_EQ(stored(), (std::vector<std::optional<std::string>>{
                             "id-ARS", "ARS", "Club ARS", "https://crests.example/ars.png"}));
     vm->toggleFavourite(club("CHE"));  // replaces; no logo
-    EXPECT_EQ(vm->favouriteTeam()->id, "id-CHE");
-    EXPECT_FALSE(prefs->contains("fav_logo"));
+    EXPECT_EQ(std::tuple(vm->favouriteTeam()->id, prefs->contains("fav_logo")),
+              std::tuple("id-CHE", false));
 
     // A restart restores it (without a logo); the title waits for matches.
     vm.reset();
     start();
     ASSERT_TRUE(vm->favouriteTeam());
-    EXPECT_EQ(vm->favouriteTeam()->shortDisplayName, "Club CHE");
-    EXPECT_EQ(vm->favouriteTeam()->logo, std::nullopt);
-    EXPECT_EQ(vm->statusBarTitle(), kBall);
+    EXPECT_EQ(std::tuple(vm->favouriteTeam()->shortDisplayName, vm->favouriteTeam()->logo,
+                         vm->statusBarTitle()),
+              std::tuple("Club CHE", std::nullopt, kBall));
     answer(12, {at(7200, "STATUS_SCHEDULED", "ARS", "CHE")});
     EXPECT_EQ(vm->statusBarTitle(), kBall + "  CHE vs ARS  2h 0m");
 
@@ -399,9 +383,9 @@ TEST_F(FixturesViewModelTest, APartialStoredFavouriteIsNoFavouriteAndIsLeftAlone
     prefs->setString("fav_abbr", "ARS");
     start();
     EXPECT_FALSE(vm->favouriteTeam());
-    EXPECT_EQ(prefs->string("fav_id"), "id-ARS");
-    EXPECT_EQ(prefs->string("fav_abbr"), "ARS");
-    EXPECT_FALSE(prefs->contains("fav_name"));
+    EXPECT_EQ(
+        std::tuple(prefs->string("fav_id"), prefs->string("fav_abbr"), prefs->contains("fav_name")),
+        std::tuple("id-ARS", "ARS", false));
 }
 
 TEST_F(FixturesViewModelTest, SubscribersHearOfChangesUntilTheyUnsubscribe) {
@@ -423,8 +407,7 @@ TEST_F(FixturesViewModelTest, SubscribersHearOfChangesUntilTheyUnsubscribe) {
     changeSubscription = Subscription{};
     vm->prevGW();
     main->advance(300);
-    EXPECT_EQ(titles.size(), 3u);
-    EXPECT_EQ(changes, beforeMove + 1);
+    EXPECT_EQ(std::tuple(titles.size(), changes), std::tuple(3u, beforeMove + 1));
 }
 
 TEST_F(FixturesViewModelTest, AnswersAndTimersAfterDestructionDoNothing) {
@@ -456,8 +439,8 @@ TEST_F(FixturesViewModelTest, MalformedMatchesFallBackInsteadOfFailing) {
         match("nologo", clock->now() + 3600, "STATUS_SCHEDULED", Side{club("EVE", "not a url"), {}},
               Side{club("FUL", "https://crests.example/ful.png"), {}});
     answer(12, {bare, oneSided, undated, noLogo});
-    EXPECT_EQ(vm->statusBarTitle(), kBall + "  ARS 0\u20130 ?  2'");
-    EXPECT_FALSE(vm->isCycling());
+    EXPECT_EQ(std::tuple(vm->statusBarTitle(), vm->isCycling()),
+              std::tuple(kBall + "  ARS 0\u20130 ?  2'", false));
     std::vector<std::string> grouped;
     for (const auto& group : vm->groupedEvents())
         for (const auto& e : group.events) grouped.push_back(e.id);

@@ -25,9 +25,10 @@ ESPNEvent arsChe(const char* status, const char* home, const char* away, int det
     return e;
 }
 
-std::vector<std::pair<Kind, std::string>> feed(MatchAlerts& alerts, const ESPNEvent& e,
-                                               const std::string& favourite = kArsenal) {
-    std::vector<std::pair<Kind, std::string>> out;
+using Seen = std::vector<std::pair<Kind, std::string>>;
+
+Seen feed(MatchAlerts& alerts, const ESPNEvent& e, const std::string& favourite = kArsenal) {
+    Seen out;
     for (auto& a : alerts.observe({e}, favourite))
         out.emplace_back(a.kind, a.summary + " | " + a.body);
     return out;
@@ -37,21 +38,18 @@ TEST(MatchAlertsTest, AnnouncesKickOffEachGoalAndFullTimeOnceEach) {
     MatchAlerts alerts;
     EXPECT_TRUE(feed(alerts, arsChe("STATUS_SCHEDULED", "0", "0")).empty());
     EXPECT_EQ(feed(alerts, arsChe("STATUS_FIRST_HALF", "0", "0")),
-              (decltype(feed(alerts, {})){
-                  {Kind::kickOff, "Kick-off: ARS vs CHE | Club ARS v Club CHE has started"}}));
+              (Seen{{Kind::kickOff, "Kick-off: ARS vs CHE | Club ARS v Club CHE has started"}}));
     // Two home goals between two answers, the second a penalty.
     EXPECT_EQ(feed(alerts, arsChe("STATUS_FIRST_HALF", "2", "0", 2)),
-              (decltype(feed(alerts, {})){
-                  {Kind::goal, "Goal: ARS 1\u20130 CHE | 10' Scorer 1 (Club ARS)"},
-                  {Kind::goal, "Goal: ARS 2\u20130 CHE | 20' Scorer 2 (pen.) (Club ARS)"}}));
+              (Seen{{Kind::goal, "Goal: ARS 1\u20130 CHE | 10' Scorer 1 (Club ARS)"},
+                    {Kind::goal, "Goal: ARS 2\u20130 CHE | 20' Scorer 2 (pen.) (Club ARS)"}}));
     // An older answer after a newer one, then the same again: nothing.
     EXPECT_TRUE(feed(alerts, arsChe("STATUS_FIRST_HALF", "1", "0", 1)).empty());
     EXPECT_TRUE(feed(alerts, arsChe("STATUS_FIRST_HALF", "2", "0", 2)).empty());
     // A goal without details, and full time in the same answer.
     EXPECT_EQ(feed(alerts, arsChe("STATUS_FULL_TIME", "2", "1", 2)),
-              (decltype(feed(alerts, {})){
-                  {Kind::goal, "Goal: ARS 2\u20131 CHE | Goal for Club CHE"},
-                  {Kind::fullTime, "Full time: ARS 2\u20131 CHE | Club ARS 2, Club CHE 1"}}));
+              (Seen{{Kind::goal, "Goal: ARS 2\u20131 CHE | Goal for Club CHE"},
+                    {Kind::fullTime, "Full time: ARS 2\u20131 CHE | Club ARS 2, Club CHE 1"}}));
     EXPECT_TRUE(feed(alerts, arsChe("STATUS_FULL_TIME", "2", "1", 2)).empty());
 }
 

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 using namespace fixtora;
 
 namespace {
@@ -47,44 +45,33 @@ TEST(MatchDisplay, SymbolCentreAndTerminalColumnByPhase) {
         {"Suspended", event("STATUS_SUSPENDED"), "\u274C", "Cancelled", "SUSP"},
         {"NoCompetition", ESPNEvent{}, "\U0001F550", "TBD", "--:--"}};
     for (const auto& [name, e, symbol, centre, column] : cases) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(statusSymbol(e), symbol);
-        EXPECT_EQ(centreText(e, kLondon), centre);
-        EXPECT_EQ(statusColumn(e, kLondon), column);
+        EXPECT_EQ(std::tuple(statusSymbol(e), centreText(e, kLondon), statusColumn(e, kLondon)),
+                  std::tuple(symbol, centre, column))
+            << name;
     }
 }
 
-struct SideCase {
-    const char* name;
-    std::optional<ESPNCompetitor> home;  // against CHE, who have scored once
-    const char* abbreviation;
-    const char* score;
-    const char* title;
-    // Printed by name: the raw bytes would include padding.
-    friend void PrintTo(const SideCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class MatchDisplaySide : public ::testing::TestWithParam<SideCase> {};
-
-TEST_P(MatchDisplaySide, RowAndTitleShareTheFallbacks) {
-    const auto& c = GetParam();
-    auto live = event("STATUS_SECOND_HALF");
-    auto& sides = live.competitions.front().competitors;
-    sides.erase(sides.begin());
-    if (c.home) sides.push_back(*c.home);
-    EXPECT_EQ(sideAbbreviation(live.home()), c.abbreviation);
-    EXPECT_EQ(centreText(live, kLondon), std::string(c.score) + "  \u2013  1");
-    EXPECT_EQ(computeStatusBarTitle({{live}, {}, std::nullopt, 0, kNow, kLondon}), c.title);
-}
-
+// The row and the title share the fallbacks for a home side against CHE, who have scored once.
 // An empty text is a value the backend sent: shown as it is, never replaced.
-INSTANTIATE_TEST_SUITE_P(
-    Sides, MatchDisplaySide,
-    ::testing::Values(SideCase{"Absent", std::nullopt, "?", "0", "\u26BD  ? 0\u20131 CHE"},
-                      SideCase{"NoScore", side("home", "ARS", std::nullopt), "ARS", "0",
-                               "\u26BD  ARS 0\u20131 CHE"},
-                      SideCase{"Empty", side("home", "", ""), "", "", "\u26BD   \u20131 CHE"}),
-    [](const auto& p) { return std::string(p.param.name); });
+TEST(MatchDisplay, RowAndTitleShareTheFallbacks) {
+    // name, home side, abbreviation, score, title
+    const std::tuple<const char*, std::optional<ESPNCompetitor>, const char*, const char*,
+                     const char*>
+        cases[] = {
+            {"Absent", std::nullopt, "?", "0", "\u26BD  ? 0\u20131 CHE"},
+            {"NoScore", side("home", "ARS", std::nullopt), "ARS", "0", "\u26BD  ARS 0\u20131 CHE"},
+            {"Empty", side("home", "", ""), "", "", "\u26BD   \u20131 CHE"}};
+    for (const auto& [name, home, abbreviation, score, title] : cases) {
+        SCOPED_TRACE(name);
+        auto live = event("STATUS_SECOND_HALF");
+        auto& sides = live.competitions.front().competitors;
+        sides.erase(sides.begin());
+        if (home) sides.push_back(*home);
+        EXPECT_EQ(std::tuple(sideAbbreviation(live.home()), centreText(live, kLondon),
+                             computeStatusBarTitle({{live}, {}, std::nullopt, 0, kNow, kLondon})),
+                  std::tuple(abbreviation, std::string(score) + "  \u2013  1", title));
+    }
+}
 
 TEST(MatchDisplay, FavouritesEmptyAbbreviationIsKept) {
     const MatchCache cache{{1, {event("STATUS_SCHEDULED")}}};

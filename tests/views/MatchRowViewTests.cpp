@@ -33,17 +33,10 @@ const ESPNTeam kArs = club("ARS", "Arsenal");
 const ESPNTeam kChe = club("CHE", "Chelsea");
 
 /// Arsenal against Chelsea at the kick-off, in `status`.
-MatchFixture game(const char* status, std::optional<std::string> homeScore = std::nullopt,
-                  std::optional<std::string> awayScore = std::nullopt,
-                  std::optional<std::string> clock = std::nullopt) {
-    return {.id = "1",
-            .kickOff = kKickOff,
-            .status = status,
-            .home = kArs,
-            .away = kChe,
-            .homeScore = std::move(homeScore),
-            .awayScore = std::move(awayScore),
-            .shortDetail = std::move(clock)};
+MatchFixture game(const char* status, std::optional<std::string> homeScore = {},
+                  std::optional<std::string> awayScore = {},
+                  std::optional<std::string> clock = {}) {
+    return {"1", kKickOff, status, kArs, kChe, homeScore, awayScore, clock};
 }
 
 /// The row's part of that object name.
@@ -57,9 +50,7 @@ MatchRowView row(const MatchFixture& fixture, std::optional<std::string> favouri
     return MatchRowView(match(fixture), std::move(favourite), nullptr, std::move(dates));
 }
 
-// ---------------------------------------------------------------------------
 // Status, middle text, marker and whether a tap expands the row.
-
 TEST(RowTest, DrawsAndTapsByStatus) {
     auto completed = game("STATUS_POSTPONED");
     completed.completed = true;  // the flag wins over the status
@@ -78,19 +69,19 @@ TEST(RowTest, DrawsAndTapsByStatus) {
     for (const auto& [fixture, dates, icon, centre, expandable] : cases) {
         SCOPED_TRACE(fixture.status + " " + dates.timeZone);
         auto r = row(fixture, std::nullopt, dates);
-        EXPECT_EQ(r.statusIcon(), icon);
-        EXPECT_EQ(r.centreText(), centre);
-        EXPECT_EQ(r.isExpandable(), expandable);
-        EXPECT_EQ(r.marker(), expandable ? Symbol::ChevronDown : Symbol::None);
+        EXPECT_EQ(
+            std::tuple(r.statusIcon(), r.centreText(), r.isExpandable(), r.marker()),
+            std::tuple(icon, centre, expandable, expandable ? Symbol::ChevronDown : Symbol::None));
         r.tap();
-        EXPECT_EQ(r.showScorers(), expandable);
-        EXPECT_EQ(part<SlideFadeReveal>(r, "scorers")->isExpanded(), expandable);
+        auto* scorers = part<SlideFadeReveal>(r, "scorers");
+        EXPECT_EQ(std::tuple(r.showScorers(), scorers->isExpanded()),
+                  std::tuple(expandable, expandable));
         if (!expandable) continue;
-        EXPECT_EQ(r.marker(), Symbol::ChevronUp);
-        EXPECT_TRUE(part<SlideFadeReveal>(r, "scorers")->isAnimating());  // slides in over 0.15 s
+        // It slides in over 0.15 s.
+        EXPECT_EQ(std::tuple(r.marker(), scorers->isAnimating()),
+                  std::tuple(Symbol::ChevronUp, true));
         r.tap();
-        EXPECT_FALSE(r.showScorers());
-        EXPECT_EQ(r.marker(), Symbol::ChevronDown);
+        EXPECT_EQ(std::tuple(r.showScorers(), r.marker()), std::tuple(false, Symbol::ChevronDown));
     }
 }
 
@@ -110,18 +101,18 @@ TEST(RowTest, LiveScoreIsRedWithTheClockBetween) {
     // on screen.
     r.setEvent(match(game("STATUS_FIRST_HALF", "0", "0", "1'")));
     r.setEvent(match(game("STATUS_SCHEDULED")));
-    EXPECT_EQ(centre->displayText(), QStringLiteral("14:00"));
-    EXPECT_TRUE(centre->text().contains(QStringLiteral("14:00")));
-    EXPECT_EQ(centre->colourRole(), Theme::Colour::Primary);
+    EXPECT_EQ(std::tuple(centre->displayText(), centre->text().contains(QStringLiteral("14:00")),
+                         centre->colourRole()),
+              std::tuple(QStringLiteral("14:00"), true, Theme::Colour::Primary));
 }
 
 TEST(RowTest, ScreenReadersHearTheScoreAndTheScorers) {
     auto fixture = game("STATUS_SECOND_HALF", "2", "1", "67'");
     fixture.details = {goal("12'", "Saka", kArs.id)};
     auto r = row(fixture, kArs.id);
-    EXPECT_EQ(r.accessibleSummary(), QStringLiteral("Arsenal 2, Chelsea 1, live, 67'"));
-    EXPECT_EQ(r.accessibleDetails(),
-              QStringLiteral("Your favourite's match. Space or Enter shows the goal scorers"));
+    EXPECT_EQ(r.accessibleSummary() + "|" + r.accessibleDetails(),
+              QStringLiteral("Arsenal 2, Chelsea 1, live, 67'|Your favourite's match. Space or "
+                             "Enter shows the goal scorers"));
     r.tap();
     EXPECT_EQ(part<PlainButton>(r, "row")->accessibleDescription(),
               QStringLiteral("Your favourite's match. Goal scorers: 12' Saka [Arsenal]"));
@@ -132,18 +123,14 @@ TEST(RowTest, ScreenReadersHearTheScoreAndTheScorers) {
 
 TEST(RowTest, MissingSidesAndCompetitionsDrawPlaceholders) {
     auto r = row({.id = "1", .kickOff = kKickOff, .status = "STATUS_FULL_TIME"});
-    EXPECT_EQ(part<TextLabel>(r, "homeAbbreviation")->displayText(), QStringLiteral("?"));
-    EXPECT_EQ(r.centreText(), QStringLiteral("0  \u2013  0"));
-    EXPECT_FALSE(part<TeamBadge>(r, "homeBadge")->url().has_value());
+    EXPECT_EQ(std::tuple(part<TextLabel>(r, "homeAbbreviation")->displayText(), r.centreText(),
+                         part<TeamBadge>(r, "homeBadge")->url().has_value()),
+              std::tuple(QStringLiteral("?"), QStringLiteral("0  \u2013  0"), false));
     ESPNEvent bare{"2", formatInternetDateTime(kKickOff), {}, {}};  // no competition at all
     MatchRowView empty(bare, std::nullopt, nullptr, kUtc);
-    EXPECT_EQ(empty.statusIcon(), QStringLiteral("\U0001F550"));
-    EXPECT_EQ(empty.centreText(), QStringLiteral("14:00"));
-    EXPECT_FALSE(empty.isExpandable());
+    EXPECT_EQ(std::tuple(empty.statusIcon(), empty.centreText(), empty.isExpandable()),
+              std::tuple(QStringLiteral("\U0001F550"), QStringLiteral("14:00"), false));
 }
-
-// ---------------------------------------------------------------------------
-// Favourite: bold abbreviation and yellow tint.
 
 TEST(RowTest, FavouriteSideIsBoldAndTheRowTinted) {
     const MatchFixture fixture = game("STATUS_SCHEDULED");
@@ -154,19 +141,16 @@ TEST(RowTest, FavouriteSideIsBoldAndTheRowTinted) {
         {"id-LIV", false, QFont::Medium, QFont::Medium}};
     for (const auto& [favourite, ofFavourite, home, away] : cases) {
         auto r = row(fixture, favourite);
-        EXPECT_EQ(r.isFavouriteMatch(), ofFavourite) << favourite.value_or("none");
-        EXPECT_EQ(r.homeWeight(), home);
-        EXPECT_EQ(r.awayWeight(), away);
-        EXPECT_EQ(part<TextLabel>(r, "awayAbbreviation")->font().weight(), away);
+        EXPECT_EQ(std::tuple(r.isFavouriteMatch(), r.homeWeight(), r.awayWeight(),
+                             part<TextLabel>(r, "awayAbbreviation")->font().weight()),
+                  std::tuple(ofFavourite, home, away, away))
+            << favourite.value_or("none");
     }
     // An absent side with no favourite compares equal: bold, as it always was.
     auto missing = row({.id = "1", .kickOff = kKickOff, .home = kArs});
-    EXPECT_EQ(missing.awayWeight(), QFont::Bold);
-    EXPECT_FALSE(missing.isFavouriteMatch());
+    EXPECT_EQ(std::tuple(missing.awayWeight(), missing.isFavouriteMatch()),
+              std::tuple(int(QFont::Bold), false));
 }
-
-// ---------------------------------------------------------------------------
-// Scorer lines.
 
 TEST(RowTest, GoalLinesRead) {
     const std::pair<ESPNDetail, const char*> cases[] = {
@@ -194,9 +178,6 @@ TEST(RowTest, ScorerListFollowsTheGoals) {
     EXPECT_TRUE(r.showScorers());  // new data keeps the row open
     EXPECT_DOUBLE_EQ(part<SlideFadeReveal>(r, "scorers")->progress(), 1.0);
 }
-
-// ---------------------------------------------------------------------------
-// Crest badge.
 
 class TeamBadgeTest : public ::testing::Test {
   protected:
@@ -242,9 +223,9 @@ TEST_F(TeamBadgeTest, LoadsFromTheCacheAndRetriesOnEachAppearance) {
     // A new badge finds the crest in memory at once.
     TeamBadge again(url, world.images);
     appear(again);
-    EXPECT_TRUE(again.hasImage());
-    EXPECT_FALSE(none.hasImage());
-    EXPECT_EQ(world.images->mem().size(), 1u);  // a badge without a URL never asks
+    // A badge without a URL never asks.
+    EXPECT_EQ(std::tuple(again.hasImage(), none.hasImage(), world.images->mem().size()),
+              std::tuple(true, false, 1u));
 }
 
 TEST_F(TeamBadgeTest, RowsOutOfViewLoadTheirCrestsOnlyOnceScrolledTo) {

@@ -37,12 +37,9 @@ ESPNTeam club(const std::string& abbreviation, const std::string& name) {
 
 ESPNDetail goal(std::optional<std::string> clock, std::optional<std::string> scorer,
                 std::optional<std::string> teamId, bool penalty, bool ownGoal) {
-    ESPNDetail detail;
+    ESPNDetail detail{{}, {}, true, penalty, ownGoal, {}};
     if (clock) detail.clock = ESPNClock{std::move(clock)};
     if (teamId) detail.team = ESPNTeamRef{std::move(teamId)};
-    detail.scoringPlay = true;
-    detail.penaltyKick = penalty;
-    detail.ownGoal = ownGoal;
     if (scorer) detail.athletesInvolved = std::vector<ESPNAthlete>{ESPNAthlete{*scorer}};
     return detail;
 }
@@ -63,34 +60,6 @@ ESPNEvent match(const MatchFixture& fixture) {
     if (!fixture.details.empty()) competition.details = fixture.details;
     event.competitions.push_back(std::move(competition));
     return event;
-}
-
-void HeldFetcher::fetchMatches(Instant from, Instant, Completion completion) {
-    std::lock_guard lock(m_mutex);
-    m_pending.push_back({from, std::move(completion)});
-    ++m_count;
-}
-
-int HeldFetcher::answer(Instant from, const Result<std::vector<ESPNEvent>>& result) {
-    std::vector<Completion> due;
-    {
-        std::lock_guard lock(m_mutex);
-        for (auto it = m_pending.begin(); it != m_pending.end();) {
-            if (it->from == from) {
-                due.push_back(std::move(it->completion));
-                it = m_pending.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
-    for (auto& completion : due) completion(result);
-    return static_cast<int>(due.size());
-}
-
-int HeldFetcher::requestCount() const {
-    std::lock_guard lock(m_mutex);
-    return m_count;
 }
 
 PopupWorld::PopupWorld(Options options) {
@@ -138,15 +107,9 @@ void PopupWorld::settle() {
     scheduler->runUntilIdle();
 }
 
-void PopupWorld::answer(int gw, std::vector<ESPNEvent> events) {
+void PopupWorld::deliver(int gw, const Result<std::vector<ESPNEvent>>& result) {
     settle();
-    fetcher->answer(week(gw).startDate, std::move(events));
-    settle();
-}
-
-void PopupWorld::fail(int gw, const std::string& description) {
-    settle();
-    fetcher->answer(week(gw).startDate, Error{"APIClient", 500, description});
+    fetcher->answer(week(gw).startDate, result);
     settle();
 }
 

@@ -17,7 +17,6 @@
 #include "support/TempDir.hpp"
 
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,23 +56,23 @@ struct MatchFixture {
 };
 ESPNEvent match(const MatchFixture& fixture);
 
-/// Holds every matches request until the test answers it.
-class HeldFetcher final : public MatchesFetcher {
-  public:
-    void fetchMatches(Instant from, Instant to, Completion completion) override;
-    /// Answers every pending request for the range starting at `from`;
-    /// returns how many there were.
-    int answer(Instant from, const Result<std::vector<ESPNEvent>>& result);
-    int requestCount() const;
-
-  private:
-    struct Request {
-        Instant from;
-        Completion completion;
-    };
-    mutable std::mutex m_mutex;
-    std::vector<Request> m_pending;
-    int m_count = 0;
+/// Holds every matches request until the test answers it. The view model
+/// asks, and the test answers, on the test's thread.
+struct HeldFetcher final : MatchesFetcher {
+    void fetchMatches(Instant from, Instant, Completion completion) override {
+        pending.emplace_back(from, std::move(completion));
+        ++requestCount;
+    }
+    /// Answers every pending request for the range starting at `from`.
+    void answer(Instant from, const Result<std::vector<ESPNEvent>>& result) {
+        std::vector<Completion> due;
+        std::erase_if(pending, [&](auto& p) {
+            return p.first == from ? due.push_back(std::move(p.second)), true : false;
+        });
+        for (auto& completion : due) completion(result);
+    }
+    std::vector<std::pair<Instant, Completion>> pending;
+    int requestCount = 0;
 };
 
 /// The view model with a 38-week season whose week `liveWeek` holds "now".
@@ -98,8 +97,9 @@ class PopupWorld {
     /// Runs whatever the main scheduler has queued.
     void settle();
     /// Answers the pending load(s) of week `gw`, then settles.
-    void answer(int gw, std::vector<ESPNEvent> events);
-    void fail(int gw, const std::string& description);
+    void answer(int gw, std::vector<ESPNEvent> events) { deliver(gw, std::move(events)); }
+    void fail(int gw, const std::string& text) { deliver(gw, Error{"APIClient", 500, text}); }
+    void deliver(int gw, const Result<std::vector<ESPNEvent>>& result);
 
     MatchWeek week(int gw) const;
     /// 15:00 UTC on day `day` (0-based) of week `gw`.
