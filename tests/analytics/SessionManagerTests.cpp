@@ -50,23 +50,21 @@ class SessionManagerTest : public ::testing::Test {
 };
 
 TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
+    const auto installs = [&] {
+        return r.signalsNamed("Analytics.Acquisition.newInstallDetected").size();
+    };
     // Day 1: first launch ever, a 10-second session.
     auto manager = launch();
-    ASSERT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
-    EXPECT_EQ(r.signals()[0].parameters,
-              (std::map<std::string, std::string>{
-                  {"Analytics.Acquisition.firstSessionDate", "2026-03-01"}}));
+    EXPECT_EQ(r.signals().at(0).parameters,
+              kv("Analytics.Acquisition.firstSessionDate=2026-03-01"));
     EXPECT_EQ(r.suite->string("firstSessionDate"), "2026-03-01");
     r.scheduler->advance(10);
     manager.reset();
-
     // Day 1 again, later: no second install signal, no new day of use.
     r.scheduler->advance(3600);
     manager = launch();
-    EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
     r.scheduler->advance(0.5);  // too short to be remembered
     manager.reset();
-
     // Day 2: 20 seconds of use around 100 seconds of inactivity.
     r.scheduler->advance(kDay);
     manager = launch();
@@ -78,7 +76,6 @@ TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
     r.notifications->applicationWillBecomeActive();
     r.scheduler->advance(8);
     manager.reset();
-
     // Day 5: the current session lasts 5 seconds.
     r.scheduler->advance(3 * kDay);
     manager = launch();
@@ -86,15 +83,14 @@ TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
 
     const auto sessions = manager->recentSessions();
     ASSERT_EQ(durations(sessions), (std::vector<std::int64_t>{10, 20, 5}));
-    EXPECT_EQ(manager->averageSessionSeconds(), 15);
-    EXPECT_EQ(manager->previousSessionSeconds(), 20);
+    EXPECT_EQ(std::tuple(manager->averageSessionSeconds(), manager->previousSessionSeconds(),
+                         r.suite->integer("deletedSessionsCount"), installs()),
+              std::tuple(15, 20, 0, 1u));
     // Stored start times are whole seconds.
     EXPECT_EQ(durations(storedSessions(*r.suite)), durations(sessions));
     EXPECT_EQ(storedSessions(*r.suite)[2].startedAt, std::trunc(sessions[2].startedAt));
     EXPECT_EQ(r.suite->stringList("distinctDaysUsed"),
               (std::vector<std::string>{"2026-03-01", "2026-03-02", "2026-03-05"}));
-    EXPECT_EQ(r.suite->integer("deletedSessionsCount"), 0);
-    EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
 }
 
 TEST(SessionHistory, SessionsOlderThanNinetyDaysArePrunedAndCounted) {
@@ -107,11 +103,12 @@ TEST(SessionHistory, SessionsOlderThanNinetyDaysArePrunedAndCounted) {
         manager->startNewSession();
         r.scheduler->runUntilIdle();
         const bool kept = newer < 90;
-        EXPECT_EQ(durations(manager->recentSessions()),
-                  kept ? std::vector<std::int64_t>{40} : std::vector<std::int64_t>{});
-        EXPECT_EQ(r.suite->integer("deletedSessionsCount"), kept ? 3 : 4) << older;
-        EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(),
-                  kept ? 0u : 1u);
+        using D = std::vector<std::int64_t>;
+        EXPECT_EQ(std::tuple(durations(manager->recentSessions()),
+                             r.suite->integer("deletedSessionsCount"),
+                             r.signalsNamed("Analytics.Acquisition.newInstallDetected").size()),
+                  std::tuple(kept ? D{40} : D{}, kept ? 3 : 4, kept ? 0u : 1u))
+            << older;
     }
 }
 
