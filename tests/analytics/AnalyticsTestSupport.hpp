@@ -25,11 +25,11 @@
 
 namespace analytics::test {
 
-/// "k=v k2=v2" as a map, for short tables of parameters.
-inline std::map<std::string, std::string> kv(const std::string& text) {
+/// "k=v k2=v2" (or split on another separator) as a map, for short tables of parameters.
+inline std::map<std::string, std::string> kv(const std::string& text, char separator = ' ') {
     std::map<std::string, std::string> out;
     for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
-        end = std::min(text.find(' ', at), text.size());
+        end = std::min(text.find(separator, at), text.size());
         const auto eq = text.find('=', at);
         out[text.substr(at, eq - at)] = text.substr(eq + 1, end - eq - 1);
     }

@@ -63,42 +63,31 @@ TEST(DefaultPayload, TurnsThePlatformsReadingsIntoText) {
     v.layoutDirection = fixtora::LayoutDirection::RightToLeft;
     r.system->setValues(v);
     auto p = DefaultSignalPayload::parameters({r.system, r.clock, nullptr, nullptr, "0.1.0", "4"});
-    const Parameters derived{
-        {"systemVersion", "Debian GNU/Linux 12.4.0"},
-        {"Analytics.Device.systemMajorVersion", "Debian GNU/Linux 12"},
-        {"Analytics.Device.systemMajorMinorVersion", "Debian GNU/Linux 12.4"},
-        {"Analytics.AppInfo.versionAndBuildNumber", "0.1.0 (build 4)"},
-        {"isTestFlight", "false"},
-        {"Analytics.RunContext.isAppStore", "true"},
-        {"Analytics.Device.screenResolutionWidth", "1920.0"},
-        {"Analytics.Device.screenScaleFactor", "2.0"},
-        {"Analytics.UserPreference.colorScheme", "Dark"},
-        {"Analytics.UserPreference.language", "fr"},
-        {"Analytics.UserPreference.layoutDirection", "rightToLeft"},
-        {"Analytics.Retention.averageSessionSeconds", "-1"},
-        {"Analytics.Retention.totalSessionsCount", "0"},
-    };
+    const auto derived =
+        kv("systemVersion=Debian GNU/Linux 12.4.0;isTestFlight=false;"
+           "Analytics.RunContext.isAppStore=true;"
+           "Analytics.Device.systemMajorVersion=Debian GNU/Linux 12;"
+           "Analytics.Device.systemMajorMinorVersion=Debian GNU/Linux 12.4;"
+           "Analytics.AppInfo.versionAndBuildNumber=0.1.0 (build 4);"
+           "Analytics.Device.screenResolutionWidth=1920.0;Analytics.Device.screenScaleFactor=2.0;"
+           "Analytics.UserPreference.colorScheme=Dark;Analytics.UserPreference.language=fr;"
+           "Analytics.UserPreference.layoutDirection=rightToLeft;"
+           "Analytics.Retention.averageSessionSeconds=-1;Analytics.Retention.totalSessionsCount=0",
+           ';');
     for (const auto& [key, value] : derived) EXPECT_EQ(p[key], value) << key;
 
     // Fallbacks when the platform knows little.
     v.localeIdentifier = "pt_BR";
-    v.regionCode.reset();
-    v.languageCode.reset();
+    v.regionCode.reset(), v.languageCode.reset(), v.mainScreen.reset();
     v.preferredLanguages.clear();
-    v.mainScreen.reset();
     v.appearance = fixtora::Appearance::Other;
     v.layoutDirection.reset();
     r.system->setValues(v);
     p = DefaultSignalPayload::parameters({r.system, r.clock, nullptr, nullptr});
-    const Parameters fallbacks{{"region", "BR"},
-                               {"appLanguage", "pt"},
-                               {"preferredLanguage", "zz"},
-                               {"appVersion", "0"},
-                               {"buildNumber", "0"},
-                               {"Analytics.Device.screenResolutionHeight", "N/A"},
-                               {"Analytics.Device.screenScaleFactor", "N/A"},
-                               {"Analytics.UserPreference.colorScheme", "N/A"},
-                               {"Analytics.UserPreference.layoutDirection", "N/A"}};
+    const auto fallbacks =
+        kv("region=BR appLanguage=pt preferredLanguage=zz appVersion=0 buildNumber=0 "
+           "Analytics.Device.screenResolutionHeight=N/A Analytics.Device.screenScaleFactor=N/A "
+           "Analytics.UserPreference.colorScheme=N/A Analytics.UserPreference.layoutDirection=N/A");
     for (const auto& [key, value] : fallbacks) EXPECT_EQ(p[key], value) << key;
     // Readings that only the native desktop has are left out.
     for (const char* key : {"Analytics.Accessibility.isReduceMotionEnabled", "extensionIdentifier",
@@ -123,10 +112,11 @@ TEST(DefaultPayload, RetentionFiguresComeFromTheSuiteAndTheSessionHistory) {
     auto p =
         DefaultSignalPayload::parameters({r.system, r.clock, manager, r.services().customDefaults});
     // Creating the manager recorded today as a day of use.
-    const Parameters expected{
-        {"Acquisition.firstSessionDate", "2026-01-10"}, {"Retention.averageSessionSeconds", "15"},
-        {"Retention.previousSessionSeconds", "20"},     {"Retention.distinctDaysUsed", "5"},
-        {"Retention.distinctDaysUsedLastMonth", "3"},   {"Retention.totalSessionsCount", "7"}};
+    const auto expected =
+        kv("Acquisition.firstSessionDate=2026-01-10 "
+           "Retention.averageSessionSeconds=15 Retention.previousSessionSeconds=20 "
+           "Retention.distinctDaysUsed=5 Retention.distinctDaysUsedLastMonth=3 "
+           "Retention.totalSessionsCount=7");
     for (const auto& [key, value] : expected) EXPECT_EQ(p["Analytics." + key], value) << key;
 }
 

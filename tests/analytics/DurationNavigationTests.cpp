@@ -20,7 +20,9 @@ class DurationTest : public ::testing::Test {
     RecordingServices r;
     std::shared_ptr<DurationSignalTracker> tracker = DurationSignalTracker::create(r.services());
 
-    std::string sentDuration() const {
+    // Stops and sends `name`; the duration of the last signal sent.
+    std::string stop(const std::string& name) {
+        tracker->stopAndSend(name, {}, std::nullopt, std::nullopt);
         const auto sent = r.signals();
         return sent.empty() ? std::string("(nothing sent)")
                             : sent.back().parameters.at("Analytics.Signal.durationInSeconds");
@@ -35,8 +37,7 @@ TEST_F(DurationTest, ElapsedTimeIsFlooredToTheMillisecondAndWrittenShortest) {
     for (const auto& [elapsed, text] : cases) {
         tracker->startTracking("load", {}, false);
         r.clock->advance(elapsed);
-        tracker->stopAndSend("load", {}, std::nullopt, std::nullopt);
-        EXPECT_EQ(sentDuration(), text) << elapsed;
+        EXPECT_EQ(stop("load"), text) << elapsed;
     }
 }
 
@@ -52,10 +53,8 @@ TEST_F(DurationTest, InactivePeriodsAreLeftOutUnlessAskedFor) {
     r.notifications->applicationWillBecomeActive();
     r.clock->advance(2);
 
-    tracker->stopAndSend("excluded", {}, std::nullopt, std::nullopt);
-    EXPECT_EQ(sentDuration(), "56.0");
-    tracker->stopAndSend("included", {}, std::nullopt, std::nullopt);
-    EXPECT_EQ(sentDuration(), "86.0");
+    EXPECT_EQ(stop("excluded"), "56.0");
+    EXPECT_EQ(stop("included"), "86.0");
 }
 
 TEST_F(DurationTest, ATimerStartedWhileInactiveIsShiftedByTheWholeInactivePeriod) {
@@ -65,8 +64,7 @@ TEST_F(DurationTest, ATimerStartedWhileInactiveIsShiftedByTheWholeInactivePeriod
     r.clock->advance(5);
     r.notifications->applicationWillBecomeActive();
     r.clock->advance(20);
-    tracker->stopAndSend("late", {}, std::nullopt, std::nullopt);
-    EXPECT_EQ(sentDuration(), "10.0");
+    EXPECT_EQ(stop("late"), "10.0");
 }
 
 TEST_F(DurationTest, ParametersLayerStartThenStopAndRestartsDropTheFirstStart) {
@@ -78,20 +76,16 @@ TEST_F(DurationTest, ParametersLayerStartThenStopAndRestartsDropTheFirstStart) {
 
     const auto sent = r.signals();
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].type, "checkout");
-    EXPECT_EQ(sent[0].parameters, (Parameters{{"Analytics.Signal.durationInSeconds", "1.0"},
-                                              {"step", "two"},
-                                              {"plan", "team"}}));
-    EXPECT_EQ(sent[0].floatValue, 4.5);
-    EXPECT_EQ(sent[0].customUserID, "user-7");
+    EXPECT_EQ(
+        std::tuple(sent[0].type, sent[0].parameters, sent[0].floatValue, sent[0].customUserID),
+        std::tuple("checkout", kv("Analytics.Signal.durationInSeconds=1.0 step=two plan=team"), 4.5,
+                   "user-7"));
 }
 
 TEST_F(DurationTest, StopAfterCancelOrWithoutStartSendsNothing) {
     tracker->startTracking("gone", {}, false);
     EXPECT_TRUE(tracker->stopTracking("gone"));
-    tracker->stopAndSend("gone", {}, std::nullopt, std::nullopt);
-    tracker->stopAndSend("never", {}, std::nullopt, std::nullopt);
-    EXPECT_TRUE(r.signals().empty());
+    EXPECT_EQ(stop("gone") + stop("never"), "(nothing sent)(nothing sent)");
     EXPECT_TRUE(r.logs().empty());
 }
 
@@ -140,10 +134,9 @@ TEST(PresetSignals, SendTheirNameKeysAndTheCallersParameters) {
                           std::optional<double> value = {}, std::optional<std::string> user = {}) {
         const auto all = r.signals();
         ASSERT_EQ(all.size(), 1u) << type;
-        EXPECT_EQ(all[0].type, type);
-        EXPECT_EQ(all[0].parameters, parameters) << type;
-        EXPECT_EQ(all[0].floatValue, value) << type;
-        EXPECT_EQ(all[0].customUserID, user) << type;
+        EXPECT_EQ(
+            std::tuple(all[0].type, all[0].parameters, all[0].floatValue, all[0].customUserID),
+            std::tuple(type, parameters, value, user));
         r.clear();
     };
     const std::string error = "Analytics.Error.", referral = "Analytics.Referral.";
