@@ -115,8 +115,9 @@ TEST(SessionHistory, SessionsOlderThanNinetyDaysArePrunedAndCounted) {
 TEST_F(SessionManagerTest, UnreadableHistoryStartsEmptyAndIsOverwritten) {
     r.suite->setData("recentSessions", {'n', 'o', 't'});
     auto manager = launch();
-    EXPECT_EQ(manager->averageSessionSeconds(), -1);
-    EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
+    EXPECT_EQ(std::pair(manager->averageSessionSeconds(),
+                        r.signalsNamed("Analytics.Acquisition.newInstallDetected").size()),
+              std::pair(-1l, 1ul));
     r.scheduler->advance(2);
     EXPECT_EQ(storedSessions(*r.suite).size(), 1u);
 }
@@ -133,34 +134,30 @@ TEST_F(SessionManagerTest, WithoutASessionOrASuiteNothingIsStored) {
     r.hasSuite = false;  // the session is still timed
     auto manager = launch();
     r.scheduler->advance(3);
-    EXPECT_EQ(manager->averageSessionSeconds(), 3);
-    EXPECT_FALSE(r.suite->contains("recentSessions"));
-    EXPECT_FALSE(r.suite->contains("distinctDaysUsed"));
+    EXPECT_EQ(std::tuple(manager->averageSessionSeconds(), r.suite->contains("recentSessions"),
+                         r.suite->contains("distinctDaysUsed")),
+              std::tuple(3, false, false));
 }
 
 TEST(SessionStatistics, DamagedStoredDurationsAverageWithoutOverflow) {
     constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
     constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
-    struct Case {
-        std::vector<std::int64_t> durations;  // the last one is the latest session, left out
-        std::int64_t average;
-    };
-    const Case cases[] = {
+    // The stored durations (the last one is the latest session, left out) and their average.
+    const std::pair<std::vector<std::int64_t>, std::int64_t> cases[] = {
         {{10, 20, 99}, 15},
         {{kMax, kMax, 1}, kMax},
         {{kMax, 300, 1}, kMax / 2 + 150},
         {{kMin, kMin, -1, 1}, -6148914691236517205},  // (2 kMin - 1) / 3, rounded towards zero
         {{kMax, kMin, 7, 1}, (kMax + kMin + 7) / 3},
     };
-    for (const auto& c : cases) {
+    for (const auto& [stored, average] : cases) {
         RecordingServices r(kMarch1);
         std::vector<StoredSession> sessions;
-        for (std::size_t i = 0; i < c.durations.size(); ++i)
-            sessions.push_back({kMarch1 - kDay + static_cast<double>(i) * 60, c.durations[i]});
+        for (std::size_t i = 0; i < stored.size(); ++i)
+            sessions.push_back({kMarch1 - kDay + static_cast<double>(i) * 60, stored[i]});
         storeSessions(*r.suite, sessions);
         auto manager = SessionManager::create(r.services(), r.scheduler);
-        EXPECT_EQ(manager->averageSessionSeconds(), c.average)
-            << ::testing::PrintToString(c.durations);
+        EXPECT_EQ(manager->averageSessionSeconds(), average) << ::testing::PrintToString(stored);
     }
 }
 
