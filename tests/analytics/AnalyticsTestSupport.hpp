@@ -14,6 +14,7 @@
 #include "platform/SystemInfo.hpp"
 #include "support/TempDir.hpp"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -23,6 +24,17 @@
 #include <vector>
 
 namespace analytics::test {
+
+/// "k=v k2=v2" (or split on another separator) as a map, for short tables of parameters.
+inline std::map<std::string, std::string> kv(const std::string& text, char separator = ' ') {
+    std::map<std::string, std::string> out;
+    for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = std::min(text.find(separator, at), text.size());
+        const auto eq = text.find('=', at);
+        out[text.substr(at, eq - at)] = text.substr(eq + 1, end - eq - 1);
+    }
+    return out;
+}
 
 /// 2026-06-01T12:00:00Z.
 inline constexpr fixtora::Instant kStart = 1780315200.0;

@@ -5,6 +5,8 @@
 #include "analytics/LocalCalendar.hpp"
 #include "analytics/SessionManager.hpp"
 #include "analytics/StoredSession.hpp"
+#include "platform/linux/LinuxSystemInfo.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@ namespace analytics::test {
 namespace {
 
 using Parameters = std::map<std::string, std::string>;
+using fixtora::LinuxSystemInfo;
 
 TEST(DefaultPayload, CarriesTheLocalMoment) {
     struct Case {
@@ -60,42 +63,31 @@ TEST(DefaultPayload, TurnsThePlatformsReadingsIntoText) {
     v.layoutDirection = fixtora::LayoutDirection::RightToLeft;
     r.system->setValues(v);
     auto p = DefaultSignalPayload::parameters({r.system, r.clock, nullptr, nullptr, "0.1.0", "4"});
-    const Parameters derived{
-        {"systemVersion", "Debian GNU/Linux 12.4.0"},
-        {"Analytics.Device.systemMajorVersion", "Debian GNU/Linux 12"},
-        {"Analytics.Device.systemMajorMinorVersion", "Debian GNU/Linux 12.4"},
-        {"Analytics.AppInfo.versionAndBuildNumber", "0.1.0 (build 4)"},
-        {"isTestFlight", "false"},
-        {"Analytics.RunContext.isAppStore", "true"},
-        {"Analytics.Device.screenResolutionWidth", "1920.0"},
-        {"Analytics.Device.screenScaleFactor", "2.0"},
-        {"Analytics.UserPreference.colorScheme", "Dark"},
-        {"Analytics.UserPreference.language", "fr"},
-        {"Analytics.UserPreference.layoutDirection", "rightToLeft"},
-        {"Analytics.Retention.averageSessionSeconds", "-1"},
-        {"Analytics.Retention.totalSessionsCount", "0"},
-    };
+    const auto derived =
+        kv("systemVersion=Debian GNU/Linux 12.4.0;isTestFlight=false;"
+           "Analytics.RunContext.isAppStore=true;"
+           "Analytics.Device.systemMajorVersion=Debian GNU/Linux 12;"
+           "Analytics.Device.systemMajorMinorVersion=Debian GNU/Linux 12.4;"
+           "Analytics.AppInfo.versionAndBuildNumber=0.1.0 (build 4);"
+           "Analytics.Device.screenResolutionWidth=1920.0;Analytics.Device.screenScaleFactor=2.0;"
+           "Analytics.UserPreference.colorScheme=Dark;Analytics.UserPreference.language=fr;"
+           "Analytics.UserPreference.layoutDirection=rightToLeft;"
+           "Analytics.Retention.averageSessionSeconds=-1;Analytics.Retention.totalSessionsCount=0",
+           ';');
     for (const auto& [key, value] : derived) EXPECT_EQ(p[key], value) << key;
 
     // Fallbacks when the platform knows little.
     v.localeIdentifier = "pt_BR";
-    v.regionCode.reset();
-    v.languageCode.reset();
+    v.regionCode.reset(), v.languageCode.reset(), v.mainScreen.reset();
     v.preferredLanguages.clear();
-    v.mainScreen.reset();
     v.appearance = fixtora::Appearance::Other;
     v.layoutDirection.reset();
     r.system->setValues(v);
     p = DefaultSignalPayload::parameters({r.system, r.clock, nullptr, nullptr});
-    const Parameters fallbacks{{"region", "BR"},
-                               {"appLanguage", "pt"},
-                               {"preferredLanguage", "zz"},
-                               {"appVersion", "0"},
-                               {"buildNumber", "0"},
-                               {"Analytics.Device.screenResolutionHeight", "N/A"},
-                               {"Analytics.Device.screenScaleFactor", "N/A"},
-                               {"Analytics.UserPreference.colorScheme", "N/A"},
-                               {"Analytics.UserPreference.layoutDirection", "N/A"}};
+    const auto fallbacks =
+        kv("region=BR appLanguage=pt preferredLanguage=zz appVersion=0 buildNumber=0 "
+           "Analytics.Device.screenResolutionHeight=N/A Analytics.Device.screenScaleFactor=N/A "
+           "Analytics.UserPreference.colorScheme=N/A Analytics.UserPreference.layoutDirection=N/A");
     for (const auto& [key, value] : fallbacks) EXPECT_EQ(p[key], value) << key;
     // Readings that only the native desktop has are left out.
     for (const char* key : {"Analytics.Accessibility.isReduceMotionEnabled", "extensionIdentifier",
@@ -120,11 +112,61 @@ TEST(DefaultPayload, RetentionFiguresComeFromTheSuiteAndTheSessionHistory) {
     auto p =
         DefaultSignalPayload::parameters({r.system, r.clock, manager, r.services().customDefaults});
     // Creating the manager recorded today as a day of use.
-    const Parameters expected{
-        {"Acquisition.firstSessionDate", "2026-01-10"}, {"Retention.averageSessionSeconds", "15"},
-        {"Retention.previousSessionSeconds", "20"},     {"Retention.distinctDaysUsed", "5"},
-        {"Retention.distinctDaysUsedLastMonth", "3"},   {"Retention.totalSessionsCount", "7"}};
+    const auto expected =
+        kv("Acquisition.firstSessionDate=2026-01-10 "
+           "Retention.averageSessionSeconds=15 Retention.previousSessionSeconds=20 "
+           "Retention.distinctDaysUsed=5 Retention.distinctDaysUsedLastMonth=3 "
+           "Retention.totalSessionsCount=7");
     for (const auto& [key, value] : expected) EXPECT_EQ(p["Analytics." + key], value) << key;
+}
+
+TEST(LinuxSystemInfo, ReadsTheSystemFromOsReleaseAndTheModelFromDmiOrFallsBackToUname) {
+    fixtora::test::TempDir dir;
+    fixtora::test::writeFile(
+        dir.path() / "os-release",
+        "# comment\nNAME=\"Ubuntu\"\nVERSION=\"22.04.4 LTS\"\nVERSION_ID=\"22.04\"\n");
+    fixtora::test::writeFile(dir.path() / "product_name", "ThinkPad X1 Carbon Gen 9\n");
+    LinuxSystemInfo info(
+        {{dir.path() / "none", dir.path() / "os-release"}, dir.path() / "product_name"});
+    EXPECT_EQ(info.systemName(), "Ubuntu");
+    EXPECT_EQ(info.systemVersion(), (fixtora::OperatingSystemVersion{22, 4, 0}));
+    EXPECT_EQ(info.modelName(), "ThinkPad X1 Carbon Gen 9");
+    LinuxSystemInfo bare({{dir.path() / "none"}, dir.path() / "none"});
+    EXPECT_EQ(bare.systemName(), bare.platformName());
+    EXPECT_EQ(bare.modelName(), bare.architecture());
+}
+
+TEST(LinuxSystemInfo, ParsesVersions) {
+    const std::pair<const char*, fixtora::OperatingSystemVersion> cases[] = {
+        {"12", {12, 0, 0}},       {"22.04", {22, 4, 0}},  {"6.1.0-18-amd64", {6, 1, 0}},
+        {"39.1.2.7", {39, 1, 2}}, {"rolling", {0, 0, 0}}, {"", {0, 0, 0}},
+    };
+    for (const auto& [text, version] : cases)
+        EXPECT_EQ(LinuxSystemInfo::parseVersion(text), version) << text;
+}
+
+TEST(LinuxSystemInfo, SplitsPosixLocaleNames) {
+    struct Case {
+        const char* name;
+        const char* identifier;
+        std::optional<std::string> language, region;
+    };
+    const Case cases[] = {
+        {"en_GB.UTF-8", "en_GB", "en", "GB"},     {"de_AT.utf8@euro", "de_AT", "de", "AT"},
+        {"fr", "fr", "fr", std::nullopt},         {"es_419", "es_419", "es", "419"},
+        {"C.UTF-8", "en_US_POSIX", "en", "US"},   {"POSIX", "en_US_POSIX", "en", "US"},
+        {"../../etc", "en_US_POSIX", "en", "US"},
+    };
+    for (const auto& c : cases) {
+        const auto parts = LinuxSystemInfo::parseLocale(c.name);
+        EXPECT_EQ(parts.identifier, c.identifier) << c.name;
+        EXPECT_EQ(parts.language, c.language) << c.name;
+        EXPECT_EQ(parts.region, c.region) << c.name;
+    }
+    const auto locale = LinuxSystemInfo::parseLocale("pt_BR.UTF-8");
+    EXPECT_EQ(LinuxSystemInfo::languageTags("de_AT:de::fr_CH.UTF-8:de", locale),
+              (std::vector<std::string>{"de-AT", "de", "fr-CH"}));
+    EXPECT_EQ(LinuxSystemInfo::languageTags("", locale), (std::vector<std::string>{"pt-BR"}));
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "AnalyticsTestSupport.hpp"
 
+#include "analytics/AnyIdentifiableError.hpp"
 #include "analytics/DurationSignalTracker.hpp"
+#include "analytics/ErrorCategory.hpp"
 #include "analytics/NavigationStatus.hpp"
+#include "analytics/PresetSignals.hpp"
 #include "analytics/TrackNavigationModifier.hpp"
 
 #include <gtest/gtest.h>
@@ -17,7 +20,9 @@ class DurationTest : public ::testing::Test {
     RecordingServices r;
     std::shared_ptr<DurationSignalTracker> tracker = DurationSignalTracker::create(r.services());
 
-    std::string sentDuration() const {
+    // Stops and sends `name`; the duration of the last signal sent.
+    std::string stop(const std::string& name) {
+        tracker->stopAndSend(name, {}, std::nullopt, std::nullopt);
         const auto sent = r.signals();
         return sent.empty() ? std::string("(nothing sent)")
                             : sent.back().parameters.at("Analytics.Signal.durationInSeconds");
@@ -32,8 +37,7 @@ TEST_F(DurationTest, ElapsedTimeIsFlooredToTheMillisecondAndWrittenShortest) {
     for (const auto& [elapsed, text] : cases) {
         tracker->startTracking("load", {}, false);
         r.clock->advance(elapsed);
-        tracker->stopAndSend("load", {}, std::nullopt, std::nullopt);
-        EXPECT_EQ(sentDuration(), text) << elapsed;
+        EXPECT_EQ(stop("load"), text) << elapsed;
     }
 }
 
@@ -49,10 +53,8 @@ TEST_F(DurationTest, InactivePeriodsAreLeftOutUnlessAskedFor) {
     r.notifications->applicationWillBecomeActive();
     r.clock->advance(2);
 
-    tracker->stopAndSend("excluded", {}, std::nullopt, std::nullopt);
-    EXPECT_EQ(sentDuration(), "56.0");
-    tracker->stopAndSend("included", {}, std::nullopt, std::nullopt);
-    EXPECT_EQ(sentDuration(), "86.0");
+    EXPECT_EQ(stop("excluded"), "56.0");
+    EXPECT_EQ(stop("included"), "86.0");
 }
 
 TEST_F(DurationTest, ATimerStartedWhileInactiveIsShiftedByTheWholeInactivePeriod) {
@@ -62,8 +64,7 @@ TEST_F(DurationTest, ATimerStartedWhileInactiveIsShiftedByTheWholeInactivePeriod
     r.clock->advance(5);
     r.notifications->applicationWillBecomeActive();
     r.clock->advance(20);
-    tracker->stopAndSend("late", {}, std::nullopt, std::nullopt);
-    EXPECT_EQ(sentDuration(), "10.0");
+    EXPECT_EQ(stop("late"), "10.0");
 }
 
 TEST_F(DurationTest, ParametersLayerStartThenStopAndRestartsDropTheFirstStart) {
@@ -75,20 +76,16 @@ TEST_F(DurationTest, ParametersLayerStartThenStopAndRestartsDropTheFirstStart) {
 
     const auto sent = r.signals();
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].type, "checkout");
-    EXPECT_EQ(sent[0].parameters, (Parameters{{"Analytics.Signal.durationInSeconds", "1.0"},
-                                              {"step", "two"},
-                                              {"plan", "team"}}));
-    EXPECT_EQ(sent[0].floatValue, 4.5);
-    EXPECT_EQ(sent[0].customUserID, "user-7");
+    EXPECT_EQ(
+        std::tuple(sent[0].type, sent[0].parameters, sent[0].floatValue, sent[0].customUserID),
+        std::tuple("checkout", kv("Analytics.Signal.durationInSeconds=1.0 step=two plan=team"), 4.5,
+                   "user-7"));
 }
 
 TEST_F(DurationTest, StopAfterCancelOrWithoutStartSendsNothing) {
     tracker->startTracking("gone", {}, false);
     EXPECT_TRUE(tracker->stopTracking("gone"));
-    tracker->stopAndSend("gone", {}, std::nullopt, std::nullopt);
-    tracker->stopAndSend("never", {}, std::nullopt, std::nullopt);
-    EXPECT_TRUE(r.signals().empty());
+    EXPECT_EQ(stop("gone") + stop("never"), "(nothing sent)(nothing sent)");
     EXPECT_TRUE(r.logs().empty());
 }
 
@@ -102,30 +99,82 @@ TEST(Navigation, ReportsCarrySourceAndDestinationAndRememberTheLastDestination) 
     modifier.onAppear();
     modifier.onAppear();
 
-    const std::pair<std::string, std::optional<std::string>> expected[] = {
-        {" -> settings", {}},
-        {"settings -> about", "user-1"},
-        {"home -> fixtures/week-12", {}},
-        {"fixtures/week-12 -> team-picker", {}},
-        {"team-picker -> team-picker", {}},
-    };
-    const auto sent = r.signals();
-    ASSERT_EQ(sent.size(), std::size(expected));
-    const std::string key = "Analytics.Navigation.";
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-        const auto& [identifier, user] = expected[i];
-        const auto arrow = identifier.find(" -> ");
-        EXPECT_EQ(sent[i].type, key + "pathChanged");
-        EXPECT_EQ(sent[i].parameters,
-                  (Parameters{{key + "schemaVersion", "1"},
-                              {key + "identifier", identifier},
-                              {key + "sourcePath", identifier.substr(0, arrow)},
-                              {key + "destinationPath", identifier.substr(arrow + 4)}}))
-            << i;
-        EXPECT_EQ(sent[i].customUserID, user) << i;
-        EXPECT_FALSE(sent[i].floatValue);
+    // Each report as "identifier (user or -)"; its paths are the identifier's two sides.
+    std::vector<std::string> seen;
+    for (const auto& s : r.signals()) {
+        auto p = s.parameters;
+        const std::string key = "Analytics.Navigation.", id = p[key + "identifier"];
+        EXPECT_EQ(std::tuple(s.type, p.size(), p[key + "schemaVersion"], s.floatValue),
+                  std::tuple(key + "pathChanged", 4u, "1", std::nullopt));
+        EXPECT_EQ(p[key + "sourcePath"] + " -> " + p[key + "destinationPath"], id);
+        seen.push_back(id + " (" + s.customUserID.value_or("-") + ")");
     }
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{
+                  " -> settings (-)", "settings -> about (user-1)", "home -> fixtures/week-12 (-)",
+                  "fixtures/week-12 -> team-picker (-)", "team-picker -> team-picker (-)"}));
     EXPECT_EQ(status->previousNavigationPath(), "team-picker");
+}
+
+// Presets that only pair a name with a key are left to the whole-app tests;
+// these pin the optional keys, the caller's overrides and the limits.
+TEST(PresetSignals, SendTheirNameKeysAndTheCallersParameters) {
+    RecordingServices r;
+    PresetSignals p(r.services());
+    const auto sent = [&](const std::string& type, const Parameters& parameters,
+                          std::optional<double> value = {}, std::optional<std::string> user = {}) {
+        const auto all = r.signals();
+        ASSERT_EQ(all.size(), 1u) << type;
+        EXPECT_EQ(
+            std::tuple(all[0].type, all[0].parameters, all[0].floatValue, all[0].customUserID),
+            std::tuple(type, parameters, value, user));
+        r.clear();
+    };
+    const std::string error = "Analytics.Error.", referral = "Analytics.Referral.";
+    p.acquiredUser("news", {{"Analytics.Acquisition.channel", "ad"}, {"x", "1"}}, "u");
+    sent("Analytics.Acquisition.userAcquired",
+         {{"Analytics.Acquisition.channel", "ad"}, {"x", "1"}}, {}, "u");
+    p.referralSent(3);
+    sent(referral + "sent", {{referral + "receiversCount", "3"}});
+    p.referralSent(12000, "email");
+    sent(referral + "sent", {{referral + "receiversCount", "12000"}, {referral + "kind", "email"}});
+    p.userRatingSubmitted(0);
+    sent(referral + "userRatingSubmitted", {{referral + "ratingValue", "0"}});
+    p.userRatingSubmitted(10, "Great");
+    sent(referral + "userRatingSubmitted",
+         {{referral + "ratingValue", "10"}, {referral + "ratingComment", "Great"}});
+    p.errorOccurred("E1", std::nullopt, std::nullopt, {}, 2.5);
+    sent(error + "occurred", {{error + "id", "E1"}}, 2.5);
+    p.errorOccurred("E2", ErrorCategory::userInput, "Bad");
+    sent(error + "occurred",
+         {{error + "id", "E2"}, {error + "category", "user-input"}, {error + "message", "Bad"}});
+    const auto timeout = with(fixtora::Error{"APIClient", 504, "No answer."}, "E-504");
+    p.errorOccurred(timeout, ErrorCategory::thrownException, {}, 1.0, "u");
+    sent(error + "occurred",
+         {{error + "id", "E-504"},
+          {error + "category", "thrown-exception"},
+          {error + "message", "No answer."}},
+         1.0, "u");
+    p.errorOccurred(timeout, ErrorCategory::appState, std::optional<std::string>{});
+    sent(error + "occurred", {{error + "id", "E-504"}, {error + "category", "app-state"}});
+}
+
+TEST(PresetSignals, RatingsOutsideZeroToTenAreRefusedWithALogMessage) {
+    for (const int rating : {-1, 11}) {
+        RecordingServices r;
+        PresetSignals(r.services()).userRatingSubmitted(rating, "x");
+        EXPECT_TRUE(r.signals().empty()) << rating;
+        EXPECT_EQ(r.logs(), (std::vector<RecordingLog::Entry>{
+                                {LogHandler::LogLevel::error, "Rating must be between 0 and 10"}}));
+    }
+}
+
+TEST(ErrorCategoryText, OnlyTheExactRawValuesNameACategory) {
+    EXPECT_EQ(errorCategoryFromRawValue("thrown-exception"), ErrorCategory::thrownException);
+    EXPECT_EQ(errorCategoryFromRawValue("user-input"), ErrorCategory::userInput);
+    EXPECT_EQ(errorCategoryFromRawValue("app-state"), ErrorCategory::appState);
+    for (const char* other : {"User-Input", "user_input", "", "app-state "})
+        EXPECT_FALSE(errorCategoryFromRawValue(other)) << other;
 }
 
 }  // namespace

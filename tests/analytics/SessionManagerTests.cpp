@@ -50,23 +50,21 @@ class SessionManagerTest : public ::testing::Test {
 };
 
 TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
+    const auto installs = [&] {
+        return r.signalsNamed("Analytics.Acquisition.newInstallDetected").size();
+    };
     // Day 1: first launch ever, a 10-second session.
     auto manager = launch();
-    ASSERT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
-    EXPECT_EQ(r.signals()[0].parameters,
-              (std::map<std::string, std::string>{
-                  {"Analytics.Acquisition.firstSessionDate", "2026-03-01"}}));
+    EXPECT_EQ(r.signals().at(0).parameters,
+              kv("Analytics.Acquisition.firstSessionDate=2026-03-01"));
     EXPECT_EQ(r.suite->string("firstSessionDate"), "2026-03-01");
     r.scheduler->advance(10);
     manager.reset();
-
     // Day 1 again, later: no second install signal, no new day of use.
     r.scheduler->advance(3600);
     manager = launch();
-    EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
     r.scheduler->advance(0.5);  // too short to be remembered
     manager.reset();
-
     // Day 2: 20 seconds of use around 100 seconds of inactivity.
     r.scheduler->advance(kDay);
     manager = launch();
@@ -78,7 +76,6 @@ TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
     r.notifications->applicationWillBecomeActive();
     r.scheduler->advance(8);
     manager.reset();
-
     // Day 5: the current session lasts 5 seconds.
     r.scheduler->advance(3 * kDay);
     manager = launch();
@@ -86,15 +83,14 @@ TEST_F(SessionManagerTest, AWeekOfUseRemembersSessionsDaysAndTheFirstInstall) {
 
     const auto sessions = manager->recentSessions();
     ASSERT_EQ(durations(sessions), (std::vector<std::int64_t>{10, 20, 5}));
-    EXPECT_EQ(manager->averageSessionSeconds(), 15);
-    EXPECT_EQ(manager->previousSessionSeconds(), 20);
+    EXPECT_EQ(std::tuple(manager->averageSessionSeconds(), manager->previousSessionSeconds(),
+                         r.suite->integer("deletedSessionsCount"), installs()),
+              std::tuple(15, 20, 0, 1u));
     // Stored start times are whole seconds.
     EXPECT_EQ(durations(storedSessions(*r.suite)), durations(sessions));
     EXPECT_EQ(storedSessions(*r.suite)[2].startedAt, std::trunc(sessions[2].startedAt));
     EXPECT_EQ(r.suite->stringList("distinctDaysUsed"),
               (std::vector<std::string>{"2026-03-01", "2026-03-02", "2026-03-05"}));
-    EXPECT_EQ(r.suite->integer("deletedSessionsCount"), 0);
-    EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
 }
 
 TEST(SessionHistory, SessionsOlderThanNinetyDaysArePrunedAndCounted) {
@@ -107,19 +103,21 @@ TEST(SessionHistory, SessionsOlderThanNinetyDaysArePrunedAndCounted) {
         manager->startNewSession();
         r.scheduler->runUntilIdle();
         const bool kept = newer < 90;
-        EXPECT_EQ(durations(manager->recentSessions()),
-                  kept ? std::vector<std::int64_t>{40} : std::vector<std::int64_t>{});
-        EXPECT_EQ(r.suite->integer("deletedSessionsCount"), kept ? 3 : 4) << older;
-        EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(),
-                  kept ? 0u : 1u);
+        using D = std::vector<std::int64_t>;
+        EXPECT_EQ(std::tuple(durations(manager->recentSessions()),
+                             r.suite->integer("deletedSessionsCount"),
+                             r.signalsNamed("Analytics.Acquisition.newInstallDetected").size()),
+                  std::tuple(kept ? D{40} : D{}, kept ? 3 : 4, kept ? 0u : 1u))
+            << older;
     }
 }
 
 TEST_F(SessionManagerTest, UnreadableHistoryStartsEmptyAndIsOverwritten) {
     r.suite->setData("recentSessions", {'n', 'o', 't'});
     auto manager = launch();
-    EXPECT_EQ(manager->averageSessionSeconds(), -1);
-    EXPECT_EQ(r.signalsNamed("Analytics.Acquisition.newInstallDetected").size(), 1u);
+    EXPECT_EQ(std::pair(manager->averageSessionSeconds(),
+                        r.signalsNamed("Analytics.Acquisition.newInstallDetected").size()),
+              std::pair(-1l, 1ul));
     r.scheduler->advance(2);
     EXPECT_EQ(storedSessions(*r.suite).size(), 1u);
 }
@@ -136,34 +134,30 @@ TEST_F(SessionManagerTest, WithoutASessionOrASuiteNothingIsStored) {
     r.hasSuite = false;  // the session is still timed
     auto manager = launch();
     r.scheduler->advance(3);
-    EXPECT_EQ(manager->averageSessionSeconds(), 3);
-    EXPECT_FALSE(r.suite->contains("recentSessions"));
-    EXPECT_FALSE(r.suite->contains("distinctDaysUsed"));
+    EXPECT_EQ(std::tuple(manager->averageSessionSeconds(), r.suite->contains("recentSessions"),
+                         r.suite->contains("distinctDaysUsed")),
+              std::tuple(3, false, false));
 }
 
 TEST(SessionStatistics, DamagedStoredDurationsAverageWithoutOverflow) {
     constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
     constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
-    struct Case {
-        std::vector<std::int64_t> durations;  // the last one is the latest session, left out
-        std::int64_t average;
-    };
-    const Case cases[] = {
+    // The stored durations (the last one is the latest session, left out) and their average.
+    const std::pair<std::vector<std::int64_t>, std::int64_t> cases[] = {
         {{10, 20, 99}, 15},
         {{kMax, kMax, 1}, kMax},
         {{kMax, 300, 1}, kMax / 2 + 150},
         {{kMin, kMin, -1, 1}, -6148914691236517205},  // (2 kMin - 1) / 3, rounded towards zero
         {{kMax, kMin, 7, 1}, (kMax + kMin + 7) / 3},
     };
-    for (const auto& c : cases) {
+    for (const auto& [stored, average] : cases) {
         RecordingServices r(kMarch1);
         std::vector<StoredSession> sessions;
-        for (std::size_t i = 0; i < c.durations.size(); ++i)
-            sessions.push_back({kMarch1 - kDay + static_cast<double>(i) * 60, c.durations[i]});
+        for (std::size_t i = 0; i < stored.size(); ++i)
+            sessions.push_back({kMarch1 - kDay + static_cast<double>(i) * 60, stored[i]});
         storeSessions(*r.suite, sessions);
         auto manager = SessionManager::create(r.services(), r.scheduler);
-        EXPECT_EQ(manager->averageSessionSeconds(), c.average)
-            << ::testing::PrintToString(c.durations);
+        EXPECT_EQ(manager->averageSessionSeconds(), average) << ::testing::PrintToString(stored);
     }
 }
 

@@ -15,7 +15,6 @@
 using namespace analytics;
 using fixtora::demo::Endpoint;
 using fixtora::demo::Fault;
-using fixtora::test::readFile;
 using nlohmann::json;
 using Level = LogHandler::LogLevel;
 using Types = std::vector<std::string>;
@@ -26,50 +25,37 @@ class SignalManagerTest : public ::testing::Test {
   protected:
     void SetUp() override { m_backend.start(); }
 
-    std::shared_ptr<AnalyticsConfiguration> configuration(
-        std::optional<std::string> baseURL = std::nullopt,
-        std::optional<std::string> ns = std::nullopt) {
-        auto config = std::make_shared<AnalyticsConfiguration>(
-            "7D3C1F0A", "pepper", baseURL ? baseURL : m_backend.url(), ns);
-        config->setLogHandler(m_log.handler());
-        return config;
-    }
-
-    void start(std::shared_ptr<AnalyticsConfiguration> config = nullptr) {
-        m_config = config ? config : configuration();
+    void start(std::optional<std::string> base = {}, std::optional<std::string> ns = {}) {
+        m_config = std::make_shared<AnalyticsConfiguration>("7D3C1F0A", "pepper",
+                                                            base ? base : m_backend.url(), ns);
+        m_config->setLogHandler(m_log.handler());
         m_manager = SignalManager::create(m_config, m_env.environment(), m_env.cacheFile());
         settle();
     }
-
     void queue(const std::string& type, std::map<std::string, std::string> parameters = {},
-               std::optional<double> floatValue = std::nullopt,
-               std::optional<std::string> user = std::nullopt) {
-        m_manager->processSignal(type, std::move(parameters), floatValue, std::move(user),
-                                 m_config);
+               std::optional<double> value = {}, std::optional<std::string> user = {}) {
+        m_manager->processSignal(type, std::move(parameters), value, std::move(user), m_config);
     }
     void queueNumbered(int count) {
         for (int i = 0; i < count; ++i) queue("s" + std::to_string(i));
         m_env.scheduler->runUntilIdle();
     }
-
     // Runs queued work and waits (real time) for every posted batch's answer.
     void settle() {
         ASSERT_TRUE(m_env.scheduler->runUntil(
             [this] { return !m_manager || m_manager->batchesInFlight() == 0; }));
     }
-
-    // One tick of the send timer, and its answer.
     void tick() {
         m_env.scheduler->advance(SignalManager::kSendInterval);
         settle();
     }
-
-    Types receivedTypes() const {
+    Types types(const json& signals) const {
         Types out;
-        for (const auto& s : m_backend.receivedSignals()) out.push_back(s["type"]);
+        for (const auto& s : signals) out.push_back(s["type"]);
         return out;
     }
-    json stored() const { return json::parse(readFile(m_env.cacheFile())); }
+    Types received() const { return types(m_backend.receivedSignals()); }
+    std::size_t cached() const { return m_manager->signalCache()->count(); }
 
     fixtora::demo::DemoBackend m_backend{fixtora::demo::DemoBackend::Options{}};
     analytics::test::VirtualEnvironment m_env;
@@ -78,8 +64,7 @@ class SignalManagerTest : public ::testing::Test {
     std::shared_ptr<SignalManager> m_manager;
 };
 
-Types numbered(int from, int to) {
-    Types out;
+Types numbered(int from, int to, Types out = {}) {
     for (int i = from; i < to; ++i) out.push_back("s" + std::to_string(i));
     return out;
 }
@@ -89,63 +74,51 @@ Types numbered(int from, int to) {
 TEST_F(SignalManagerTest, PostsEveryMemberInTheWireFormat) {
     // The demo ingest refuses anything but a JSON array of well-formed
     // signals sent as "application/json".
-    auto config = configuration(std::nullopt, "fixtora");
-    config->setDefaultUser("default-user");
-    start(config);
+    start(std::nullopt, "fixtora");
+    m_config->setDefaultUser("default-user");
     queue("plain", {{"screen", "fixtures"}});
     queue("measured", {}, 0.5, "custom-user");
     m_env.scheduler->runUntilIdle();
-    config->setTestMode(true);
+    m_config->setTestMode(true);
     queue("in test mode");
     tick();
-
-    const auto received = m_backend.receivedSignals();
-    ASSERT_EQ(received.size(), 3u);
-    json plain = received[0];
-    EXPECT_EQ(plain["_namespace"], "fixtora");  // the path the demo ingest was posted to
-    plain.erase("_namespace");
+    const auto got = m_backend.receivedSignals();
+    ASSERT_EQ(got.size(), 3u);
+    json plain = got[0];
     plain["payload"] = plain["payload"]["screen"];
-    EXPECT_EQ(plain, json({{"receivedAt", "2026-06-01T12:00:00+0000"},
+    EXPECT_EQ(plain, json({{"_namespace", "fixtora"},  // the path the demo ingest was posted to
+                           {"receivedAt", "2026-06-01T12:00:00+0000"},
                            {"appID", "7D3C1F0A"},
                            {"clientUser", CryptoHashing::sha256("default-user", "pepper")},
-                           {"sessionID", config->sessionID()},
+                           {"sessionID", m_config->sessionID()},
                            {"type", "plain"},
                            {"payload", "fixtures"},
                            {"isTestMode", "false"}}));
-    EXPECT_EQ(received[1]["floatValue"], 0.5);
-    EXPECT_EQ(received[1]["clientUser"], CryptoHashing::sha256("custom-user", "pepper"));
-    EXPECT_EQ(received[2]["isTestMode"], "true");
-    EXPECT_FALSE(received[2].contains("floatValue"));
+    EXPECT_EQ(json::array({got[1]["floatValue"], got[1]["clientUser"], got[2]["isTestMode"],
+                           got[2].contains("floatValue")}),
+              json::array({0.5, CryptoHashing::sha256("custom-user", "pepper"), "true", false}));
 }
 
-TEST_F(SignalManagerTest, SendsAtMostAHundredSignalsPerTick) {
+TEST_F(SignalManagerTest, SendsAtMostAHundredSignalsPerTickAndPutsFailedBatchesLast) {
     start();
     queueNumbered(250);
-    EXPECT_EQ(m_backend.ingestPostCount(), 0u);
-    for (const std::size_t total : {100, 200, 250, 250}) {
-        tick();
+    for (const std::size_t total : {0, 100, 200, 250, 250}) {
         EXPECT_EQ(m_backend.receivedSignals().size(), total);
+        tick();
     }
-    EXPECT_EQ(m_backend.ingestPostCount(), 3u);
-    EXPECT_EQ(receivedTypes(), numbered(0, 250));
+    EXPECT_EQ(std::pair(m_backend.ingestPostCount(), received()), std::pair(3ul, numbered(0, 250)));
     EXPECT_EQ(m_log.count(Level::info, "Sending 100 signals leaving a cache of 150 signals"), 1u);
-}
 
-TEST_F(SignalManagerTest, AFailedBatchGoesBackAtTheEndOfTheQueue) {
-    start();
     queueNumbered(150);
     m_backend.setFault(Endpoint::Ingest, Fault{500});
     tick();
-    EXPECT_EQ(m_manager->signalCache()->count(), 150u);
+    EXPECT_EQ(cached(), 150u);
     m_backend.clearFaults();
     tick();
-    auto expected = numbered(100, 150);
-    const auto head = numbered(0, 50);
-    expected.insert(expected.end(), head.begin(), head.end());
-    EXPECT_EQ(receivedTypes(), expected);
+    EXPECT_EQ(received(), numbered(0, 50, numbered(100, 150, numbered(0, 250))));
 }
 
-TEST_F(SignalManagerTest, RejectionsAreLoggedAndKeepTheSignals) {
+TEST_F(SignalManagerTest, RejectionsAndUnreachableEndpointsAreLoggedAndKeepTheSignals) {
     const std::pair<int, const char*> cases[] = {{401, "Unauthorized (401)"},
                                                  {403, "Forbidden (403)"},
                                                  {413, "Payload is too large (413)"},
@@ -157,22 +130,19 @@ TEST_F(SignalManagerTest, RejectionsAreLoggedAndKeepTheSignals) {
         tick();
         EXPECT_EQ(m_log.count(Level::error, text), 1u) << status;
     }
-    EXPECT_EQ(m_manager->signalCache()->count(), 4u);
-    EXPECT_TRUE(m_backend.receivedSignals().empty());
-}
-
-TEST_F(SignalManagerTest, AnUnreachableOrInvalidEndpointKeepsTheSignals) {
+    EXPECT_EQ(std::pair(cached(), received()), std::pair(4ul, Types{}));
+    m_log.clear();
     const auto port = std::to_string(fixtora::test::unusedLoopbackPort());
     for (const std::string& base : {"http://127.0.0.1:" + port, std::string("not a url")}) {
-        start(configuration(base));
+        start(base);
         queue("kept");
         tick();
-        EXPECT_EQ(m_manager->signalCache()->count(), 1u) << base;
+        EXPECT_EQ(cached(), 1u) << base;
     }
     EXPECT_EQ(m_log.messages(Level::error).size(), 3u);
-    EXPECT_EQ(m_log.count(Level::error, "Unable to construct signal API URL for namespace nil"),
-              1u);
-    EXPECT_EQ(m_log.count(Level::error, "Invalid endpoint URL"), 1u);
+    const auto once = [&](const char* text) { return m_log.count(Level::error, text) == 1; };
+    EXPECT_TRUE(once("Unable to construct signal API URL for namespace nil"));
+    EXPECT_TRUE(once("Invalid endpoint URL"));
 }
 
 TEST_F(SignalManagerTest, BatchesInFlightAtTerminationAreWrittenWithTheQueue) {
@@ -182,11 +152,9 @@ TEST_F(SignalManagerTest, BatchesInFlightAtTerminationAreWrittenWithTheQueue) {
     m_env.scheduler->advance(SignalManager::kSendInterval);  // posted, answer not yet in
     ASSERT_EQ(m_manager->batchesInFlight(), 1u);
     m_manager->appWillTerminate();
-    Types storedTypes;
-    for (const auto& s : stored()) storedTypes.push_back(s["type"]);
-    EXPECT_EQ(storedTypes, numbered(0, 120));
+    EXPECT_EQ(types(json::parse(fixtora::test::readFile(m_env.cacheFile()))), numbered(0, 120));
     settle();
-    EXPECT_EQ(m_manager->signalCache()->count(), 0u);  // saved, not queued a second time
+    EXPECT_EQ(cached(), 0u);  // saved, not queued a second time
 }
 
 TEST_F(SignalManagerTest, AwkwardTextsArriveIntact) {
@@ -195,11 +163,8 @@ TEST_F(SignalManagerTest, AwkwardTextsArriveIntact) {
     queue(control, {{control, std::string(200000, 'x')}});
     queue("bad \xff byte", {{"k\xc3", "v"}});  // not UTF-8: replaced, not fatal to the batch
     tick();
-    const auto received = m_backend.receivedSignals();
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0]["type"], control);
-    EXPECT_EQ(received[0]["payload"][control], std::string(200000, 'x'));
-    EXPECT_EQ(received[1]["type"], "bad \xef\xbf\xbd byte");
+    EXPECT_EQ(received(), (Types{control, "bad \xef\xbf\xbd byte"}));
+    EXPECT_EQ(m_backend.receivedSignals()[0]["payload"][control], std::string(200000, 'x'));
 }
 
 TEST_F(SignalManagerTest, ANonFiniteFloatValueIsDroppedAloneAndLogged) {
@@ -215,11 +180,9 @@ TEST_F(SignalManagerTest, ANonFiniteFloatValueIsDroppedAloneAndLogged) {
     m_manager.reset();
     start();
     EXPECT_FALSE(std::filesystem::exists(m_env.cacheFile()));
-    const auto received = m_backend.receivedSignals();
-    ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(received[0]["floatValue"], 1.5);
-    EXPECT_FALSE(received[1].contains("floatValue"));
-    EXPECT_FALSE(received[2].contains("floatValue"));
+    json values;
+    for (const auto& s : m_backend.receivedSignals()) values.push_back(s.value("floatValue", -1.0));
+    EXPECT_EQ(values, json({1.5, -1.0, -1.0}));
 }
 
 TEST_F(SignalManagerTest, EnrichersAndSignalParametersLayerInOrder) {
@@ -233,20 +196,17 @@ TEST_F(SignalManagerTest, EnrichersAndSignalParametersLayerInOrder) {
         }
         std::string m_value;
     };
-    auto config = configuration();
-    config->setMetadataEnrichers(
+    start();
+    m_config->setMetadataEnrichers(
         {std::make_shared<Enricher>("first"), std::make_shared<Enricher>("second")});
-    start(config);
     queue("layered", {{"own", "1"}});
     queue("overridden", {{"shared", "mine"}}, 2.0, "u");
     tick();
-    const auto received = m_backend.receivedSignals();
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0]["payload"]["shared"], "second");
-    EXPECT_EQ(received[0]["payload"]["layered"], "0.000000");
-    EXPECT_EQ(received[0]["payload"]["own"], "1");
-    EXPECT_EQ(received[1]["payload"]["shared"], "mine");
-    EXPECT_EQ(received[1]["payload"]["overridden"], "u2.000000");
+    std::string seen;
+    for (const auto& s : m_backend.receivedSignals())
+        for (const char* key : {"shared", "own", "layered", "overridden"})
+            seen += s["payload"].value(key, "-") + " ";
+    EXPECT_EQ(seen, "second 1 0.000000 - mine - - u2.000000 ");
 }
 
 TEST_F(SignalManagerTest, OptingOutDropsTheUnsentSignalsAndSendsNothingUntilOptingIn) {
@@ -261,13 +221,12 @@ TEST_F(SignalManagerTest, OptingOutDropsTheUnsentSignalsAndSendsNothingUntilOpti
     queue("after");  // recorded by nobody, even if already on its way
     tick();
     tick();
-    EXPECT_EQ(m_backend.ingestPostCount(), 0u);
-    EXPECT_EQ(m_manager->signalCache()->count(), 0u);
+    EXPECT_EQ(std::pair(m_backend.ingestPostCount(), cached()), std::pair(0ul, 0ul));
     m_manager->appWillTerminate();
     EXPECT_FALSE(std::filesystem::exists(m_env.cacheFile()));
 
     m_config->setAnalyticsDisabled(false);
     queue("back");
     tick();
-    EXPECT_EQ(receivedTypes(), Types{"back"});
+    EXPECT_EQ(received(), Types{"back"});
 }
