@@ -14,7 +14,6 @@
 #include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <chrono>
 #include <cstdio>
@@ -76,16 +75,10 @@ TEST(TrimmedAnswers, InspectAlikeForEveryRecordedDocument) {
 }
 
 std::string gunzip(const std::string& in) {
-    z_stream z{};
-    inflateInit2(&z, 15 + 16);
-    std::string out(in.size() * 20 + 1024, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    z.avail_in = static_cast<uInt>(in.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    inflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    inflateEnd(&z);
+    std::string out;
+    httplib::detail::gzip_decompressor().decompress(
+        in.data(), in.size(),
+        [&](const char* data, std::size_t n) { return out.append(data, n), true; });
     return out;
 }
 
