@@ -79,11 +79,9 @@ TEST(APIClientRequest, AsksForTheLocalDaysOnceWithAFifteenSecondGet) {
 
     ASSERT_EQ(http->requests.size(), 1u);
     const auto& r = http->requests[0];
-    EXPECT_EQ(r.method, "GET");
-    EXPECT_EQ(r.url, "http://backend.test/api/epl/scoreboard?dates=20250815-20250818");
-    EXPECT_EQ(r.timeoutSeconds, 15);
-    EXPECT_TRUE(r.headers.empty());
-    EXPECT_TRUE(r.body.empty());
+    EXPECT_EQ(std::tuple(r.method, r.url, r.timeoutSeconds, r.headers.size() + r.body.size()),
+              std::tuple("GET", "http://backend.test/api/epl/scoreboard?dates=20250815-20250818",
+                         15, 0u));
 }
 
 // Over 2 MB: the 7 events of a real document, 30 times over (210 events).
@@ -101,23 +99,22 @@ TEST(APIClientAnswers, CompleteOnTheHttpThreadWithEventsOrTheRightError) {
         test::readFile(test::testDataPath("espn/ita1_20191030_scoreboard.json"));
     const std::string large = twoMegabyteDocument(real);
     ASSERT_GT(large.size(), 2u * 1024 * 1024);
+    const int kSyntax = kDecodingErrorSyntax;
     const struct {
         int status;
         std::string body;
         int events;  // -1: an error is expected
         std::string domain = "";
         int code = 0;
-    } cases[] = {
-        {200, real, 7},
-        {200, "{}", 0},
-        {200, large, 210},
-        {200, "<html>gateway</html>", -1, "JSON", kDecodingErrorSyntax},
-        {200, real.substr(0, 5000), -1, "JSON", kDecodingErrorSyntax},
-        {200, "", -1, "APIClient", 200},
-        {204, "", -1, "APIClient", 204},
-        {404, "{}", -1, "APIClient", 404},
-        {503, real, -1, "APIClient", 503},
-    };
+    } cases[] = {{200, real, 7},
+                 {200, "{}", 0},
+                 {200, large, 210},
+                 {200, "<html>gateway</html>", -1, "JSON", kSyntax},
+                 {200, real.substr(0, 5000), -1, "JSON", kSyntax},
+                 {200, "", -1, "APIClient", 200},
+                 {204, "", -1, "APIClient", 204},
+                 {404, "{}", -1, "APIClient", 404},
+                 {503, real, -1, "APIClient", 503}};
     test::LoopbackServer server;
     server.answer("/api/epl/scoreboard", {});
     server.start();
@@ -133,10 +130,10 @@ TEST(APIClientAnswers, CompleteOnTheHttpThreadWithEventsOrTheRightError) {
             continue;
         }
         ASSERT_FALSE(result.ok()) << c.status << " " << c.body.substr(0, 20);
-        EXPECT_EQ(result.error().domain, c.domain);
-        EXPECT_EQ(result.error().code, c.code);
+        const auto& e = result.error();
+        EXPECT_EQ(std::tuple(e.domain, e.code), std::tuple(c.domain, c.code));
         if (c.domain == "APIClient") {
-            EXPECT_EQ(result.error().description, "Server returned HTTP " + std::to_string(c.code));
+            EXPECT_EQ(e.description, "Server returned HTTP " + std::to_string(c.code));
         }
     }
     EXPECT_EQ(server.hits("/api/epl/scoreboard"), 9);
@@ -144,7 +141,6 @@ TEST(APIClientAnswers, CompleteOnTheHttpThreadWithEventsOrTheRightError) {
     const APIClient refused(std::make_shared<CurlHttpClient>(),
                             "http://127.0.0.1:" + std::to_string(test::unusedLoopbackPort()));
     const auto result = fetch(refused, k20250816T0000Z, k20250816T0000Z);
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error().domain, kHttpErrorDomain);
-    EXPECT_FALSE(result.error().description.empty());
+    EXPECT_EQ(std::tuple(result.error().domain, result.error().description.empty()),
+              std::tuple(kHttpErrorDomain, false));
 }

@@ -79,30 +79,24 @@ TEST(InternetDateTime, ParsesOnlyWholeSecondDatesAndFormatsUtc) {
     EXPECT_EQ(parseInternetDateTime(formatInternetDateTime(4102444799)), 4102444799);
 }
 
-TEST(EventDerivedValues, SidesAndNamesComeFromTheFirstMatchingCompetitorOfTheFirstCompetition) {
+TEST(EventDerivedValues, SidesNamesAndGoalsComeFromTheFirstCompetition) {
     ESPNEvent e{"1", "2025-08-16T14:00Z", std::nullopt, {}};
     EXPECT_FALSE(e.home() || e.away() || !e.goals().empty() || !e.teamName("1").empty());
     e.competitions = {competition({competitor("away", "2"), competitor("home", "1"),
                                    competitor("home", "3"), competitor("Home", "4")}),
                       competition({competitor("away", "5")})};
     ASSERT_TRUE(e.home() && e.away());
-    EXPECT_EQ(e.home()->team.id, "1");
-    EXPECT_EQ(e.away()->team.id, "2");
-    EXPECT_EQ(e.teamName("3"), "Club 3");
-    EXPECT_EQ(e.teamName("5"), "");
+    EXPECT_EQ(std::tuple(e.home()->team.id, e.away()->team.id, e.teamName("3"), e.teamName("5")),
+              std::tuple("1", "2", "Club 3", ""));
     e.competitions.front().competitors.erase(e.competitions.front().competitors.begin());
     EXPECT_FALSE(e.away());
-}
-
-TEST(EventDerivedValues, GoalsAreTheScoringPlaysOfTheFirstCompetitionInOrder) {
-    ESPNEvent e{"1", "2025-08-16T14:00Z", std::nullopt, {}};
+    // Goals are the scoring plays of the first competition, in order.
     e.competitions = {
         competition({}, {detail(true), detail(std::nullopt), detail(false), detail(true, true)}),
         competition({}, {detail(true)})};
     const auto goals = e.goals();
     ASSERT_EQ(goals.size(), 2u);
-    EXPECT_FALSE(goals[0].ownGoal);
-    EXPECT_EQ(goals[1].ownGoal, true);
+    EXPECT_EQ(std::tuple(goals[0].ownGoal, goals[1].ownGoal), std::tuple(std::nullopt, true));
     e.competitions.front().details.reset();
     EXPECT_TRUE(e.goals().empty());
 }

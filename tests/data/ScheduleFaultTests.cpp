@@ -40,21 +40,16 @@ struct ScheduleFaultTest : testing::Test {
 TEST_F(ScheduleFaultTest, ClientAndScheduleJoinTheBaseUrlAlike) {
     for (const std::string base : {"https://h", "https://h/", "https://h//", "http://h:8080/v1/"}) {
         const std::string root = base.substr(0, base.find_last_not_of('/') + 1);
-        EXPECT_EQ(schedule(base)->scheduleUrl(), root + "/api/epl/schedule") << base;
-        EXPECT_EQ(APIClient(http, base)
-                      .scoreboardUrl(0, 0)
-                      .value()
-                      .rfind(root + "/api/epl/scoreboard?", 0),
-                  0u)
-            << base;
+        const auto scoreboard = APIClient(http, base).scoreboardUrl(0, 0).value();
+        EXPECT_EQ(
+            std::tuple(schedule(base)->scheduleUrl(), scoreboard.substr(0, scoreboard.find('?'))),
+            std::tuple(root + "/api/epl/schedule", root + "/api/epl/scoreboard"));
     }
 }
 
 TEST_F(ScheduleFaultTest, TheCacheFileIsWrittenOnlyWhileTheScheduleLives) {
     const HttpResponse season{
-        200,
-        {},
-        R"({"events":[{"id":"1","date":"2024-08-16T19:00Z","week":{"number":1},"competitions":[]}]})"};
+        200, {}, R"({"events":[{"id":"1","date":"2024-08-16T19:00Z","competitions":[]}]})"};
     auto live = schedule("https://h");
     const auto file = live->cacheFile();
     live->fetchAndBuild([](auto) {});
