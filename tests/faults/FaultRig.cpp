@@ -103,7 +103,8 @@ RunningApp::RunningApp(FaultRig& rig)
 
     const std::string url = rig.url();
     m_presenter = std::make_shared<QuietUpdatePresenter>();
-    m_updater = std::make_unique<UpdateController>(*m_main, *m_http, url + "/updates/feed.json", "1.0.0", *m_presenter);
+    m_updater = std::make_unique<UpdateController>(*m_main, *m_http, url + "/updates/feed.json",
+                                                   "1.0.0", *m_presenter);
     m_updater->start();
 
     // The shipped program's analytics start, with every queue of the
@@ -112,7 +113,8 @@ RunningApp::RunningApp(FaultRig& rig)
     environment.utilityScheduler = m_main;
     environment.timerScheduler = m_main;
     analytics::Analytics::setDefaultEnvironment(environment);
-    auto config = std::make_shared<analytics::AnalyticsConfiguration>(build::kAnalyticsAppId, std::nullopt, url);
+    auto config = std::make_shared<analytics::AnalyticsConfiguration>(build::kAnalyticsAppId,
+                                                                      std::nullopt, url);
     config->setEnvironment(environment);
     config->setLogHandler(std::nullopt);
     analytics::Analytics::initialize(config);
@@ -126,9 +128,11 @@ RunningApp::RunningApp(FaultRig& rig)
     options.makeStatusItem = [](MenuSource) { return std::make_unique<test::SilentStatusItem>(); };
     options.openUrl = [](const QUrl&) {};
     options.quit = [] {};
-    m_controller = std::make_unique<MenuBarController>([this] { return m_content->makePopup(); }, std::move(options));
-    m_controller->bindTitle(
-        [this](MenuBarController::TitleCallback onTitle) { return m_content->subscribeTitle(std::move(onTitle)); });
+    m_controller = std::make_unique<MenuBarController>([this] { return m_content->makePopup(); },
+                                                       std::move(options));
+    m_controller->bindTitle([this](MenuBarController::TitleCallback onTitle) {
+        return m_content->subscribeTitle(std::move(onTitle));
+    });
     m_main->runUntilIdle();
 }
 
@@ -154,7 +158,9 @@ ImageCache& RunningApp::images() const {
     return *m_content->images();
 }
 
-QString RunningApp::title() const { return m_controller->statusItem().title(); }
+QString RunningApp::title() const {
+    return m_controller->statusItem().title();
+}
 
 FixturesView& RunningApp::popup() const {
     auto* view = dynamic_cast<FixturesView*>(m_controller->popup().content());

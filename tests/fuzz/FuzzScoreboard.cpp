@@ -27,18 +27,21 @@ void deriveEventValues(const ESPNEvent& event) {
         // which the strict form cannot write.
         const std::string written = formatInternetDateTime(*at);
         if (written.size() == 20)
-            check(parseInternetDateTime(written) == at, "a written date-time reads back as the same instant");
+            check(parseInternetDateTime(written) == at,
+                  "a written date-time reads back as the same instant");
     }
     const auto home = event.home();
     const auto away = event.away();
     if (home) check(home->homeAway == "home", "home() is a home side");
     if (away) check(away->homeAway == "away", "away() is an away side");
-    for (const auto& goal : event.goals()) check(goal.scoringPlay == true, "goals() holds scoring plays only");
+    for (const auto& goal : event.goals())
+        check(goal.scoringPlay == true, "goals() holds scoring plays only");
     for (const auto& competition : event.competitions) {
         const auto& type = competition.status.type;
         const auto label = type.clockLabel();
         if (label) check(type.isLive() && !label->empty(), "only a live match has a clock label");
-        for (const auto& competitor : competition.competitors) (void)event.teamName(competitor.team.id);
+        for (const auto& competitor : competition.competitors)
+            (void)event.teamName(competitor.team.id);
     }
     (void)dayKey(event);
 }
@@ -50,9 +53,11 @@ void checkTable(const std::vector<ESPNEvent>& events) {
         check(weeks[i].startDate <= weeks[i].endDate, "a matchweek ends after it starts");
         if (i > 0) check(weeks[i - 1].number < weeks[i].number, "matchweek numbers ascend");
         if (method == MatchWeekMethod::DateCluster)
-            check(weeks[i].number == static_cast<std::int64_t>(i) + 1, "date clusters are numbered from 1");
+            check(weeks[i].number == static_cast<std::int64_t>(i) + 1,
+                  "date clusters are numbered from 1");
     }
-    if (method == MatchWeekMethod::DateCluster) check(weeks.size() <= kMaxMatchWeeks, "at most 38 date clusters");
+    if (method == MatchWeekMethod::DateCluster)
+        check(weeks.size() <= kMaxMatchWeeks, "at most 38 date clusters");
 
     // The table goes to the schedule cache file and must come back whole.
     const auto stored = decodeMatchWeeks(encodeMatchWeeks(weeks));
@@ -70,7 +75,8 @@ void checkTable(const std::vector<ESPNEvent>& events) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto decoded = decodeScoreboard(fuzz::asText(data, size));
     if (!decoded) {
-        check(decoded.error().domain == kDecodingErrorDomain, "decoding errors are in the JSON domain");
+        check(decoded.error().domain == kDecodingErrorDomain,
+              "decoding errors are in the JSON domain");
         check(!decoded.error().description.empty(), "a decoding error says what is wrong");
         return 0;
     }

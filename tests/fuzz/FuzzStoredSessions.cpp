@@ -32,8 +32,10 @@ void checkRoundTrip(const std::vector<StoredSession>& sessions) {
     const auto decoded = StoredSession::decodeList(*encoded);
     check(decoded.has_value() && decoded->size() == sessions.size(), "an encoded list decodes");
     for (std::size_t i = 0; i < sessions.size(); ++i) {
-        check((*decoded)[i].durationInSeconds == sessions[i].durationInSeconds, "a stored session keeps its duration");
-        check((*decoded)[i].startedAt == std::trunc(sessions[i].startedAt), "a stored session keeps its whole start second");
+        check((*decoded)[i].durationInSeconds == sessions[i].durationInSeconds,
+              "a stored session keeps its duration");
+        check((*decoded)[i].startedAt == std::trunc(sessions[i].startedAt),
+              "a stored session keeps its whole start second");
     }
 }
 
@@ -56,8 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     auto manager = SessionManager::create(services, scheduler);
     const auto kept = manager->recentSessions();
-    check(!sessions || kept.size() <= sessions->size(), "loading keeps at most the stored sessions");
-    for (const auto& session : kept) check(session.startedAt > kNow - SessionManager::kRetentionSeconds, "old sessions are dropped");
+    check(!sessions || kept.size() <= sessions->size(),
+          "loading keeps at most the stored sessions");
+    for (const auto& session : kept)
+        check(session.startedAt > kNow - SessionManager::kRetentionSeconds,
+              "old sessions are dropped");
     (void)manager->averageSessionSeconds();
     (void)manager->previousSessionSeconds();
 

@@ -13,7 +13,8 @@ using analytics::TrialConversionTracker;
 using fixtora::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto trial = TrialConversionTracker::decode(std::string(fixtora::fuzz::asText(data, size)));
+    const auto trial =
+        TrialConversionTracker::decode(std::string(fixtora::fuzz::asText(data, size)));
     if (!trial) return 0;
     const auto again =
         TrialConversionTracker::decode(TrialConversionTracker::encode(*trial).value());

@@ -21,7 +21,7 @@ namespace {
 
 // Answers every request at once with the feed.
 class FeedAnswer final : public HttpClient {
-public:
+  public:
     explicit FeedAnswer(std::string body) : m_body(std::move(body)) {}
     void send(HttpRequest, Completion completion) override {
         HttpResponse response;
@@ -30,12 +30,12 @@ public:
         completion(std::move(response));
     }
 
-private:
+  private:
     std::string m_body;
 };
 
 class Answers final : public UpdatePresenter {
-public:
+  public:
     void showUpToDate(const std::string&) override { ++count; }
     void offerUpdate(const UpdateOffer& offer, const std::string&) override {
         check(!offer.version.empty() && !offer.url.empty(), "an offer names a version and a page");
@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (offer) {
         checkVersion(offer.value().version);
     } else {
-        check(offer.error().domain == UpdateController::kErrorDomain && !offer.error().description.empty(),
+        check(offer.error().domain == UpdateController::kErrorDomain &&
+                  !offer.error().description.empty(),
               "a feed error says what is wrong");
     }
 
@@ -76,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     UpdateController controller(main, http, "http://127.0.0.1/feed.json", "1.4.0-beta.2", answers);
     controller.checkForUpdates();
     main.runUntilIdle();
-    check(answers.count == 1 && !controller.isChecking(), "a check the user asks for always answers");
+    check(answers.count == 1 && !controller.isChecking(),
+          "a check the user asks for always answers");
     return 0;
 }
