@@ -74,7 +74,8 @@ TEST(DemoSchedule, InspectPrintsTheDemoRoundsAsWeeks) {
     }
     // Every match of the demo's own round r lies (by its UTC day) in week r.
     backend.setWeekNumbers(true);
-    for (const auto& event : backend.scheduleDocument().at("events")) {
+    const auto numbered = backend.scheduleDocument();
+    for (const auto& event : numbered.at("events")) {
         const auto round = event.at("week").at("number").get<std::int64_t>();
         const Instant day =
             test::at(event.at("date").get<std::string>().substr(0, 10) + "T00:00:00Z");
