@@ -16,9 +16,9 @@ using test::event;
 
 // "2024-08-17*3": three matches that day; "2024-08-31T14:00Z#4": one match
 // in backend week 4; "2024-08-17T15:00Z": one match without a week.
-std::vector<ESPNEvent> events(const std::string& spec) {
+std::vector<ESPNEvent> events(const std::string& days) {
     std::vector<ESPNEvent> out;
-    std::istringstream in(spec);
+    std::istringstream in(days);
     for (std::string token; in >> token;) {
         const auto star = token.find('*'), hash = token.find('#');
         if (star != std::string::npos) {
