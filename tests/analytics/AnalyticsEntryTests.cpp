@@ -137,17 +137,14 @@ TEST_F(AnalyticsEntryTest, PrefixesNamesAndKeysAndWarnsAboutReservedOnes) {
     const std::string keyPrefix = warn(key + " prefix 'Analytics.'", "prefix");
     // Signal name or parameters, prefix, what is sent, the error logged.
     const std::array<std::string, 4> names[] = {
-        {"type", "", "type", warn(name + " 'type'", "name")},
         {"TYPE", "", "TYPE", warn(name + " 'TYPE'", "name")},
         {"analytics.Custom", "", "analytics.Custom",
          warn("signal with reserved prefix 'Analytics.'", "prefix")},
-        {"launched", "App.", "App.launched", ""},
         {"Analytics.Foo", "App.", "App.Analytics.Foo", ""},
     };
     const std::array<std::string, 4> keys[] = {
         {"platform=x", "", "platform=x", warn(key + " 'platform'", "key")},
         {"screen=a Analytics.Foo=b", "MyApp.", "MyApp.screen=a Analytics.Foo=b", keyPrefix},
-        {"MyApp.screen=v", "MyApp.", "MyApp.MyApp.screen=v", ""},
         // Two keys meet after prefixing: the one written in its final form wins.
         {"screen=x Analytics.screen=final", "Analytics.", "Analytics.screen=final", keyPrefix},
         {"Analytics.screen=final lytics.screen=x", "Ana", "Analytics.screen=final", keyPrefix},
@@ -237,6 +234,13 @@ TEST_F(AnalyticsEntryTest, ATemporaryManagerLeavesTheDiskCacheAlone) {
     Analytics::signal("after terminate");
     advance(1);
     EXPECT_EQ(readFile(m_env.cacheFile()), saved);
+    // Only while previews run ("1", nothing else) is the temporary manager kept.
+    for (const char* previews : {"0", "1"}) {
+        setenv("XCODE_RUNNING_FOR_PREVIEWS", previews, 1);
+        Analytics::signal("in a preview");
+        EXPECT_EQ(AnalyticsManager::isInitialized(), *previews == '1') << previews;
+    }
+    unsetenv("XCODE_RUNNING_FOR_PREVIEWS");
 }
 
 TEST_F(AnalyticsEntryTest, TheUserIdentifierLivesInTheClientsOwnSuite) {

@@ -57,9 +57,6 @@ TEST(PurchaseSignals, TellFreeTrialsFromPaidPurchases) {
         {olderIntroOffer("FREE_TRIAL", std::nullopt), std::nullopt, kEUR},
         {tip, 4.99,
          purchase("type=one-time-purchase countryCode=USA productID=fixtora.tip currencyCode=USD")},
-        {subscription(9.99, "XYZ"), 0.0,
-         purchase("type=subscription countryCode=DEU productID=fixtora.pro.monthly "
-                  "currencyCode=XYZ")},
         {subscription(9.99, std::nullopt), 0.0,
          purchase("type=subscription countryCode=DEU productID=fixtora.pro.monthly")},
     };
