@@ -6,14 +6,12 @@
 #include "analytics/SessionManager.hpp"
 #include "analytics/StoredSession.hpp"
 #include "platform/linux/LinuxSystemInfo.hpp"
-#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 
 namespace analytics::test {
 namespace {
 
-using Parameters = std::map<std::string, std::string>;
 using fixtora::LinuxSystemInfo;
 
 TEST(DefaultPayload, CarriesTheLocalMoment) {
@@ -50,29 +48,6 @@ TEST(DefaultPayload, CarriesTheLocalMoment) {
     EXPECT_EQ(LocalCalendar::offsetText(-1800), "UTC-0:30");
 }
 
-TEST(DefaultPayload, TurnsThePlatformsReadingsIntoTextWithFallbacks) {
-    RecordingServices r;
-    fixtora::FixedSystemInfo::Values v;
-    v.systemVersion = {12, 4, 0};
-    v.layoutDirection = fixtora::LayoutDirection::RightToLeft;
-    r.system->setValues(v);
-    auto p = DefaultSignalPayload::parameters({r.system, r.clock, nullptr, nullptr, "0.1.0", "4"});
-    const std::string d = "Analytics.Device.", u = "Analytics.UserPreference.";
-    EXPECT_EQ(std::tuple(p[d + "systemMajorMinorVersion"], p[u + "layoutDirection"],
-                         p["Analytics.AppInfo.versionAndBuildNumber"]),
-              std::tuple("Debian GNU/Linux 12.4", "rightToLeft", "0.1.0 (build 4)"));
-    // What the platform does not know.
-    v.localeIdentifier = "pt_BR";
-    v.regionCode.reset(), v.languageCode.reset(), v.mainScreen.reset();
-    v.preferredLanguages.clear();
-    v.appearance = fixtora::Appearance::Other;
-    r.system->setValues(v);
-    p = DefaultSignalPayload::parameters({r.system, r.clock, nullptr, nullptr});
-    EXPECT_EQ(std::tuple(p["region"], p["appLanguage"], p["preferredLanguage"], p["buildNumber"],
-                         p[d + "screenScaleFactor"], p[u + "colorScheme"]),
-              std::tuple("BR", "pt", "zz", "0", "N/A", "N/A"));
-}
-
 TEST(DefaultPayload, RetentionFiguresComeFromTheSuiteAndTheSessionHistory) {
     RecordingServices r;  // 2026-06-01
     const std::string sessions = *StoredSession::encodeList(
@@ -96,22 +71,6 @@ TEST(DefaultPayload, RetentionFiguresComeFromTheSuiteAndTheSessionHistory) {
            "Retention.distinctDaysUsed=5 Retention.distinctDaysUsedLastMonth=3 "
            "Retention.totalSessionsCount=7");
     for (const auto& [key, value] : expected) EXPECT_EQ(p["Analytics." + key], value) << key;
-}
-
-TEST(LinuxSystemInfo, ReadsTheSystemFromOsReleaseAndTheModelFromDmiOrFallsBackToUname) {
-    fixtora::test::TempDir dir;
-    fixtora::test::writeFile(
-        dir.path() / "os-release",
-        "# comment\nNAME=\"Ubuntu\"\nVERSION=\"22.04.4 LTS\"\nVERSION_ID=\"22.04\"\n");
-    fixtora::test::writeFile(dir.path() / "product_name", "ThinkPad X1 Carbon Gen 9\n");
-    LinuxSystemInfo info(
-        {{dir.path() / "none", dir.path() / "os-release"}, dir.path() / "product_name"});
-    EXPECT_EQ(info.systemName(), "Ubuntu");
-    EXPECT_EQ(info.systemVersion(), (fixtora::OperatingSystemVersion{22, 4, 0}));
-    EXPECT_EQ(info.modelName(), "ThinkPad X1 Carbon Gen 9");
-    LinuxSystemInfo bare({{dir.path() / "none"}, dir.path() / "none"});
-    EXPECT_EQ(bare.systemName(), bare.platformName());
-    EXPECT_EQ(bare.modelName(), bare.architecture());
 }
 
 TEST(LinuxSystemInfo, ParsesVersions) {

@@ -131,8 +131,6 @@ TEST(PresetSignals, SendTheirKeysAndTheCallersOverridesWithinTheLimits) {
     };
     p.referralSent(12000, "email");
     sent("Referral.sent", "Referral.receiversCount=12000;Analytics.Referral.kind=email");
-    p.userRatingSubmitted(0);
-    sent("Referral.userRatingSubmitted", "Referral.ratingValue=0");
     p.errorOccurred("E1", std::nullopt, std::nullopt, {}, 2.5);
     sent("Error.occurred", "Error.id=E1", 2.5);
     // An identifiable error gives its message unless the caller gives one, even none.

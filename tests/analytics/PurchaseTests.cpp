@@ -9,7 +9,6 @@
 namespace analytics::test {
 namespace {
 
-using Parameters = std::map<std::string, std::string>;
 using T = StoreTransaction;
 
 T subscription(std::optional<double> price = 9.99, std::optional<std::string> currency = "EUR") {
@@ -36,12 +35,12 @@ T olderIntroOffer(std::string paymentMode = "FREE_TRIAL", std::optional<double> 
 
 const std::string kPurchase = "Analytics.Purchase.";
 // "key=value ..." under the purchase prefix.
-Parameters purchase(const std::string& text) {
-    Parameters out;
+std::map<std::string, std::string> purchase(const std::string& text) {
+    std::map<std::string, std::string> out;
     for (const auto& [k, v] : kv(text)) out[kPurchase + k] = v;
     return out;
 }
-const Parameters kEUR = purchase(
+const auto kEUR = purchase(
     "type=subscription countryCode=DEU "
     "productID=fixtora.pro.monthly currencyCode=EUR");
 
@@ -49,7 +48,7 @@ TEST(PurchaseSignals, TellFreeTrialsFromPaidPurchases) {
     T tip = freeTrial(4.99);
     tip.productType = T::ProductType::consumable, tip.subscriptionGroupID.reset();
     tip.productID = "fixtora.tip", tip.currencyCode = "USD", tip.storefrontCountryCode = "USA";
-    const std::tuple<T, std::optional<double>, Parameters> cases[] = {
+    const std::tuple<T, std::optional<double>, std::map<std::string, std::string>> cases[] = {
         // USD: none for a trial
         {subscription(), 9.99 / 0.9533, kEUR},
         {freeTrial(2.99), 2.99 / 0.9533, kEUR},
@@ -113,9 +112,6 @@ class TrialConversionTest : public ::testing::Test {
 
 TEST_F(TrialConversionTest, AVerifiedPaidRenewalIsReportedOnceAndForgetsTheTrial) {
     startTrial();
-    const auto stored = r.suite->data("lastTrial").value_or(fixtora::Preferences::Bytes{});
-    EXPECT_EQ(std::string(stored.begin(), stored.end()),
-              R"({"originalTransactionID":2000000123456789,"productID":"fixtora.pro.monthly"})");
     publish(subscription(), /*verified=*/false);  // unverified: ignored
     auto otherProduct = subscription(), otherOriginal = subscription();
     otherProduct.productID = "fixtora.pro.yearly";
@@ -197,20 +193,15 @@ TEST(TransactionUpdateStream, DeliversInOrderUntilTheHandleGoesOrTheStreamEnds) 
     const auto into = [](auto& out) {
         return [&out](const TransactionUpdate& u) { out.push_back(u.transaction.originalID); };
     };
-    auto dropped = stream->observe(into(first));
-    auto kept = stream->observe(into(second));
+    auto dropped = stream->observe(into(first)), kept = stream->observe(into(second));
     publish(1);
     dropped.reset();
     publish(2);
-    EXPECT_EQ(stream->observerCount(), 1u);
     stream->finish();
-    EXPECT_TRUE(kept->isCancelled());
-    publish(3);
     const auto late = stream->observe(into(first));
-    publish(4);
-    EXPECT_TRUE(late->isCancelled());
-    EXPECT_EQ(std::tuple(first, second, stream->observerCount()),
-              std::tuple(std::vector<std::uint64_t>{1}, std::vector<std::uint64_t>{1, 2}, 0u));
+    publish(3);
+    EXPECT_EQ(std::tuple(first, second, kept->isCancelled() && late->isCancelled()),
+              std::tuple(std::vector<std::uint64_t>{1}, std::vector<std::uint64_t>{1, 2}, true));
 }
 
 }  // namespace
