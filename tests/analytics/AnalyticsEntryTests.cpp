@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace analytics;
 using fixtora::test::readFile;
 using test::kv;
