@@ -113,7 +113,7 @@ TEST_F(AnalyticsEntryTest, NewSessionsSendTheStartSignalOnlyWhenAskedTo) {
 TEST_F(AnalyticsEntryTest, ImmediateSyncIsThrottledToOnceEveryTenSeconds) {
     initialize();
     const auto attempts = [this] {
-        return m_log.countStartingWith(Level::debug, "Current signal cache count: ");
+        return m_log.count(Level::debug, "Current signal cache count: ", true);
     };
     const auto atStart = attempts();
     // Seconds to wait before asking, and the attempts made so far after it.

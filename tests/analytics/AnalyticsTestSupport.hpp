@@ -6,6 +6,7 @@
 #include "analytics/ClientServices.hpp"
 #include "analytics/Environment.hpp"
 #include "analytics/LogHandler.hpp"
+#include "analytics/SignalManager.hpp"
 #include "platform/Clock.hpp"
 #include "platform/CurlHttpClient.hpp"
 #include "platform/ManualScheduler.hpp"
@@ -43,9 +44,13 @@ inline constexpr fixtora::Instant kStart = 1780315200.0;
 /// virtual time can wait for them with `ManualScheduler::runUntil`.
 class SchedulingHttpClient final : public fixtora::HttpClient {
   public:
-    explicit SchedulingHttpClient(std::shared_ptr<fixtora::Scheduler> scheduler)
-        : m_scheduler(std::move(scheduler)) {}
-    void send(fixtora::HttpRequest request, Completion completion) override;
+    explicit SchedulingHttpClient(std::shared_ptr<fixtora::Scheduler> s) : m_scheduler(s) {}
+    void send(fixtora::HttpRequest request, Completion completion) override {
+        m_client.send(std::move(request), [s = m_scheduler, c = std::move(completion)](
+                                              fixtora::Result<fixtora::HttpResponse> r) mutable {
+            s->post([c = std::move(c), r = std::move(r)]() mutable { c(std::move(r)); });
+        });
+    }
 
   private:
     std::shared_ptr<fixtora::Scheduler> m_scheduler;
@@ -56,44 +61,77 @@ class SchedulingHttpClient final : public fixtora::HttpClient {
 /// utility and timer queue alike), real HTTP, preferences in memory and a
 /// temporary caches folder.
 struct VirtualEnvironment {
-    VirtualEnvironment();
-    analytics::Environment environment() const;
+    Environment environment() const {
+        return {clock, scheduler, scheduler, scheduler, http, preferences, paths};
+    }
     /// The cache file of unsent signals under the temporary caches folder.
-    std::filesystem::path cacheFile() const;
+    std::filesystem::path cacheFile() const {
+        return SignalManager::cacheFileIn(paths->cachesDir());
+    }
 
-    std::shared_ptr<fixtora::SettableClock> clock;
-    std::shared_ptr<fixtora::ManualScheduler> scheduler;
-    std::shared_ptr<SchedulingHttpClient> http;
-    std::shared_ptr<fixtora::InMemoryPreferencesStore> preferences;
+    std::shared_ptr<fixtora::SettableClock> clock =
+        std::make_shared<fixtora::SettableClock>(kStart);
+    std::shared_ptr<fixtora::ManualScheduler> scheduler =
+        std::make_shared<fixtora::ManualScheduler>(clock);
+    std::shared_ptr<SchedulingHttpClient> http = std::make_shared<SchedulingHttpClient>(scheduler);
+    std::shared_ptr<fixtora::InMemoryPreferencesStore> preferences =
+        std::make_shared<fixtora::InMemoryPreferencesStore>();
     fixtora::test::TempDir dir;
-    std::shared_ptr<fixtora::FixedPaths> paths;
+    std::shared_ptr<fixtora::FixedPaths> paths = std::make_shared<fixtora::FixedPaths>(dir.path());
+};
+
+/// A list filled from any thread; copies share it.
+template <class T>
+class Recorder {
+  public:
+    void add(T item) const {
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->items.push_back(std::move(item));
+    }
+    std::vector<T> all() const {
+        std::lock_guard lock(m_shared->mutex);
+        return m_shared->items;
+    }
+    void clear() const {
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->items.clear();
+    }
+
+  private:
+    struct Shared {
+        std::mutex mutex;
+        std::vector<T> items;
+    };
+    std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
 };
 
 /// Collects log messages from any thread.
 class RecordingLog {
   public:
     using Entry = std::pair<LogHandler::LogLevel, std::string>;
-    LogHandler handler(LogHandler::LogLevel level = LogHandler::LogLevel::debug) const {
-        return LogHandler(level, sink());
+    std::function<void(LogHandler::LogLevel, const std::string&)> sink() const {
+        return [r = m_entries](LogHandler::LogLevel l, const std::string& m) { r.add({l, m}); };
     }
-    /// A log function that records every message.
-    std::function<void(LogHandler::LogLevel, const std::string&)> sink() const;
-    std::vector<Entry> entries() const;
-    std::vector<std::string> messages(LogHandler::LogLevel level) const;
-    /// Messages at `level` equal to `text` / starting with `prefix`.
+    LogHandler handler() const { return LogHandler(LogHandler::LogLevel::debug, sink()); }
+    std::vector<Entry> entries() const { return m_entries.all(); }
+    std::vector<std::string> messages(LogHandler::LogLevel level) const {
+        std::vector<std::string> out;
+        for (const auto& [l, m] : entries())
+            if (l == level) out.push_back(m);
+        return out;
+    }
+    /// Messages at `level` equal to `text`, or starting with it.
     std::size_t count(LogHandler::LogLevel level, const std::string& text,
-                      bool prefix = false) const;
-    std::size_t countStartingWith(LogHandler::LogLevel level, const std::string& prefix) const {
-        return count(level, prefix, true);
+                      bool prefix = false) const {
+        const auto all = messages(level);
+        return std::count_if(all.begin(), all.end(), [&](const std::string& m) {
+            return prefix ? m.rfind(text, 0) == 0 : m == text;
+        });
     }
-    void clear();
+    void clear() const { m_entries.clear(); }
 
   private:
-    struct Shared {
-        std::mutex mutex;
-        std::vector<Entry> entries;
-    };
-    std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
+    Recorder<Entry> m_entries;
 };
 
 struct RecordedSignal {
@@ -110,35 +148,23 @@ class RecordingServices {
   public:
     explicit RecordingServices(fixtora::Instant start = kStart)
         : clock(std::make_shared<fixtora::SettableClock>(start)),
-          scheduler(std::make_shared<fixtora::ManualScheduler>(clock)),
-          system(std::make_shared<fixtora::FixedSystemInfo>()),
-          suite(std::make_shared<fixtora::InMemoryPreferences>()),
-          notifications(std::make_shared<AppNotificationCenter>()) {}
+          scheduler(std::make_shared<fixtora::ManualScheduler>(clock)) {}
 
     ClientServices services() {
         ClientServices s;
-        s.clock = clock;
-        s.mainScheduler = scheduler;
-        s.systemInfo = system;
+        s.clock = clock, s.mainScheduler = scheduler, s.systemInfo = system;
         s.customDefaults = [this]() -> std::shared_ptr<fixtora::Preferences> {
             return hasSuite ? suite : nullptr;
         };
-        s.internalSignal = [shared = m_shared](const std::string& type,
-                                               const ClientServices::Parameters& parameters,
-                                               std::optional<double> floatValue,
-                                               const std::optional<std::string>& customUserID) {
-            std::lock_guard lock(shared->mutex);
-            shared->signals.push_back({type, parameters, floatValue, customUserID});
-        };
-        s.log = m_log.sink();
-        s.notifications = notifications;
+        s.internalSignal =
+            [r = m_signals](const std::string& type, const ClientServices::Parameters& parameters,
+                            std::optional<double> value, const std::optional<std::string>& user) {
+                r.add({type, parameters, value, user});
+            };
+        s.log = m_log.sink(), s.notifications = notifications;
         return s;
     }
-
-    std::vector<RecordedSignal> signals() const {
-        std::lock_guard lock(m_shared->mutex);
-        return m_shared->signals;
-    }
+    std::vector<RecordedSignal> signals() const { return m_signals.all(); }
     std::vector<RecordedSignal> signalsNamed(const std::string& type) const {
         std::vector<RecordedSignal> out;
         for (auto& s : signals())
@@ -146,25 +172,19 @@ class RecordingServices {
         return out;
     }
     std::vector<RecordingLog::Entry> logs() const { return m_log.entries(); }
-    void clear() {
-        std::lock_guard lock(m_shared->mutex);
-        m_shared->signals.clear();
-        m_log.clear();
-    }
+    void clear() { m_signals.clear(), m_log.clear(); }
 
     std::shared_ptr<fixtora::SettableClock> clock;
     std::shared_ptr<fixtora::ManualScheduler> scheduler;
-    std::shared_ptr<fixtora::FixedSystemInfo> system;
-    std::shared_ptr<fixtora::InMemoryPreferences> suite;
-    std::shared_ptr<AppNotificationCenter> notifications;
+    std::shared_ptr<fixtora::FixedSystemInfo> system = std::make_shared<fixtora::FixedSystemInfo>();
+    std::shared_ptr<fixtora::InMemoryPreferences> suite =
+        std::make_shared<fixtora::InMemoryPreferences>();
+    std::shared_ptr<AppNotificationCenter> notifications =
+        std::make_shared<AppNotificationCenter>();
     bool hasSuite = true;
 
   private:
-    struct Shared {
-        std::mutex mutex;
-        std::vector<RecordedSignal> signals;
-    };
-    std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
+    Recorder<RecordedSignal> m_signals;
     RecordingLog m_log;
 };
 
