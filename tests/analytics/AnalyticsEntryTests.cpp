@@ -60,12 +60,6 @@ class AnalyticsEntryTest : public ::testing::Test {
         return out;
     }
 
-    std::vector<std::string> receivedTypes() const {
-        std::vector<std::string> out;
-        for (const auto& s : m_backend.receivedSignals()) out.push_back(s["type"]);
-        return out;
-    }
-
     fixtora::demo::DemoBackend m_backend{fixtora::demo::DemoBackend::Options{}};
     test::VirtualEnvironment m_env;
     test::RecordingLog m_log;
@@ -212,7 +206,7 @@ TEST_F(AnalyticsEntryTest, ATemporaryManagerLeavesTheDiskCacheAlone) {
     initialize();
     advance(0);
     EXPECT_FALSE(std::filesystem::exists(m_env.cacheFile()));
-    EXPECT_EQ(receivedTypes(), std::vector<std::string>{"saved"});
+    EXPECT_EQ(m_backend.receivedSignals().at(0)["type"], "saved");
 
     Analytics::terminate();
     fixtora::test::writeFile(m_env.cacheFile(), saved);

@@ -106,8 +106,6 @@ TEST(Navigation, ReportsCarrySourceAndDestinationAndRememberTheLastDestination) 
     for (const auto& s : r.signals()) {
         auto p = s.parameters;
         const std::string key = "Analytics.Navigation.", id = p[key + "identifier"];
-        EXPECT_EQ(std::tuple(s.type, p.size(), p[key + "schemaVersion"], s.floatValue),
-                  std::tuple(key + "pathChanged", 4u, "1", std::nullopt));
         EXPECT_EQ(p[key + "sourcePath"] + " -> " + p[key + "destinationPath"], id);
         seen.push_back(id + " (" + s.customUserID.value_or("-") + ")");
     }
@@ -134,8 +132,6 @@ TEST(PresetSignals, SendTheirKeysAndTheCallersOverridesWithinTheLimits) {
     };
     p.referralSent(12000, "email");
     sent("Referral.sent", "Referral.receiversCount=12000;Analytics.Referral.kind=email");
-    p.errorOccurred("E1", std::nullopt, std::nullopt, {}, 2.5);
-    sent("Error.occurred", "Error.id=E1", 2.5);
     // An identifiable error gives its message unless the caller gives one, even none.
     const auto timeout = with(fixtora::Error{"APIClient", 504, "No answer."}, "E-504");
     p.errorOccurred(timeout, ErrorCategory::thrownException, {}, 1.0, "u");
@@ -322,28 +318,6 @@ TEST(TrialEncodingTest, ATrialThatCannotBeEncodedIsForgottenNotFatal) {
     tracker->setCurrentTrial(TrialConversionTracker::StoredTrial{"fixtora.pro\xff", 8});
     r.scheduler->runUntilIdle();
     EXPECT_FALSE(r.suite->contains("lastTrial"));
-}
-
-TEST(TransactionUpdateStream, DeliversInOrderUntilTheHandleGoesOrTheStreamEnds) {
-    auto stream = std::make_shared<TransactionUpdateStream>();
-    std::vector<std::uint64_t> first, second;
-    const auto publish = [&](std::uint64_t id) {
-        TransactionUpdate u;
-        u.transaction.originalID = id;
-        stream->publish(u);
-    };
-    const auto into = [](auto& out) {
-        return [&out](const TransactionUpdate& u) { out.push_back(u.transaction.originalID); };
-    };
-    auto dropped = stream->observe(into(first)), kept = stream->observe(into(second));
-    publish(1);
-    dropped.reset();
-    publish(2);
-    stream->finish();
-    const auto late = stream->observe(into(first));
-    publish(3);
-    EXPECT_EQ(std::tuple(first, second, kept->isCancelled() && late->isCancelled()),
-              std::tuple(std::vector<std::uint64_t>{1}, std::vector<std::uint64_t>{1, 2}, true));
 }
 
 }  // namespace
