@@ -125,15 +125,6 @@ TEST_F(SessionManagerTest, UnreadableHistoryStartsEmptyAndIsOverwritten) {
     EXPECT_EQ(storedSessions(*r.suite).size(), 1u);
 }
 
-TEST_F(SessionManagerTest, WithoutASuiteNothingIsStored) {
-    r.hasSuite = false;  // the session is still timed
-    auto manager = launch();
-    r.scheduler->advance(3);
-    EXPECT_EQ(std::tuple(manager->averageSessionSeconds(), r.suite->contains("recentSessions"),
-                         r.suite->contains("distinctDaysUsed")),
-              std::tuple(3, false, false));
-}
-
 TEST(SessionStatistics, DamagedStoredDurationsAverageWithoutOverflow) {
     constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
     constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
