@@ -153,9 +153,7 @@ class RecordingServices {
     ClientServices services() {
         ClientServices s;
         s.clock = clock, s.mainScheduler = scheduler, s.systemInfo = system;
-        s.customDefaults = [this]() -> std::shared_ptr<fixtora::Preferences> {
-            return hasSuite ? suite : nullptr;
-        };
+        s.customDefaults = [this]() -> std::shared_ptr<fixtora::Preferences> { return suite; };
         s.internalSignal =
             [r = m_signals](const std::string& type, const ClientServices::Parameters& parameters,
                             std::optional<double> value, const std::optional<std::string>& user) {
@@ -181,7 +179,6 @@ class RecordingServices {
         std::make_shared<fixtora::InMemoryPreferences>();
     std::shared_ptr<AppNotificationCenter> notifications =
         std::make_shared<AppNotificationCenter>();
-    bool hasSuite = true;
 
   private:
     Recorder<RecordedSignal> m_signals;

