@@ -106,17 +106,15 @@ class Recorder {
 };
 
 /// Collects log messages from any thread.
-class RecordingLog {
+class RecordingLog : public Recorder<std::pair<LogHandler::LogLevel, std::string>> {
   public:
-    using Entry = std::pair<LogHandler::LogLevel, std::string>;
     std::function<void(LogHandler::LogLevel, const std::string&)> sink() const {
-        return [r = m_entries](LogHandler::LogLevel l, const std::string& m) { r.add({l, m}); };
+        return [r = *this](LogHandler::LogLevel l, const std::string& m) { r.add({l, m}); };
     }
     LogHandler handler() const { return LogHandler(LogHandler::LogLevel::debug, sink()); }
-    std::vector<Entry> entries() const { return m_entries.all(); }
     std::vector<std::string> messages(LogHandler::LogLevel level) const {
         std::vector<std::string> out;
-        for (const auto& [l, m] : entries())
+        for (const auto& [l, m] : all())
             if (l == level) out.push_back(m);
         return out;
     }
@@ -128,10 +126,6 @@ class RecordingLog {
             return prefix ? m.rfind(text, 0) == 0 : m == text;
         });
     }
-    void clear() const { m_entries.clear(); }
-
-  private:
-    Recorder<Entry> m_entries;
 };
 
 struct RecordedSignal {
@@ -169,7 +163,7 @@ class RecordingServices {
             if (s.type == type) out.push_back(s);
         return out;
     }
-    std::vector<RecordingLog::Entry> logs() const { return m_log.entries(); }
+    std::vector<std::pair<LogHandler::LogLevel, std::string>> logs() const { return m_log.all(); }
     void clear() { m_signals.clear(), m_log.clear(); }
 
     std::shared_ptr<fixtora::SettableClock> clock;

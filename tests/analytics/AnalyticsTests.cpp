@@ -8,7 +8,6 @@
 #include "analytics/CryptoHashing.hpp"
 #include "analytics/SessionManager.hpp"
 #include "analytics/SignalCache.hpp"
-#include "analytics/SignalPostBody.hpp"
 #include "platform/WorkerScheduler.hpp"
 #include "support/LoopbackServer.hpp"  // unusedLoopbackPort
 
@@ -374,7 +373,6 @@ TEST_F(SignalManagerTest, RejectionsAndUnreachableEndpointsAreLoggedAndKeepTheSi
         EXPECT_EQ(m_log.count(Level::error, text), 1u) << status;
     }
     EXPECT_EQ(std::pair(cached(), received()), std::pair(2ul, Types{}));
-    m_log.clear();
     const auto port = std::to_string(fixtora::test::unusedLoopbackPort());
     for (const std::string& base : {"http://127.0.0.1:" + port, std::string("not a url")}) {
         start(base);
