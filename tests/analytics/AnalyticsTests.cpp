@@ -542,13 +542,10 @@ SignalPostBody signal(int i) {
 
 class SignalCacheTest : public ::testing::Test {
   protected:
-    std::unique_ptr<SignalCache> makeCache() {
-        return std::make_unique<SignalCache>(m_log.handler(), m_file);
-    }
+    auto makeCache() { return std::make_unique<SignalCache>(std::nullopt, m_file); }
 
     fixtora::test::TempDir m_dir;
     std::filesystem::path m_file = m_dir / "Fixtora" / "analyticssignalcache";
-    analytics::test::RecordingLog m_log;
 };
 
 }  // namespace

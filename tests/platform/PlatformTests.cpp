@@ -144,10 +144,7 @@ Result<HttpResponse> fetch(HttpClient& client, HttpRequest request) {
 }
 
 HttpRequest get(const std::string& url, double timeout = 10) {
-    HttpRequest r;
-    r.url = url;
-    r.timeoutSeconds = timeout;
-    return r;
+    return {"GET", url, {}, {}, timeout};
 }
 
 class CurlHttpClientTest : public ::testing::Test {
@@ -174,11 +171,7 @@ class CurlHttpClientTest : public ::testing::Test {
 
 TEST_F(CurlHttpClientTest, FollowsOnlySafeRedirectsAndCompletesEachRequestOnce) {
     CurlHttpClient client;
-    auto r = fetch(client, get(m_server.url("/ok")));
-    ASSERT_TRUE(r.ok()) << r.error().description;
-    EXPECT_EQ(std::to_string(r.value().status) + r.value().body, "200{\"a\":1}");
-
-    SCOPED_TRACE("speaks only http and follows only safe redirects");
+    // Speaks only http, and follows only redirects to it.
     EXPECT_FALSE(fetch(client, get("file:///etc/passwd")).ok());
     const auto via = [&](const std::string& target) {
         return fetch(client, get(m_server.url("/redirect-to?u=") +
