@@ -111,8 +111,8 @@ TEST(Navigation, ReportsCarrySourceAndDestinationAndRememberTheLastDestination) 
     EXPECT_EQ(status->previousNavigationPath(), "team-picker");
 }
 
-// Presets that only pair a name with a key are left to the whole-app tests;
-// these pin the optional keys, the caller's overrides and the limits.
+// The presets with optional keys, overrides from the caller or limits; the
+// ones that only pair a name with a key are left untested.
 TEST(PresetSignals, SendTheirKeysAndTheCallersOverridesWithinTheLimits) {
     RecordingServices r;
     PresetSignals p(r.services());
