@@ -46,18 +46,9 @@ std::string title(std::vector<ESPNEvent> shown, std::optional<ESPNTeam> favourit
 
 TEST(StatusTitle, ReadsAsExpected) {
     const auto che = std::optional(club("CHE"));
-    auto cfc = che;
-    cfc->abbreviation = "CFC";
     const auto ars = live("ARS", "CHE", "1", "0", "50'"), liv = live("LIV", "MCI", "0", "2", "51'");
     const auto later = [](Instant in, const char* h, const char* a) { return at(kNow + in, h, a); };
-    const auto leads = live("ARS", "CHE", "2", "1", "67'");
     EXPECT_EQ(title({}), "");  // nothing cached
-    EXPECT_EQ(title({leads}), "  ARS 2\u20131 CHE  67'");
-    EXPECT_EQ(
-        title({match("1", kNow - kHour, "STATUS_HALFTIME", "LIV", "MCI", "0", "0", "Halftime")}),
-        "  LIV 0\u20130 MCI  HT");
-    // Live without clock or scores.
-    EXPECT_EQ(title({match("1", kNow, "STATUS_SECOND_HALF", "ARS", "CHE")}), "  ARS 0\u20130 CHE");
     EXPECT_EQ(title({later(2 * kHour + 5 * kMin, "ARS", "CHE")}), "  ARS vs CHE  2h 5m");
     // The cycle index picks a live match; out of range it falls back to the first.
     EXPECT_EQ(title({ars, later(kHour, "EVE", "FUL"), liv}, {}, {}, 1), "  LIV 0\u20132 MCI  51'");
@@ -68,10 +59,8 @@ TEST(StatusTitle, ReadsAsExpected) {
     // A kick-off passed but not live moves on.
     EXPECT_EQ(title({later(-2 * kMin, "ARS", "CHE"), later(45 * kMin, "EVE", "FUL")}),
               "  EVE vs FUL  45m");
-    // The favourite: live away, live at home by its stored abbreviation, live in another
-    // week, next by kick-off across weeks.
-    EXPECT_EQ(title({leads}, che), "  CHE 1\u20132 ARS  67'");
-    EXPECT_EQ(title({live("CHE", "ARS", "3", "1", "80'")}, cfc), "  CFC 3\u20131 ARS  80'");
+    // The favourite: live away, live in another week, next by kick-off across weeks.
+    EXPECT_EQ(title({live("ARS", "CHE", "2", "1", "67'")}, che), "  CHE 1\u20132 ARS  67'");
     EXPECT_EQ(title({later(kHour, "CHE", "ARS")}, che, {live("LIV", "CHE", "0", "0", "5'")}),
               "  CHE 0\u20130 LIV  5'");
     EXPECT_EQ(title({later(5 * kHour, "CHE", "ARS")}, che, {later(3 * kHour, "LIV", "CHE")}),
@@ -79,11 +68,10 @@ TEST(StatusTitle, ReadsAsExpected) {
     // The favourite's matches only finished or postponed; none; kick-off passed, not live.
     EXPECT_EQ(title({match("1", kNow - kDay, "STATUS_FULL_TIME", "CHE", "ARS", "1", "1"),
                      at(kNow + kDay, "CHE", "LIV", "STATUS_POSTPONED"),
-                     at(kNow + kDay, "CHE", "EVE", "STATUS_CANCELLED"),
                      at(kNow + kDay, "MCI", "CHE", "STATUS_SUSPENDED")},
                     che),
               "");
-    EXPECT_EQ(title({live("ARS", "LIV", "1", "0", "50'")}, che), "");
+    EXPECT_EQ(title({ars}, club("EVE")), "");
     EXPECT_EQ(title({later(-kMin, "CHE", "ARS"), later(2 * kDay, "EVE", "CHE")}, che),
               "  CHE vs EVE  Mon 13:00");
 }
@@ -93,7 +81,6 @@ TEST(StatusTitle, ReadsAsExpected) {
 // Sat 23 Aug.
 TEST(Countdown, Formats) {
     const std::tuple<bool, long long, const char*> cases[] = {{false, 59, "0m"},
-                                                              {false, 45 * 60 + 59, "45m"},
                                                               {false, 3600, "1h 0m"},
                                                               {false, 86399, "23h 59m"},
                                                               {false, 86400, "Sun 13:00"},
