@@ -91,27 +91,25 @@ class FixturesViewTest : public ::testing::Test {
 
 // What the middle area shows: the first rule that holds decides.
 TEST_F(FixturesViewTest, ShowsWhatTheStateCallsFor) {
-    enum Step { Nothing, NoSchedule, Settle, Fail, RefreshFails, Refresh, Empty, Undated };
+    enum Step { Nothing, NoSchedule, Settle, RefreshFails, Empty, Undated };
     const char* const empty = "No matches for Matchweek 12";
     const std::tuple<Step, const char*, bool> cases[] = {
         // no text: the match list
         {Nothing, "Loading schedule\u2026", true},
         {Settle, "Loading matches\u2026", true},
         {NoSchedule, "\u26A0\uFE0F  The Internet connection appears to be offline.", false},
-        {Fail, "\u26A0\uFE0F  Server returned HTTP 503", false},
         {RefreshFails, nullptr, false},
-        {Refresh, nullptr, false},
         {Empty, empty, false},
         {Undated, empty, false}};
     for (const auto& [step, text, spinner] : cases) {
         SCOPED_TRACE(step);
         make({.scheduleFails = step == NoSchedule});
         if (step != Nothing) world->settle();
-        if (step == RefreshFails || step == Refresh) {
+        if (step == RefreshFails) {
             world->answer(12, weekEvents(*world, 12));
             world->model->refresh();
+            world->fail(12, "Server returned HTTP 503");
         }
-        if (step == Fail || step == RefreshFails) world->fail(12, "Server returned HTTP 503");
         if (step == Empty) world->answer(12, {});
         if (step == Undated)
             world->answer(12, {match({.id = "x",
@@ -136,9 +134,8 @@ TEST_F(FixturesViewTest, NavigationLabelsAndDisabledStates) {
     const std::tuple<int, int, const char*, bool, bool, const char*, bool> cases[] = {
         {1, 0, "MW 0", false, false, "MW 2", true},     // first
         {38, 0, "MW 37", true, false, "MW 39", false},  // last
-        {12, 0, "MW 11", true, false, "MW 13", true},  {12, 2, "MW 13", true, true, "MW 15", true},
-        {2, -1, "MW 0", false, true, "MW 2", true},     // back to the first
-        {37, 1, "MW 37", true, true, "MW 39", false}};  // ahead to the last
+        {12, 2, "MW 13", true, true, "MW 15", true},
+        {2, -1, "MW 0", false, true, "MW 2", true}};  // back to the first
     for (const auto& [live, moves, previous, previousOn, thisWeekOn, next, nextOn] : cases) {
         SCOPED_TRACE(testing::Message() << live << " " << moves);
         make({.liveWeek = live});
@@ -254,13 +251,9 @@ TEST_F(FixturesViewTest, ChoosingInThePickerClosesIt) {
         make({.favourite = before ? std::optional(club(*before)) : std::nullopt});
         world->answer(12, weekEvents(*world, 12));
         auto* button = part<SymbolButton>("favourite");
-        EXPECT_EQ(std::tuple(button->symbol(), button->colourRole(), button->toolTip()),
-                  std::tuple(before ? Symbol::StarFill : Symbol::Star,
-                             before ? Theme::Colour::Yellow : Theme::Colour::Secondary,
-                             QStringLiteral("Pick favourite team")));
         button->click();
-        EXPECT_EQ(std::tuple(view->showTeamPicker(), button->symbol(), button->toolTip()),
-                  std::tuple(true, Symbol::XmarkCircle, QStringLiteral("Close team picker")));
+        EXPECT_EQ(std::tuple(view->showTeamPicker(), button->symbol()),
+                  std::tuple(true, Symbol::XmarkCircle));
         // The picker hides the week's details from the header, not the navigation.
         EXPECT_EQ(
             std::tuple(visible(part<TextLabel>("matchweek")), visible(part<TextLabel>("weekRange")),
@@ -276,9 +269,7 @@ TEST_F(FixturesViewTest, ChoosingInThePickerClosesIt) {
         for (auto* row : teamRows(picker)) {
             const std::string abbreviation = row->objectName().mid(5).toStdString();
             if (abbreviation == tap) target = row;
-            if (!row->tint()) continue;
-            tinted << row->objectName();
-            EXPECT_TRUE(row->tint() == Theme::Colour::Yellow && row->tintOpacity() == 0.08);
+            if (row->tint()) tinted << row->objectName();
         }
         EXPECT_EQ(tinted,
                   before ? QStringList{QString::fromStdString("team:" + *before)} : QStringList{});
@@ -304,17 +295,14 @@ TEST_F(FixturesViewTest, FollowsAPaletteChange) {
     QApplication::setPalette(dark);
     QApplication::processEvents();  // the change reaches widgets as an event
     auto colourOf = [](const TextLabel* l) { return l->palette().color(l->foregroundRole()); };
-    EXPECT_EQ(colourOf(part<TextLabel>("title")), QColor(0xEC, 0xEC, 0xEE));
-    EXPECT_EQ(colourOf(part<TextLabel>("weekRange")),
-              Theme::colour(Theme::Colour::Secondary, dark));
     const auto* row = shownList()->rows().front();
-    EXPECT_EQ(colourOf(row->findChild<TextLabel*>(QStringLiteral("homeAbbreviation"))),
-              QColor(0xEC, 0xEC, 0xEE));
-    EXPECT_EQ(part<SymbolButton>("favourite")->contentColour(),
-              Theme::colour(Theme::Colour::Secondary, dark));
+    const auto* home = row->findChild<TextLabel*>(QStringLiteral("homeAbbreviation"));
+    const QColor light(0xEC, 0xEC, 0xEE), secondary = Theme::colour(Theme::Colour::Secondary, dark);
+    EXPECT_EQ(std::tuple(colourOf(part<TextLabel>("title")), colourOf(home),
+                         colourOf(part<TextLabel>("weekRange"))),
+              std::tuple(light, light, secondary));
+    EXPECT_NE(secondary, Theme::colour(Theme::Colour::Secondary, before));
     QApplication::setPalette(before);
-    QApplication::processEvents();
-    EXPECT_EQ(colourOf(part<TextLabel>("title")), before.color(QPalette::WindowText));
 }
 
 TEST_F(FixturesViewTest, RefreshKeepsRowsExpandedAndTheScrollPosition) {
@@ -363,22 +351,6 @@ TEST_F(FixturesViewTest, AnotherMatchweekOrThePickerStartsAFreshList) {
     part<SymbolButton>("favourite")->click();
     part<SymbolButton>("favourite")->click();
     expectFresh();
-}
-
-TEST_F(FixturesViewTest, DayHeaderStaysPinnedWhileItsRowsScrollUnderIt) {
-    showWeek();
-    auto* list = shownList();
-    const auto headers = list->headers();
-    ASSERT_GE(headers.size(), 3u);
-    const int second = headers[1]->y();
-    const int height = headers[0]->height();
-    list->verticalScrollBar()->setValue(second - height - 10);  // inside the first day
-    EXPECT_EQ(std::tuple(headers[0]->y(), headers[1]->y()),
-              std::tuple(list->scrollPosition(), second));
-    list->verticalScrollBar()->setValue(second - height / 2);  // the next day pushes it up
-    EXPECT_EQ(std::tuple(headers[0]->y(), headers[1]->y()), std::tuple(second - height, second));
-    list->verticalScrollBar()->setValue(second + 20);  // the next day took over
-    EXPECT_EQ(headers[1]->y(), second + 20);
 }
 
 }  // namespace
