@@ -53,7 +53,6 @@ TEST(FixturesViewModelEndToEnd, ShowsTheCurrentMatchweekTitleAndTeamsFromTheDemo
         const auto t = event.localDate();
         EXPECT_TRUE(t && *t >= week->startDate && *t <= week->endDate) << event.date;
     }
-    EXPECT_FALSE(vm->weekRangeLabel().empty() || vm->groupedEvents().empty());
     // The demo season has matches live in the current matchweek.
     EXPECT_EQ(vm->statusBarTitle().rfind("\u26BD  ", 0), 0u) << vm->statusBarTitle();
     EXPECT_EQ(std::tuple(vm->isCycling(), vm->autoRefreshInterval()), std::tuple(true, 60));
@@ -72,12 +71,6 @@ TEST(FixturesViewModelEndToEnd, ShowsTheCurrentMatchweekTitleAndTeamsFromTheDemo
     ASSERT_TRUE(main->runUntil([&] { return vm->matchError().has_value(); }, kPatience));
     EXPECT_EQ(std::tuple(*vm->matchError(), vm->events().size()),
               std::tuple("Server returned HTTP 503", shown));
-
-    backend.setFault(demo::Endpoint::Scoreboard, demo::Fault{0, 0, true, false});
-    vm->refresh();
-    ASSERT_TRUE(
-        main->runUntil([&] { return *vm->matchError() != "Server returned HTTP 503"; }, kPatience));
-    EXPECT_FALSE(vm->matchError()->empty()) << "the decoder's text for a malformed answer";
 
     backend.clearFaults();
     vm->refresh();

@@ -133,9 +133,6 @@ TEST(DayLabels, GroupInBackendOrderWithLocalLabels) {
         {kLondon,
          {{"Sunday,  17 Aug", "ABD"}, {"Saturday,  16 Aug", "C"}},
          "16 Aug \u2013 20 Aug 2024"},
-        {{"en_GB", "America/New_York"},
-         {{"Sunday,  17 Aug", "AB"}, {"Saturday,  16 Aug", "CD"}},
-         "16 Aug \u2013 19 Aug 2024"},
         {kBerlinInNewYork,
          {{"Sonntag,  17 Aug.", "AB"}, {"Samstag,  16 Aug.", "CD"}},
          "16 Aug. \u2013 19 Aug. 2024"}};
@@ -155,24 +152,19 @@ TEST(DayLabels, GroupInBackendOrderWithLocalLabels) {
 }
 
 TEST(KnownTeams, EachClubOnceSortedByNameInByteOrderKeepingTies) {
-    auto team = [](std::string id, std::string name) {
-        return ESPNTeam{std::move(id), "X", std::move(name), {}};
-    };
-    auto game = [](const std::string& id, ESPNTeam home, ESPNTeam away) {
-        return match(id, kNow, "STATUS_SCHEDULED", Side{std::move(home), {}},
-                     Side{std::move(away), {}});
+    const auto game = [](const char* h, const char* hn, const char* a, const char* an) {
+        return match("m", kNow, "STATUS_SCHEDULED", Side{{h, "X", hn, {}}, {}},
+                     Side{{a, "X", an, {}}, {}});
     };
     ESPNEvent bare;  // no competition: no sides
     bare.id = "bare";
     VM::MatchCache cache;
-    cache[10] = {game("late", team("b", "Zeta"), team("a", "alpha")), bare};
-    cache[2] = {game("early", team("c", "Beta"), team("d", "Zeta")),
-                game("again", team("a", "Alpha"), team("c", "X"))};
-    std::vector<std::string> got;
-    for (const auto& t : collectKnownTeams(cache)) got.push_back(t.id + " " + t.shortDisplayName);
+    cache[10] = {game("b", "Zeta", "a", "alpha"), bare};
+    cache[2] = {game("c", "Beta", "d", "Zeta"), game("a", "Alpha", "c", "X")};
+    std::string got;
+    for (const auto& t : collectKnownTeams(cache)) got += t.id + " " + t.shortDisplayName + ",";
     // Matchweek 2 first: c, d, a (named "Alpha" there), then b.
-    EXPECT_EQ(got, (std::vector<std::string>{"a Alpha", "c Beta", "d Zeta", "b Zeta"}));
-    EXPECT_TRUE(collectKnownTeams({}).empty());
+    EXPECT_EQ(got, "a Alpha,c Beta,d Zeta,b Zeta,");
 }
 
 }  // namespace

@@ -128,30 +128,6 @@ TEST_F(FixturesViewTest, ShowsWhatTheStateCallsFor) {
     }
 }
 
-TEST_F(FixturesViewTest, NavigationLabelsAndDisabledStates) {
-    // live week, Next (+) or Previous (-) clicks, then the bar: previous,
-    // whether it, This Week and next are enabled, next.
-    const std::tuple<int, int, const char*, bool, bool, const char*, bool> cases[] = {
-        {1, 0, "MW 0", false, false, "MW 2", true},     // first
-        {38, 0, "MW 37", true, false, "MW 39", false},  // last
-        {12, 2, "MW 13", true, true, "MW 15", true},
-        {2, -1, "MW 0", false, true, "MW 2", true}};  // back to the first
-    for (const auto& [live, moves, previous, previousOn, thisWeekOn, next, nextOn] : cases) {
-        SCOPED_TRACE(testing::Message() << live << " " << moves);
-        make({.liveWeek = live});
-        world->settle();
-        for (int i = 0; i < moves; ++i) part<SymbolButton>("next")->click();
-        for (int i = 0; i > moves; --i) part<SymbolButton>("previous")->click();
-        world->settle();
-        auto *p = part<SymbolButton>("previous"), *n = part<SymbolButton>("next"),
-             *t = part<SymbolButton>("thisWeek");
-        EXPECT_EQ(std::tuple(p->text().toStdString(), p->isEnabled(), n->text().toStdString(),
-                             n->isEnabled(), t->isEnabled(), t->colourRole()),
-                  std::tuple(previous, previousOn, next, nextOn, thisWeekOn,
-                             thisWeekOn ? Theme::Colour::Accent : Theme::Colour::Secondary));
-    }
-}
-
 TEST_F(FixturesViewTest, ButtonsCallTheModelAndTheListFollowsItsGroups) {
     make();
     world->settle();
@@ -222,11 +198,8 @@ TEST_F(FixturesViewTest, KeysMoveBetweenWeeksTabReachesRowsAndEnterOrSpaceExpand
     EXPECT_TRUE(list->row("1200")->showScorers());
     QTest::keyClick(finished, Qt::Key_Space);
     EXPECT_FALSE(list->row("1200")->showScorers());
-    EXPECT_EQ(spoken(finished), QStringLiteral("ARS FC 1, AVL FC 0, full time"));
-    auto* scheduled = list->row("1201");
-    QTest::keyClick(tapTarget(scheduled), Qt::Key_Return);  // nothing to expand
-    EXPECT_EQ(std::tuple(scheduled->showScorers(), spoken(tapTarget(scheduled))),
-              std::tuple(false, QStringLiteral("BOU FC against BRE FC, kick-off 13:30")));
+    QTest::keyClick(tapTarget(list->row("1201")), Qt::Key_Return);  // nothing to expand
+    EXPECT_FALSE(list->row("1201")->showScorers());
 }
 
 TEST_F(FixturesViewTest, PickerWaitsForTeams) {
@@ -242,10 +215,9 @@ TEST_F(FixturesViewTest, PickerWaitsForTeams) {
 TEST_F(FixturesViewTest, ChoosingInThePickerClosesIt) {
     // favourite before, the team row tapped (none: the remove row), favourite after
     using Club = std::optional<std::string>;
-    const std::tuple<Club, Club, Club> flows[] = {{{}, "BOU", "id-BOU"},     // choose
-                                                  {"ARS", "BOU", "id-BOU"},  // replace
-                                                  {"ARS", "ARS", {}},        // the favourite again
-                                                  {"ARS", {}, {}}};          // remove
+    const std::tuple<Club, Club, Club> flows[] = {{{}, "BOU", "id-BOU"},  // choose
+                                                  {"ARS", "ARS", {}},     // the favourite again
+                                                  {"ARS", {}, {}}};       // remove
     for (const auto& [before, tap, after] : flows) {
         SCOPED_TRACE(before.value_or("-") + " " + tap.value_or("-"));
         make({.favourite = before ? std::optional(club(*before)) : std::nullopt});
@@ -285,26 +257,6 @@ TEST_F(FixturesViewTest, ChoosingInThePickerClosesIt) {
     }
 }
 
-TEST_F(FixturesViewTest, FollowsAPaletteChange) {
-    make();
-    world->answer(12, weekEvents(*world, 12));
-    const QPalette before = QApplication::palette();
-    QPalette dark = before;
-    dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2E));
-    dark.setColor(QPalette::WindowText, QColor(0xEC, 0xEC, 0xEE));
-    QApplication::setPalette(dark);
-    QApplication::processEvents();  // the change reaches widgets as an event
-    auto colourOf = [](const TextLabel* l) { return l->palette().color(l->foregroundRole()); };
-    const auto* row = shownList()->rows().front();
-    const auto* home = row->findChild<TextLabel*>(QStringLiteral("homeAbbreviation"));
-    const QColor light(0xEC, 0xEC, 0xEE), secondary = Theme::colour(Theme::Colour::Secondary, dark);
-    EXPECT_EQ(std::tuple(colourOf(part<TextLabel>("title")), colourOf(home),
-                         colourOf(part<TextLabel>("weekRange"))),
-              std::tuple(light, light, secondary));
-    EXPECT_NE(secondary, Theme::colour(Theme::Colour::Secondary, before));
-    QApplication::setPalette(before);
-}
-
 TEST_F(FixturesViewTest, RefreshKeepsRowsExpandedAndTheScrollPosition) {
     showWeek();
     auto* list = shownList();
@@ -326,31 +278,21 @@ TEST_F(FixturesViewTest, RefreshKeepsRowsExpandedAndTheScrollPosition) {
     EXPECT_EQ(std::tuple(list->row("1200"), first->isFavouriteMatch()), std::tuple(first, true));
 }
 
-TEST_F(FixturesViewTest, AnotherMatchweekOrThePickerStartsAFreshList) {
+TEST_F(FixturesViewTest, AnotherMatchweekStartsAFreshList) {
     showWeek();
-    const auto mark = [this] {
-        auto* list = shownList();
-        list->row("1200")->tap();
-        list->verticalScrollBar()->setValue(40);
-        list->setProperty("old", true);  // the old list may be gone, its address reused
-    };
-    const auto expectFresh = [this] {
-        auto* fresh = shownList();
-        ASSERT_NE(fresh, nullptr);
-        EXPECT_EQ(std::tuple(fresh->property("old").isValid(), fresh->scrollPosition(),
-                             fresh->row("1200")->showScorers()),
-                  std::tuple(false, 0, false));
-    };
-    mark();
+    auto* list = shownList();
+    list->row("1200")->tap();
+    list->verticalScrollBar()->setValue(40);
+    list->setProperty("old", true);  // the old list may be gone, its address reused
     part<SymbolButton>("next")->click();
     world->answer(13, weekEvents(*world, 13, 14));
     part<SymbolButton>("previous")->click();  // week 12 again, from the view model's cache
     QApplication::processEvents();
-    expectFresh();
-    mark();
-    part<SymbolButton>("favourite")->click();
-    part<SymbolButton>("favourite")->click();
-    expectFresh();
+    auto* fresh = shownList();
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(std::tuple(fresh->property("old").isValid(), fresh->scrollPosition(),
+                         fresh->row("1200")->showScorers()),
+              std::tuple(false, 0, false));
 }
 
 }  // namespace
