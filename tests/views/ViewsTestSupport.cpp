@@ -14,6 +14,8 @@
 namespace fixtora::test {
 
 namespace {
+constexpr double kDay = 86400;
+
 /// Fails every request at once, as a machine without network would.
 class OfflineHttpClient final : public HttpClient {
   public:
@@ -81,7 +83,7 @@ PopupWorld::PopupWorld(Options options) {
         std::make_shared<MatchWeekSchedule>(http, "http://127.0.0.1:9", paths, clock, scheduler);
     if (!options.scheduleFails) {
         std::vector<MatchWeek> weeks;
-        for (int gw = 1; gw <= options.weeks; ++gw) weeks.push_back(week(gw));
+        for (int gw = 1; gw <= 38; ++gw) weeks.push_back(week(gw));
         std::filesystem::create_directories(schedule->cacheFile().parent_path());
         writeFile(schedule->cacheFile(), encodeMatchWeeks(weeks));
     }
@@ -107,7 +109,7 @@ void PopupWorld::settle() {
     scheduler->runUntilIdle();
 }
 
-void PopupWorld::deliver(int gw, const Result<std::vector<ESPNEvent>>& result) {
+void PopupWorld::answer(int gw, const Result<std::vector<ESPNEvent>>& result) {
     settle();
     fetcher->answer(week(gw).startDate, result);
     settle();
@@ -116,10 +118,6 @@ void PopupWorld::deliver(int gw, const Result<std::vector<ESPNEvent>>& result) {
 MatchWeek PopupWorld::week(int gw) const {
     const double start = m_seasonStart + (gw - 1) * 7 * kDay;
     return MatchWeek{gw, start, start + 7 * kDay - 1};
-}
-
-Instant PopupWorld::kickOff(int gw, int day, double hour) const {
-    return week(gw).startDate + day * kDay + hour * kHour;
 }
 
 }  // namespace fixtora::test

@@ -30,9 +30,6 @@ class Scheduler;
 
 namespace fixtora::test {
 
-constexpr double kDay = 86400;
-constexpr double kHour = 3600;
-
 /// A club whose id, short name and logo derive from its abbreviation.
 ESPNTeam club(const std::string& abbreviation, const std::string& name = {});
 
@@ -79,7 +76,6 @@ struct HeldFetcher final : MatchesFetcher {
 class PopupWorld {
   public:
     struct Options {
-        int weeks = 38;
         int liveWeek = 12;
         bool scheduleFails = false;
         std::optional<ESPNTeam> favourite;
@@ -97,14 +93,9 @@ class PopupWorld {
     /// Runs whatever the main scheduler has queued.
     void settle();
     /// Answers the pending load(s) of week `gw`, then settles.
-    void answer(int gw, std::vector<ESPNEvent> events) { deliver(gw, std::move(events)); }
-    void fail(int gw, const std::string& text) { deliver(gw, Error{"APIClient", 500, text}); }
-    void deliver(int gw, const Result<std::vector<ESPNEvent>>& result);
+    void answer(int gw, const Result<std::vector<ESPNEvent>>& result);
 
     MatchWeek week(int gw) const;
-    /// 15:00 UTC on day `day` (0-based) of week `gw`.
-    Instant kickOff(int gw, int day, double hour = 15) const;
-    Instant now() const { return clock->now(); }
 
     TempDir dir;
     std::shared_ptr<SettableClock> clock;
