@@ -32,8 +32,7 @@ namespace {
 /// `count` matches of week `gw`, two a day, alternating results and fixtures.
 std::vector<ESPNEvent> weekEvents(const PopupWorld& world, int gw, int count = 4,
                                   const std::string& homeScore = "1") {
-    static const char* const kClubs[] = {"ARS", "AVL", "BOU", "BRE", "BHA", "CHE", "CRY",
-                                         "EVE", "FUL", "IPS", "LEI", "LIV", "MCI", "MUN"};
+    const std::string clubs = "ARSAVLBOUBREBHACHECRYEVEFULIPSLEILIVMCIMUN";
     std::vector<ESPNEvent> events;
     for (int i = 0; i < count; ++i) {
         const bool played = i % 2 == 0;
@@ -41,9 +40,9 @@ std::vector<ESPNEvent> weekEvents(const PopupWorld& world, int gw, int count = 4
         events.push_back(
             match({std::to_string(gw * 100 + i),
                    world.week(gw).startDate + (i / 2) * 86400 + (12.5 + i) * 3600,
-                   played ? "STATUS_FULL_TIME" : "STATUS_SCHEDULED", club(kClubs[(2 * i) % 14]),
-                   club(kClubs[(2 * i + 1) % 14]), played ? Score(homeScore) : Score(),
-                   played ? Score("0") : Score()}));
+                   played ? "STATUS_FULL_TIME" : "STATUS_SCHEDULED",
+                   club(clubs.substr(6 * i % 42, 3)), club(clubs.substr((6 * i + 3) % 42, 3)),
+                   played ? Score(homeScore) : Score(), played ? Score("0") : Score()}));
     }
     return events;
 }
@@ -112,16 +111,12 @@ TEST_F(FixturesViewTest, ShowsWhatTheStateCallsFor) {
             world->answer(12, Error{"APIClient", 500, "Server returned HTTP 503"});
         }
         if (step == Empty) world->answer(12, std::vector<ESPNEvent>{});
-        if (step == Undated)
-            world->answer(12, std::vector{match({.id = "x",
-                                                 .home = club("ARS"),
-                                                 .away = club("CHE"),
-                                                 .unparsableDate = true})});
+        if (step == Undated) world->answer(12, std::vector{match({.unparsableDate = true})});
         if (step != Nothing) world->settle();
         ASSERT_EQ(page(), text ? "message" : "matchList");
         if (text) {
-            EXPECT_EQ(message()->text(), QString::fromUtf8(text));
-            EXPECT_EQ(message()->hasSpinner(), spinner);
+            EXPECT_EQ(std::tuple(message()->text(), message()->hasSpinner()),
+                      std::tuple(QString::fromUtf8(text), spinner));
         }
         // The week's dates show only when the schedule knows the week.
         EXPECT_TRUE(step == Nothing ||
@@ -132,13 +127,13 @@ TEST_F(FixturesViewTest, ShowsWhatTheStateCallsFor) {
 TEST_F(FixturesViewTest, ButtonsCallTheModelAndTheListFollowsItsGroups) {
     make();
     world->settle();
-    part<SymbolButton>("next")->click();
-    EXPECT_EQ(world->model->currentGW(), 13);
-    EXPECT_EQ(part<TextLabel>("matchweek")->displayText(), QStringLiteral("Matchweek 13"));
-    part<SymbolButton>("thisWeek")->click();
-    EXPECT_EQ(world->model->currentGW(), 12);
-    part<SymbolButton>("previous")->click();
-    EXPECT_EQ(world->model->currentGW(), 11);
+    std::vector<int> weeks;
+    for (const char* button : {"next", "thisWeek", "previous"}) {
+        part<SymbolButton>(button)->click();
+        weeks.push_back(world->model->currentGW());
+    }
+    EXPECT_EQ(std::tuple(weeks, part<TextLabel>("matchweek")->displayText()),
+              std::tuple(std::vector{13, 12, 11}, QStringLiteral("Matchweek 11")));
 
     world->answer(11, weekEvents(*world, 11, 5));
     EXPECT_EQ(part<TextLabel>("weekRange")->displayText().toStdString(),
