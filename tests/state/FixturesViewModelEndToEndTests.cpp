@@ -47,12 +47,6 @@ TEST(FixturesViewModelEndToEnd, ShowsTheCurrentMatchweekTitleAndTeamsFromTheDemo
         << "schedule error: " << vm->scheduleError().value_or("none")
         << ", match error: " << vm->matchError().value_or("none");
     EXPECT_EQ(std::tuple(vm->totalGWs(), vm->currentGW()), std::tuple(38, vm->liveGW()));
-    const auto week = schedule->week(vm->currentGW());
-    ASSERT_TRUE(week);
-    for (const auto& event : vm->events()) {
-        const auto t = event.localDate();
-        EXPECT_TRUE(t && *t >= week->startDate && *t <= week->endDate) << event.date;
-    }
     // The demo season has matches live in the current matchweek.
     EXPECT_EQ(vm->statusBarTitle().rfind("\u26BD  ", 0), 0u) << vm->statusBarTitle();
     EXPECT_EQ(std::tuple(vm->isCycling(), vm->autoRefreshInterval()), std::tuple(true, 60));

@@ -147,36 +147,8 @@ class TeamBadgeTest : public ::testing::Test {
         image.fill(Qt::red);
         image.save(QString::fromStdString((world.images->cacheDir() / name).string()), "PNG");
     }
-    // Appearing is being drawn.
-    static void appear(TeamBadge& badge) {
-        badge.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&badge));
-        QApplication::processEvents();
-    }
-    bool loadedAfterShowing(TeamBadge& badge) {
-        appear(badge);
-        world.scheduler->runUntil([&] { return badge.hasImage(); }, std::chrono::seconds(5));
-        return badge.hasImage();
-    }
-
     PopupWorld world{{.crestDecoder = std::make_shared<QtImageDecoder>()}};
 };
-
-TEST_F(TeamBadgeTest, RetriesOnEachAppearance) {
-    const std::string url = "http://127.0.0.1:9/crests/ARS.png";
-    TeamBadge badge(url, world.images);
-    appear(badge);
-    // The cache works one crest at a time: once a later request is done,
-    // the badge's own has been dealt with too.
-    bool settled = false;
-    world.images->prefetch({url}, [&] { settled = true; });
-    ASSERT_TRUE(world.scheduler->runUntil([&] { return settled; }));
-    world.settle();
-    EXPECT_FALSE(badge.hasImage());  // not on disk, and the network is down
-    putCrestOnDisk("ARS.png");
-    badge.hide();
-    EXPECT_TRUE(loadedAfterShowing(badge));
-}
 
 TEST_F(TeamBadgeTest, RowsOutOfViewLoadTheirCrestsOnlyOnceScrolledTo) {
     std::vector<ESPNEvent> events;  // thirty rows: far more than the popup's height shows
