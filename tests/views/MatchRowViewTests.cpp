@@ -1,24 +1,15 @@
 // SPDX-License-Identifier: MIT
-// One match row, and the crest badge.
+// One match row.
 
 #include "ViewsTestSupport.hpp"
 
-#include "data/ImageCache.hpp"
 #include "data/InternetDateTime.hpp"
-#include "platform/qt/QtImageDecoder.hpp"
-#include "views/MatchList.hpp"
 #include "views/MatchRowView.hpp"
 #include "views/PlainButton.hpp"
 #include "views/SlideFadeReveal.hpp"
 #include "views/TeamBadge.hpp"
 #include "views/TextLabel.hpp"
 #include "views/Theme.hpp"
-
-#include <QApplication>
-#include <QBuffer>
-#include <QImage>
-#include <QScrollBar>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -53,13 +44,10 @@ MatchRowView row(const MatchFixture& fixture, std::optional<std::string> favouri
 // Middle text in the user's zone, marker, and whether a tap expands the row:
 // only played matches do. The symbols and texts per phase are the match display's.
 TEST(RowTest, DrawsAndTapsByStatus) {
-    auto completed = game("STATUS_POSTPONED");
-    completed.completed = true;  // the flag wins over the status
     const QString twoOne = QStringLiteral("2  \u2013  1");
     const std::tuple<MatchFixture, DateContext, QString, bool> cases[] = {
         {game("STATUS_SCHEDULED"), kNewYork, "10:00", false},
         {game("STATUS_FULL_TIME", "2", "1"), kUtc, twoOne, true},
-        {completed, kUtc, QStringLiteral("0  \u2013  0"), true},
         {game("STATUS_SECOND_HALF", "2", "1", "67'"), kUtc, twoOne, true},
         {game("STATUS_POSTPONED"), kUtc, "Postponed", false}};
     for (const auto& [fixture, dates, centre, expandable] : cases) {
@@ -138,42 +126,6 @@ TEST(RowTest, GoalLinesAndTheScorerList) {
     EXPECT_EQ(r.scorerLines(), QStringList{QString::fromUtf8(std::get<1>(cases[0]))});
     EXPECT_TRUE(r.showScorers());  // new data keeps the row open
     EXPECT_DOUBLE_EQ(part<SlideFadeReveal>(r, "scorers")->progress(), 1.0);
-}
-
-class TeamBadgeTest : public ::testing::Test {
-  protected:
-    void putCrestOnDisk(const std::string& name) {
-        QImage image(32, 32, QImage::Format_ARGB32);
-        image.fill(Qt::red);
-        image.save(QString::fromStdString((world.images->cacheDir() / name).string()), "PNG");
-    }
-    PopupWorld world{{.crestDecoder = std::make_shared<QtImageDecoder>()}};
-};
-
-TEST_F(TeamBadgeTest, RowsOutOfViewLoadTheirCrestsOnlyOnceScrolledTo) {
-    std::vector<ESPNEvent> events;  // thirty rows: far more than the popup's height shows
-    for (int i = 0; i < 30; ++i) {
-        const std::string home = "H" + std::to_string(i);
-        putCrestOnDisk(home + ".png");
-        events.push_back(match({.id = home, .kickOff = kKickOff, .home = club(home)}));
-    }
-    MatchList list(world.images, kUtc);
-    list.resize(380, 440);
-    list.setGroups({{"d", "Sat 17 Aug", events}}, std::nullopt);
-    list.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-    auto loaded = [&](int i) {
-        return world.scheduler->runUntil([&] {
-            QApplication::processEvents();
-            return part<TeamBadge>(*list.rows()[i], "homeBadge")->hasImage();
-        });
-    };
-    ASSERT_TRUE(loaded(0));
-    world.settle();
-    QApplication::processEvents();
-    EXPECT_FALSE(world.images->mem().count("H29.png"));
-    list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum());
-    EXPECT_TRUE(loaded(29));
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ViewsTestSupport.hpp"
 
-#include "data/ImageCache.hpp"
 #include "data/InternetDateTime.hpp"
 #include "data/MatchWeekSchedule.hpp"
 #include "platform/Paths.hpp"
-#include "platform/WorkerScheduler.hpp"
 
 #include <cmath>
 #include <ctime>
@@ -94,13 +92,8 @@ PopupWorld::PopupWorld(Options options) {
         preferences->setString(FixturesViewModel::kFavouriteNameKey,
                                options.favourite->shortDisplayName);
     }
-    if (options.crestDecoder) {
-        m_io = std::make_shared<WorkerScheduler>("crests");
-        images = std::make_shared<ImageCache>(http, paths, options.crestDecoder, scheduler, m_io);
-        std::filesystem::create_directories(images->cacheDir());
-    }
-    model =
-        FixturesViewModel::create(schedule, fetcher, images, preferences, clock, scheduler, kDates);
+    model = FixturesViewModel::create(schedule, fetcher, nullptr, preferences, clock, scheduler,
+                                      kDates);
 }
 
 PopupWorld::~PopupWorld() = default;
