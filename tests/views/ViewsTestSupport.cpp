@@ -50,8 +50,8 @@ ESPNEvent match(const MatchFixture& fixture) {
     event.date = fixture.unparsableDate ? "soon" : formatInternetDateTime(fixture.kickOff);
     ESPNCompetition competition;
     competition.status.type.name = fixture.status;
-    competition.status.type.completed = fixture.completed || fixture.status == "STATUS_FULL_TIME" ||
-                                        fixture.status == "STATUS_FINAL";
+    competition.status.type.completed =
+        fixture.status == "STATUS_FULL_TIME" || fixture.status == "STATUS_FINAL";
     competition.status.type.shortDetail = fixture.shortDetail;
     if (fixture.home)
         competition.competitors.push_back({"home", *fixture.home, fixture.homeScore, std::nullopt});

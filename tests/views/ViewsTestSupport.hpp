@@ -45,7 +45,6 @@ struct MatchFixture {
     std::optional<std::string> awayScore;
     std::optional<std::string> shortDetail;
     std::vector<ESPNDetail> details;
-    bool completed = false;
     bool unparsableDate = false;
 };
 ESPNEvent match(const MatchFixture& fixture);
