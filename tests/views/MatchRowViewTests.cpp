@@ -57,13 +57,10 @@ TEST(RowTest, DrawsAndTapsByStatus) {
                   std::tuple(centre, expandable, expandable ? Symbol::ChevronDown : Symbol::None));
         r.tap();
         auto* scorers = part<SlideFadeReveal>(r, "scorers");
-        EXPECT_EQ(std::tuple(r.showScorers(), scorers->isExpanded()),
-                  std::tuple(expandable, expandable));
-        if (!expandable) continue;
-        EXPECT_EQ(std::tuple(r.marker(), scorers->isAnimating()),
-                  std::tuple(Symbol::ChevronUp, true));
+        EXPECT_EQ(std::tuple(r.showScorers(), scorers->isExpanded(), scorers->isAnimating()),
+                  std::tuple(expandable, expandable, expandable));
         r.tap();
-        EXPECT_EQ(std::tuple(r.showScorers(), r.marker()), std::tuple(false, Symbol::ChevronDown));
+        EXPECT_FALSE(r.showScorers());
     }
 }
 
@@ -90,9 +87,6 @@ TEST(RowTest, ScreenReadersHearTheScoreAndTheScorers) {
     r.tap();
     EXPECT_EQ(part<PlainButton>(r, "row")->accessibleDescription(),
               QStringLiteral("Your favourite's match. Goal scorers: 12' Saka [Arsenal]"));
-    r.setEvent(match(game("STATUS_POSTPONED")));
-    EXPECT_EQ(part<PlainButton>(r, "row")->accessibleName(),
-              QStringLiteral("Arsenal against Chelsea, postponed"));
 }
 
 TEST(RowTest, MissingSidesAndCompetitionsDrawPlaceholders) {
