@@ -60,12 +60,9 @@ class FixturesViewModelTest : public ::testing::Test {
         std::filesystem::last_write_time(schedule->cacheFile(),
                                          std::chrono::file_clock::from_sys(written));
     }
-    void create() {
-        vm = FixturesViewModel::create(schedule, fetcher, nullptr, prefs, clock, main, kLondon);
-    }
     void start(int weeks = 38, std::int64_t now = 12) {
         if (!schedule) givenSeason(season(weeks), middleOf(now));
-        create();
+        vm = FixturesViewModel::create(schedule, fetcher, nullptr, prefs, clock, main, kLondon);
         main->runUntilIdle();
     }
 

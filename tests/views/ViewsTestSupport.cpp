@@ -96,8 +96,6 @@ PopupWorld::PopupWorld(Options options) {
                                       kDates);
 }
 
-PopupWorld::~PopupWorld() = default;
-
 void PopupWorld::settle() {
     scheduler->runUntilIdle();
 }

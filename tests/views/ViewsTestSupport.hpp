@@ -80,8 +80,6 @@ class PopupWorld {
     static const DateContext kDates;  // en_GB, UTC
 
     explicit PopupWorld(Options options);
-    PopupWorld() : PopupWorld(Options{}) {}
-    ~PopupWorld();
 
     /// Runs whatever the main scheduler has queued.
     void settle();
