@@ -241,7 +241,7 @@ TEST_F(FixturesViewModelTest, TitleCyclesThroughLiveMatchesWithoutAFavourite) {
     start();
     std::vector<ESPNEvent> live = {
         at(-600, "STATUS_FIRST_HALF", "ARS", "CHE", "1", "0", "10'", "1"),
-        at(-900, "STATUS_HALFTIME", "LIV", "MCI", "0", "0", "HT", "3")};
+        at(-900, "STATUS_HALFTIME", "LIV", "MCI", "0", "0", "Halftime", "3")};
     answer(12, live);
     main->advance(10);
     EXPECT_EQ(std::tuple(vm->isCycling(), vm->statusBarTitle()),
