@@ -4,9 +4,13 @@
 // What the fuzz targets share: a failed expectation about a decoder's output
 // ends the run like a sanitizer report, with the reason on stderr.
 
+// The standard headers every target needs come with it.
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace fixtora::fuzz {

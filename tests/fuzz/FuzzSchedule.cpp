@@ -6,10 +6,6 @@
 
 #include "data/MatchWeek.hpp"
 
-#include <cmath>
-#include <cstddef>
-#include <cstdint>
-
 using namespace fixtora;
 using fixtora::fuzz::check;
 

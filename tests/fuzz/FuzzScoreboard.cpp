@@ -10,10 +10,6 @@
 #include "data/MatchWeekComputation.hpp"
 #include "data/ScoreboardDecoder.hpp"
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 using namespace fixtora;
 using fixtora::fuzz::check;
 

@@ -9,12 +9,8 @@
 #include "analytics/SignalCache.hpp"
 #include "analytics/SignalPostBody.hpp"
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <string>
 
 #include <unistd.h>
 

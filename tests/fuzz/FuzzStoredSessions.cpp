@@ -13,10 +13,7 @@
 #include "platform/Preferences.hpp"
 #include "platform/SystemInfo.hpp"
 
-#include <cstddef>
-#include <cstdint>
 #include <memory>
-#include <string>
 
 using namespace analytics;
 using fixtora::fuzz::check;

@@ -5,10 +5,6 @@
 
 #include "analytics/TrialConversionTracker.hpp"
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 using analytics::TrialConversionTracker;
 using fixtora::fuzz::check;
 

@@ -9,9 +9,6 @@
 #include "platform/HttpClient.hpp"
 #include "platform/ManualScheduler.hpp"
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
 #include <utility>
 
 using namespace fixtora;

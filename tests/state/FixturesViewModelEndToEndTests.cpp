@@ -47,13 +47,6 @@ TEST(FixturesViewModelEndToEnd, ShowsTheCurrentMatchweekTitleAndTeamsFromTheDemo
         << "schedule error: " << vm->scheduleError().value_or("none")
         << ", match error: " << vm->matchError().value_or("none");
     EXPECT_EQ(std::tuple(vm->totalGWs(), vm->currentGW()), std::tuple(38, vm->liveGW()));
-    const auto week = schedule->week(vm->currentGW());
-    ASSERT_TRUE(week);
-    for (const auto& event : vm->events()) {
-        const auto t = event.localDate();
-        EXPECT_TRUE(t && *t >= week->startDate && *t <= week->endDate) << event.date;
-    }
-    EXPECT_FALSE(vm->weekRangeLabel().empty() || vm->groupedEvents().empty());
     // The demo season has matches live in the current matchweek.
     EXPECT_EQ(vm->statusBarTitle().rfind("\u26BD  ", 0), 0u) << vm->statusBarTitle();
     EXPECT_EQ(std::tuple(vm->isCycling(), vm->autoRefreshInterval()), std::tuple(true, 60));
@@ -65,24 +58,6 @@ TEST(FixturesViewModelEndToEnd, ShowsTheCurrentMatchweekTitleAndTeamsFromTheDemo
     vm->toggleFavourite(team);
     EXPECT_EQ(std::tuple(vm->isCycling(), prefs->string("fav_id")), std::tuple(false, team.id));
 
-    // A failing backend leaves the matches on screen with a text.
-    backend.setFault(demo::Endpoint::Scoreboard, demo::Fault{503, 0, false, false});
-    const auto shown = vm->events().size();
-    vm->refresh();
-    ASSERT_TRUE(main->runUntil([&] { return vm->matchError().has_value(); }, kPatience));
-    EXPECT_EQ(std::tuple(*vm->matchError(), vm->events().size()),
-              std::tuple("Server returned HTTP 503", shown));
-
-    backend.setFault(demo::Endpoint::Scoreboard, demo::Fault{0, 0, true, false});
-    vm->refresh();
-    ASSERT_TRUE(
-        main->runUntil([&] { return *vm->matchError() != "Server returned HTTP 503"; }, kPatience));
-    EXPECT_FALSE(vm->matchError()->empty()) << "the decoder's text for a malformed answer";
-
-    backend.clearFaults();
-    vm->refresh();
-    ASSERT_TRUE(main->runUntil([&] { return !vm->matchError(); }, kPatience));
-    EXPECT_EQ(vm->events().size(), shown);
     vm.reset();
 }
 

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "state/MatchAlerts.hpp"
-#include "state/TitleFacts.hpp"
 
 #include "StateTestSupport.hpp"
 
@@ -61,7 +60,6 @@ TEST(MatchAlertsTest, WhatHappenedBeforeTheFirstLookIsNeverAnnounced) {
     // A restart sees the finished match for the first time.
     MatchAlerts restarted;
     EXPECT_TRUE(feed(restarted, arsChe("STATUS_FULL_TIME", "2", "1")).empty());
-    EXPECT_TRUE(feed(restarted, arsChe("STATUS_FULL_TIME", "2", "1")).empty());
 }
 
 TEST(MatchAlertsTest, OnlyTheFavouritesMatchesAndNoReplayForANewFavourite) {
@@ -70,17 +68,6 @@ TEST(MatchAlertsTest, OnlyTheFavouritesMatchesAndNoReplayForANewFavourite) {
     EXPECT_TRUE(feed(alerts, arsChe("STATUS_FIRST_HALF", "1", "0", 1), "").empty());
     // Followed all along, so the new favourite hears only what comes next.
     EXPECT_EQ(feed(alerts, arsChe("STATUS_FIRST_HALF", "1", "1", 1), "id-CHE").size(), 1u);
-}
-
-TEST(TitleFactsTest, FavouriteStateAndLiveScoreLines) {
-    const auto liveGame = match("l", 0, "STATUS_SECOND_HALF", "LIV", "MCI", "1", "0", "67'");
-    const auto later = match("u", 5000, "STATUS_SCHEDULED", "ARS", "CHE");
-    const std::map<std::int64_t, std::vector<ESPNEvent>> cache{{1, {liveGame, later}}};
-    EXPECT_EQ(favouriteState(cache, test::club("MCI"), 100), FavouriteState::live);
-    EXPECT_EQ(favouriteState(cache, test::club("CHE"), 100), FavouriteState::upcoming);
-    EXPECT_EQ(favouriteState(cache, test::club("CHE"), 6000), FavouriteState::none);
-    EXPECT_EQ(favouriteState(cache, std::nullopt, 100), FavouriteState::none);
-    EXPECT_EQ(liveScoreLines({later, liveGame}), std::vector<std::string>{"LIV 1\u20130 MCI  67'"});
 }
 
 }  // namespace

@@ -46,18 +46,9 @@ std::string title(std::vector<ESPNEvent> shown, std::optional<ESPNTeam> favourit
 
 TEST(StatusTitle, ReadsAsExpected) {
     const auto che = std::optional(club("CHE"));
-    auto cfc = che;
-    cfc->abbreviation = "CFC";
     const auto ars = live("ARS", "CHE", "1", "0", "50'"), liv = live("LIV", "MCI", "0", "2", "51'");
     const auto later = [](Instant in, const char* h, const char* a) { return at(kNow + in, h, a); };
-    const auto leads = live("ARS", "CHE", "2", "1", "67'");
     EXPECT_EQ(title({}), "");  // nothing cached
-    EXPECT_EQ(title({leads}), "  ARS 2\u20131 CHE  67'");
-    EXPECT_EQ(
-        title({match("1", kNow - kHour, "STATUS_HALFTIME", "LIV", "MCI", "0", "0", "Halftime")}),
-        "  LIV 0\u20130 MCI  HT");
-    // Live without clock or scores.
-    EXPECT_EQ(title({match("1", kNow, "STATUS_SECOND_HALF", "ARS", "CHE")}), "  ARS 0\u20130 CHE");
     EXPECT_EQ(title({later(2 * kHour + 5 * kMin, "ARS", "CHE")}), "  ARS vs CHE  2h 5m");
     // The cycle index picks a live match; out of range it falls back to the first.
     EXPECT_EQ(title({ars, later(kHour, "EVE", "FUL"), liv}, {}, {}, 1), "  LIV 0\u20132 MCI  51'");
@@ -68,10 +59,8 @@ TEST(StatusTitle, ReadsAsExpected) {
     // A kick-off passed but not live moves on.
     EXPECT_EQ(title({later(-2 * kMin, "ARS", "CHE"), later(45 * kMin, "EVE", "FUL")}),
               "  EVE vs FUL  45m");
-    // The favourite: live away, live at home by its stored abbreviation, live in another
-    // week, next by kick-off across weeks.
-    EXPECT_EQ(title({leads}, che), "  CHE 1\u20132 ARS  67'");
-    EXPECT_EQ(title({live("CHE", "ARS", "3", "1", "80'")}, cfc), "  CFC 3\u20131 ARS  80'");
+    // The favourite: live away, live in another week, next by kick-off across weeks.
+    EXPECT_EQ(title({live("ARS", "CHE", "2", "1", "67'")}, che), "  CHE 1\u20132 ARS  67'");
     EXPECT_EQ(title({later(kHour, "CHE", "ARS")}, che, {live("LIV", "CHE", "0", "0", "5'")}),
               "  CHE 0\u20130 LIV  5'");
     EXPECT_EQ(title({later(5 * kHour, "CHE", "ARS")}, che, {later(3 * kHour, "LIV", "CHE")}),
@@ -79,11 +68,10 @@ TEST(StatusTitle, ReadsAsExpected) {
     // The favourite's matches only finished or postponed; none; kick-off passed, not live.
     EXPECT_EQ(title({match("1", kNow - kDay, "STATUS_FULL_TIME", "CHE", "ARS", "1", "1"),
                      at(kNow + kDay, "CHE", "LIV", "STATUS_POSTPONED"),
-                     at(kNow + kDay, "CHE", "EVE", "STATUS_CANCELLED"),
                      at(kNow + kDay, "MCI", "CHE", "STATUS_SUSPENDED")},
                     che),
               "");
-    EXPECT_EQ(title({live("ARS", "LIV", "1", "0", "50'")}, che), "");
+    EXPECT_EQ(title({ars}, club("EVE")), "");
     EXPECT_EQ(title({later(-kMin, "CHE", "ARS"), later(2 * kDay, "EVE", "CHE")}, che),
               "  CHE vs EVE  Mon 13:00");
 }
@@ -93,14 +81,12 @@ TEST(StatusTitle, ReadsAsExpected) {
 // Sat 23 Aug.
 TEST(Countdown, Formats) {
     const std::tuple<bool, long long, const char*> cases[] = {{false, 59, "0m"},
-                                                              {false, 45 * 60 + 59, "45m"},
                                                               {false, 3600, "1h 0m"},
                                                               {false, 86399, "23h 59m"},
                                                               {false, 86400, "Sun 13:00"},
                                                               {true, 86400, "So. 08:00"},
                                                               {false, 604799, "Sat 12:59"},
-                                                              {false, 604800, "Sat 23 Aug"},
-                                                              {true, 604800, "Sa. 23 Aug."}};
+                                                              {false, 604800, "Sat 23 Aug"}};
     for (const auto& [german, seconds, expected] : cases)
         EXPECT_EQ(countdownText(kNow + static_cast<double>(seconds), seconds,
                                 german ? kBerlinInNewYork : kLondon),
@@ -118,7 +104,6 @@ TEST(AutoRefreshInterval, FollowsLiveAndKickOffWindow) {
     auto undated = match("1", kNow, "STATUS_SCHEDULED", "ARS", "CHE");
     undated.date = "soon";
     const std::pair<std::vector<ESPNEvent>, int> cases[] = {
-        {{}, 300},
         {scheduledIn(600), 60},
         {scheduledIn(601), 300},
         {scheduledIn(-120), 60},
@@ -141,51 +126,37 @@ TEST(DayLabels, GroupInBackendOrderWithLocalLabels) {
         match("C", 1755370800, "STATUS_FULL_TIME", "EVE", "FUL"),  // Sat 16 Aug 19:00 UTC
         match("D", 1755396000, "STATUS_FULL_TIME", "TOT", "WHU"),  // Sun 17 Aug 02:00 UTC
     };
-    using Groups = std::vector<std::pair<std::string, std::string>>;  // label, ids
-    const std::tuple<DateContext, Groups, const char*> cases[] = {
-        {kLondon,
-         {{"Sunday,  17 Aug", "ABD"}, {"Saturday,  16 Aug", "C"}},
-         "16 Aug \u2013 20 Aug 2024"},
-        {{"en_GB", "America/New_York"},
-         {{"Sunday,  17 Aug", "AB"}, {"Saturday,  16 Aug", "CD"}},
-         "16 Aug \u2013 19 Aug 2024"},
+    const std::pair<DateContext, const char*> cases[] = {
+        {kLondon, "Sunday,  17 Aug:ABD|Saturday,  16 Aug:C|16 Aug \u2013 20 Aug 2024"},
         {kBerlinInNewYork,
-         {{"Sonntag,  17 Aug.", "AB"}, {"Samstag,  16 Aug.", "CD"}},
-         "16 Aug. \u2013 19 Aug. 2024"}};
-    for (const auto& [dates, expected, weekRange] : cases) {
-        SCOPED_TRACE(dates.locale + " " + dates.timeZone);
-        Groups got;
+         "Sonntag,  17 Aug.:AB|Samstag,  16 Aug.:CD|16 Aug. \u2013 19 Aug. 2024"}};
+    for (const auto& [dates, expected] : cases) {
+        std::string got;
         for (const auto& group : groupByDay(events, dates)) {
             EXPECT_EQ(group.id, group.label);
-            got.emplace_back(group.label, "");
-            for (const auto& e : group.events) got.back().second += e.id;
+            got += group.label + ":";
+            for (const auto& e : group.events) got += e.id;
+            got += "|";
         }
-        EXPECT_EQ(got, expected);
-        EXPECT_TRUE(groupByDay({}, dates).empty());
         // 16 Aug 2024 11:30 UTC to 20 Aug 2024 02:00 UTC.
-        EXPECT_EQ(formatWeekRange(1723807800, 1724119200, dates), weekRange);
+        EXPECT_EQ(got + formatWeekRange(1723807800, 1724119200, dates), expected) << dates.locale;
     }
 }
 
 TEST(KnownTeams, EachClubOnceSortedByNameInByteOrderKeepingTies) {
-    auto team = [](std::string id, std::string name) {
-        return ESPNTeam{std::move(id), "X", std::move(name), {}};
-    };
-    auto game = [](const std::string& id, ESPNTeam home, ESPNTeam away) {
-        return match(id, kNow, "STATUS_SCHEDULED", Side{std::move(home), {}},
-                     Side{std::move(away), {}});
+    const auto game = [](const char* h, const char* hn, const char* a, const char* an) {
+        return match("m", kNow, "STATUS_SCHEDULED", Side{{h, "X", hn, {}}, {}},
+                     Side{{a, "X", an, {}}, {}});
     };
     ESPNEvent bare;  // no competition: no sides
     bare.id = "bare";
     VM::MatchCache cache;
-    cache[10] = {game("late", team("b", "Zeta"), team("a", "alpha")), bare};
-    cache[2] = {game("early", team("c", "Beta"), team("d", "Zeta")),
-                game("again", team("a", "Alpha"), team("c", "X"))};
-    std::vector<std::string> got;
-    for (const auto& t : collectKnownTeams(cache)) got.push_back(t.id + " " + t.shortDisplayName);
+    cache[10] = {game("b", "Zeta", "a", "alpha"), bare};
+    cache[2] = {game("c", "Beta", "d", "Zeta"), game("a", "Alpha", "c", "X")};
+    std::string got;
+    for (const auto& t : collectKnownTeams(cache)) got += t.id + " " + t.shortDisplayName + ",";
     // Matchweek 2 first: c, d, a (named "Alpha" there), then b.
-    EXPECT_EQ(got, (std::vector<std::string>{"a Alpha", "c Beta", "d Zeta", "b Zeta"}));
-    EXPECT_TRUE(collectKnownTeams({}).empty());
+    EXPECT_EQ(got, "a Alpha,c Beta,d Zeta,b Zeta,");
 }
 
 }  // namespace

@@ -1,24 +1,15 @@
 // SPDX-License-Identifier: MIT
-// One match row, and the crest badge.
+// One match row.
 
 #include "ViewsTestSupport.hpp"
 
-#include "data/ImageCache.hpp"
 #include "data/InternetDateTime.hpp"
-#include "platform/qt/QtImageDecoder.hpp"
-#include "views/MatchList.hpp"
 #include "views/MatchRowView.hpp"
 #include "views/PlainButton.hpp"
 #include "views/SlideFadeReveal.hpp"
 #include "views/TeamBadge.hpp"
 #include "views/TextLabel.hpp"
 #include "views/Theme.hpp"
-
-#include <QApplication>
-#include <QBuffer>
-#include <QImage>
-#include <QScrollBar>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -50,55 +41,35 @@ MatchRowView row(const MatchFixture& fixture, std::optional<std::string> favouri
     return MatchRowView(match(fixture), std::move(favourite), nullptr, std::move(dates));
 }
 
-// Status, middle text, marker and whether a tap expands the row.
+// Middle text in the user's zone, marker, and whether a tap expands the row:
+// only played matches do. The symbols and texts per phase are the match display's.
 TEST(RowTest, DrawsAndTapsByStatus) {
-    auto completed = game("STATUS_POSTPONED");
-    completed.completed = true;  // the flag wins over the status
-    const QString tick = QStringLiteral("\u2705"), twoOne = QStringLiteral("2  \u2013  1");
-    // The symbols and texts of every phase are the match display's; here:
-    // the row shows them, in the user's zone, and only played matches expand.
-    const std::tuple<MatchFixture, DateContext, QString, QString, bool> cases[] = {
-        {game("STATUS_SCHEDULED"), kUtc, QStringLiteral("\U0001F550"), "14:00", false},
-        {game("STATUS_SCHEDULED"), kNewYork, QStringLiteral("\U0001F550"), "10:00", false},
-        {game("STATUS_FULL_TIME", "2", "1"), kUtc, tick, twoOne, true},
-        {completed, kUtc, tick, QStringLiteral("0  \u2013  0"), true},
-        {game("STATUS_SECOND_HALF", "2", "1", "67'"), kUtc, QStringLiteral("\U0001F534"), twoOne,
-         true},
-        {game("STATUS_POSTPONED"), kUtc, QStringLiteral("\u26A0\uFE0F"), "Postponed", false},
-        {game("STATUS_SUSPENDED"), kUtc, QStringLiteral("\u274C"), "Cancelled", false}};
-    for (const auto& [fixture, dates, icon, centre, expandable] : cases) {
+    const QString twoOne = QStringLiteral("2  \u2013  1");
+    const std::tuple<MatchFixture, DateContext, QString, bool> cases[] = {
+        {game("STATUS_SCHEDULED"), kNewYork, "10:00", false},
+        {game("STATUS_FULL_TIME", "2", "1"), kUtc, twoOne, true},
+        {game("STATUS_SECOND_HALF", "2", "1", "67'"), kUtc, twoOne, true},
+        {game("STATUS_POSTPONED"), kUtc, "Postponed", false}};
+    for (const auto& [fixture, dates, centre, expandable] : cases) {
         SCOPED_TRACE(fixture.status + " " + dates.timeZone);
         auto r = row(fixture, std::nullopt, dates);
-        EXPECT_EQ(
-            std::tuple(r.statusIcon(), r.centreText(), r.isExpandable(), r.marker()),
-            std::tuple(icon, centre, expandable, expandable ? Symbol::ChevronDown : Symbol::None));
+        EXPECT_EQ(std::tuple(r.centreText(), r.isExpandable(), r.marker()),
+                  std::tuple(centre, expandable, expandable ? Symbol::ChevronDown : Symbol::None));
         r.tap();
         auto* scorers = part<SlideFadeReveal>(r, "scorers");
-        EXPECT_EQ(std::tuple(r.showScorers(), scorers->isExpanded()),
-                  std::tuple(expandable, expandable));
-        if (!expandable) continue;
-        // It slides in over 0.15 s.
-        EXPECT_EQ(std::tuple(r.marker(), scorers->isAnimating()),
-                  std::tuple(Symbol::ChevronUp, true));
+        EXPECT_EQ(std::tuple(r.showScorers(), scorers->isExpanded(), scorers->isAnimating()),
+                  std::tuple(expandable, expandable, expandable));
         r.tap();
-        EXPECT_EQ(std::tuple(r.showScorers(), r.marker()), std::tuple(false, Symbol::ChevronDown));
+        EXPECT_FALSE(r.showScorers());
     }
 }
 
 TEST(RowTest, LiveScoreIsRedWithTheClockBetween) {
     auto r = row(game("STATUS_SECOND_HALF", "2", "1", "67'"));
     const auto* centre = part<TextLabel>(r, "centre");
-    EXPECT_EQ(centre->colourRole(), Theme::Colour::Red);
-    EXPECT_EQ(centre->palette().color(centre->foregroundRole()),
-              Theme::colour(Theme::Colour::Red, r.palette()));
-    EXPECT_EQ(centre->text().count(QStringLiteral("  67'  ")), 1);
-    r.setEvent(match(game("STATUS_SECOND_HALF", "2", "1")));
-    EXPECT_EQ(centre->text().count(QStringLiteral("  \u2013  ")), 1);
-    // Once over, the score is drawn in the primary colour.
-    r.setEvent(match(game("STATUS_FULL_TIME", "2", "1")));
-    EXPECT_EQ(centre->colourRole(), Theme::Colour::Primary);
-    // A feed that takes back an early start must not leave the live score
-    // on screen.
+    EXPECT_EQ(std::tuple(centre->colourRole(), centre->text().count(QStringLiteral("  67'  "))),
+              std::tuple(Theme::Colour::Red, 1));
+    // A feed that takes back an early start must not leave the live score on screen.
     r.setEvent(match(game("STATUS_FIRST_HALF", "0", "0", "1'")));
     r.setEvent(match(game("STATUS_SCHEDULED")));
     EXPECT_EQ(std::tuple(centre->displayText(), centre->text().contains(QStringLiteral("14:00")),
@@ -116,9 +87,6 @@ TEST(RowTest, ScreenReadersHearTheScoreAndTheScorers) {
     r.tap();
     EXPECT_EQ(part<PlainButton>(r, "row")->accessibleDescription(),
               QStringLiteral("Your favourite's match. Goal scorers: 12' Saka [Arsenal]"));
-    r.setEvent(match(game("STATUS_POSTPONED")));
-    EXPECT_EQ(part<PlainButton>(r, "row")->accessibleName(),
-              QStringLiteral("Arsenal against Chelsea, postponed"));
 }
 
 TEST(RowTest, MissingSidesAndCompetitionsDrawPlaceholders) {
@@ -132,27 +100,7 @@ TEST(RowTest, MissingSidesAndCompetitionsDrawPlaceholders) {
               std::tuple(QStringLiteral("\U0001F550"), QStringLiteral("14:00"), false));
 }
 
-TEST(RowTest, FavouriteSideIsBoldAndTheRowTinted) {
-    const MatchFixture fixture = game("STATUS_SCHEDULED");
-    // favourite, whether the match is the favourite's, home and away weights
-    const std::tuple<std::optional<std::string>, bool, int, int> cases[] = {
-        {std::nullopt, false, QFont::Medium, QFont::Medium},
-        {kChe.id, true, QFont::Medium, QFont::Bold},
-        {"id-LIV", false, QFont::Medium, QFont::Medium}};
-    for (const auto& [favourite, ofFavourite, home, away] : cases) {
-        auto r = row(fixture, favourite);
-        EXPECT_EQ(std::tuple(r.isFavouriteMatch(), r.homeWeight(), r.awayWeight(),
-                             part<TextLabel>(r, "awayAbbreviation")->font().weight()),
-                  std::tuple(ofFavourite, home, away, away))
-            << favourite.value_or("none");
-    }
-    // An absent side with no favourite compares equal: bold, as it always was.
-    auto missing = row({.id = "1", .kickOff = kKickOff, .home = kArs});
-    EXPECT_EQ(std::tuple(missing.awayWeight(), missing.isFavouriteMatch()),
-              std::tuple(int(QFont::Bold), false));
-}
-
-TEST(RowTest, GoalLinesRead) {
+TEST(RowTest, GoalLinesAndTheScorerList) {
     const std::pair<ESPNDetail, const char*> cases[] = {
         {goal("45'", "Bukayo Saka", "id-ARS", true), "  45'  Bukayo Saka (P)  [Arsenal]"},
         // An own goal beats a penalty.
@@ -161,105 +109,16 @@ TEST(RowTest, GoalLinesRead) {
         {goal("90'+3'", "Cole Palmer", "id-XYZ"), "  90'+3'  Cole Palmer  []"}};  // unknown club
     auto r = row(game("STATUS_FULL_TIME"));
     for (const auto& [detail, line] : cases) EXPECT_EQ(r.goalLine(detail), QString::fromUtf8(line));
-}
 
-TEST(RowTest, ScorerListFollowsTheGoals) {
-    auto r = row(game("STATUS_FULL_TIME"));
     EXPECT_EQ(r.scorerLines(), QStringList{QStringLiteral("   No scorer data available")});
     ESPNDetail card = goal("30'", "Booked", "id-CHE");
     card.scoringPlay = false;
     r.setShowScorers(true, false);
     auto fixture = game("STATUS_FULL_TIME");
-    fixture.details = {goal("5'", "Kai Havertz", "id-ARS"), card,
-                       goal("80'", "Cole Palmer", "id-CHE")};
+    fixture.details = {std::get<0>(cases[0]), card};
     r.setEvent(match(fixture));
-    EXPECT_EQ(r.scorerLines(), (QStringList{QStringLiteral("  5'  Kai Havertz  [Arsenal]"),
-                                            QStringLiteral("  80'  Cole Palmer  [Chelsea]")}));
+    EXPECT_EQ(r.scorerLines(), QStringList{QString::fromUtf8(std::get<1>(cases[0]))});
     EXPECT_TRUE(r.showScorers());  // new data keeps the row open
-    EXPECT_DOUBLE_EQ(part<SlideFadeReveal>(r, "scorers")->progress(), 1.0);
-}
-
-class TeamBadgeTest : public ::testing::Test {
-  protected:
-    void putCrestOnDisk(const std::string& name) {
-        QImage image(32, 32, QImage::Format_ARGB32);
-        image.fill(Qt::red);
-        image.save(QString::fromStdString((world.images->cacheDir() / name).string()), "PNG");
-    }
-    // Appearing is being drawn.
-    static void appear(TeamBadge& badge) {
-        badge.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&badge));
-        QApplication::processEvents();
-    }
-    bool loadedAfterShowing(TeamBadge& badge) {
-        appear(badge);
-        world.scheduler->runUntil([&] { return badge.hasImage(); }, std::chrono::seconds(5));
-        return badge.hasImage();
-    }
-
-    PopupWorld world{{.crestDecoder = std::make_shared<QtImageDecoder>()}};
-};
-
-TEST_F(TeamBadgeTest, LoadsFromTheCacheAndRetriesOnEachAppearance) {
-    TeamBadge none(std::nullopt, world.images);
-    appear(none);
-    EXPECT_EQ(none.size(), QSize(18, 18));
-    const std::string url = "http://127.0.0.1:9/crests/ARS.png";
-    TeamBadge badge(url, world.images);
-    appear(badge);
-    // The cache works one crest at a time: once a later request is done,
-    // the badge's own has been dealt with too.
-    bool settled = false;
-    world.images->prefetch({url}, [&] { settled = true; });
-    ASSERT_TRUE(world.scheduler->runUntil([&] { return settled; }));
-    world.settle();
-    EXPECT_FALSE(badge.hasImage());  // not on disk, and the network is down
-
-    putCrestOnDisk("ARS.png");
-    badge.hide();
-    EXPECT_TRUE(loadedAfterShowing(badge));
-
-    // A new badge finds the crest in memory at once.
-    TeamBadge again(url, world.images);
-    appear(again);
-    // A badge without a URL never asks.
-    EXPECT_EQ(std::tuple(again.hasImage(), none.hasImage(), world.images->mem().size()),
-              std::tuple(true, false, 1u));
-}
-
-TEST_F(TeamBadgeTest, RowsOutOfViewLoadTheirCrestsOnlyOnceScrolledTo) {
-    // Thirty matches: far more than the popup's height shows.
-    std::vector<ESPNEvent> events;
-    for (int i = 0; i < 30; ++i) {
-        const std::string home = "H" + std::to_string(i), away = "A" + std::to_string(i);
-        putCrestOnDisk(home + ".png");
-        putCrestOnDisk(away + ".png");
-        events.push_back(match({.id = std::to_string(i),
-                                .kickOff = kKickOff,
-                                .home = club(home),
-                                .away = club(away)}));
-    }
-    MatchList list(world.images, kUtc);
-    list.resize(380, 440);
-    list.setGroups({{"d", "Sat 17 Aug", events}}, std::nullopt);
-    list.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-    auto loaded = [&](int i) { return part<TeamBadge>(*list.rows()[i], "homeBadge")->hasImage(); };
-    ASSERT_TRUE(world.scheduler->runUntil([&] {
-        QApplication::processEvents();
-        return loaded(0);
-    }));
-    world.settle();
-    QApplication::processEvents();
-    EXPECT_FALSE(loaded(29));
-    EXPECT_FALSE(world.images->mem().count("A29.png"));
-
-    list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum());
-    EXPECT_TRUE(world.scheduler->runUntil([&] {
-        QApplication::processEvents();
-        return loaded(29);
-    }));
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ViewsTestSupport.hpp"
 
-#include "data/ImageCache.hpp"
 #include "data/InternetDateTime.hpp"
 #include "data/MatchWeekSchedule.hpp"
 #include "platform/Paths.hpp"
-#include "platform/WorkerScheduler.hpp"
 
 #include <cmath>
 #include <ctime>
@@ -14,6 +12,8 @@
 namespace fixtora::test {
 
 namespace {
+constexpr double kDay = 86400;
+
 /// Fails every request at once, as a machine without network would.
 class OfflineHttpClient final : public HttpClient {
   public:
@@ -50,8 +50,8 @@ ESPNEvent match(const MatchFixture& fixture) {
     event.date = fixture.unparsableDate ? "soon" : formatInternetDateTime(fixture.kickOff);
     ESPNCompetition competition;
     competition.status.type.name = fixture.status;
-    competition.status.type.completed = fixture.completed || fixture.status == "STATUS_FULL_TIME" ||
-                                        fixture.status == "STATUS_FINAL";
+    competition.status.type.completed =
+        fixture.status == "STATUS_FULL_TIME" || fixture.status == "STATUS_FINAL";
     competition.status.type.shortDetail = fixture.shortDetail;
     if (fixture.home)
         competition.competitors.push_back({"home", *fixture.home, fixture.homeScore, std::nullopt});
@@ -81,7 +81,7 @@ PopupWorld::PopupWorld(Options options) {
         std::make_shared<MatchWeekSchedule>(http, "http://127.0.0.1:9", paths, clock, scheduler);
     if (!options.scheduleFails) {
         std::vector<MatchWeek> weeks;
-        for (int gw = 1; gw <= options.weeks; ++gw) weeks.push_back(week(gw));
+        for (int gw = 1; gw <= 38; ++gw) weeks.push_back(week(gw));
         std::filesystem::create_directories(schedule->cacheFile().parent_path());
         writeFile(schedule->cacheFile(), encodeMatchWeeks(weeks));
     }
@@ -92,22 +92,15 @@ PopupWorld::PopupWorld(Options options) {
         preferences->setString(FixturesViewModel::kFavouriteNameKey,
                                options.favourite->shortDisplayName);
     }
-    if (options.crestDecoder) {
-        m_io = std::make_shared<WorkerScheduler>("crests");
-        images = std::make_shared<ImageCache>(http, paths, options.crestDecoder, scheduler, m_io);
-        std::filesystem::create_directories(images->cacheDir());
-    }
-    model =
-        FixturesViewModel::create(schedule, fetcher, images, preferences, clock, scheduler, kDates);
+    model = FixturesViewModel::create(schedule, fetcher, nullptr, preferences, clock, scheduler,
+                                      kDates);
 }
-
-PopupWorld::~PopupWorld() = default;
 
 void PopupWorld::settle() {
     scheduler->runUntilIdle();
 }
 
-void PopupWorld::deliver(int gw, const Result<std::vector<ESPNEvent>>& result) {
+void PopupWorld::answer(int gw, const Result<std::vector<ESPNEvent>>& result) {
     settle();
     fetcher->answer(week(gw).startDate, result);
     settle();
@@ -116,10 +109,6 @@ void PopupWorld::deliver(int gw, const Result<std::vector<ESPNEvent>>& result) {
 MatchWeek PopupWorld::week(int gw) const {
     const double start = m_seasonStart + (gw - 1) * 7 * kDay;
     return MatchWeek{gw, start, start + 7 * kDay - 1};
-}
-
-Instant PopupWorld::kickOff(int gw, int day, double hour) const {
-    return week(gw).startDate + day * kDay + hour * kHour;
 }
 
 }  // namespace fixtora::test

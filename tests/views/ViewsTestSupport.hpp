@@ -22,16 +22,10 @@
 #include <vector>
 
 namespace fixtora {
-class ImageCache;
-class ImageDecoder;
 class MatchWeekSchedule;
-class Scheduler;
 }  // namespace fixtora
 
 namespace fixtora::test {
-
-constexpr double kDay = 86400;
-constexpr double kHour = 3600;
 
 /// A club whose id, short name and logo derive from its abbreviation.
 ESPNTeam club(const std::string& abbreviation, const std::string& name = {});
@@ -51,7 +45,6 @@ struct MatchFixture {
     std::optional<std::string> awayScore;
     std::optional<std::string> shortDetail;
     std::vector<ESPNDetail> details;
-    bool completed = false;
     bool unparsableDate = false;
 };
 ESPNEvent match(const MatchFixture& fixture);
@@ -79,32 +72,21 @@ struct HeldFetcher final : MatchesFetcher {
 class PopupWorld {
   public:
     struct Options {
-        int weeks = 38;
         int liveWeek = 12;
         bool scheduleFails = false;
         std::optional<ESPNTeam> favourite;
-        /// When set, a crest cache (offline: crests come from its folder) is
-        /// created with this decoder and handed to the view model.
-        std::shared_ptr<const ImageDecoder> crestDecoder;
     };
 
     static const DateContext kDates;  // en_GB, UTC
 
     explicit PopupWorld(Options options);
-    PopupWorld() : PopupWorld(Options{}) {}
-    ~PopupWorld();
 
     /// Runs whatever the main scheduler has queued.
     void settle();
     /// Answers the pending load(s) of week `gw`, then settles.
-    void answer(int gw, std::vector<ESPNEvent> events) { deliver(gw, std::move(events)); }
-    void fail(int gw, const std::string& text) { deliver(gw, Error{"APIClient", 500, text}); }
-    void deliver(int gw, const Result<std::vector<ESPNEvent>>& result);
+    void answer(int gw, const Result<std::vector<ESPNEvent>>& result);
 
     MatchWeek week(int gw) const;
-    /// 15:00 UTC on day `day` (0-based) of week `gw`.
-    Instant kickOff(int gw, int day, double hour = 15) const;
-    Instant now() const { return clock->now(); }
 
     TempDir dir;
     std::shared_ptr<SettableClock> clock;
@@ -112,11 +94,9 @@ class PopupWorld {
     std::shared_ptr<InMemoryPreferences> preferences;
     std::shared_ptr<HeldFetcher> fetcher;
     std::shared_ptr<MatchWeekSchedule> schedule;
-    std::shared_ptr<ImageCache> images;
     std::shared_ptr<FixturesViewModel> model;
 
   private:
-    std::shared_ptr<Scheduler> m_io;
     Instant m_seasonStart = 0;
 };
 
