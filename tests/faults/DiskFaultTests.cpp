@@ -4,14 +4,10 @@
 // nor the favourite.
 #include "FaultRig.hpp"
 
-#include "data/ImageCache.hpp"
-#include "data/MatchWeek.hpp"
 #include "platform/qt/QtPreferencesStore.hpp"
 #include "state/FixturesViewModel.hpp"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -25,7 +21,6 @@ namespace {
 struct BrokenCache {
     const char* name;
     void (*breakIt)(FaultRig&);
-    bool needsNonRoot;    // chmod does not stop root
     bool crestsOnDisk;    // whether the crests can still be written
     bool scheduleOnDisk;  // whether the table can still be written
     /// Whether signals unsent at quitting reach the next run: they cannot
@@ -37,7 +32,6 @@ class BrokenCacheTest : public ::testing::TestWithParam<BrokenCache> {};
 
 TEST_P(BrokenCacheTest, TheApplicationStartsAndShowsTheSeasonFromTheNetwork) {
     const auto& c = GetParam();
-    if (c.needsNonRoot && ::geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
     FaultRig rig;
     c.breakIt(rig);
     for (int run = 1; run <= 2; ++run) {
@@ -55,79 +49,38 @@ TEST_P(BrokenCacheTest, TheApplicationStartsAndShowsTheSeasonFromTheNetwork) {
     rig.launch().advance(10);
     EXPECT_EQ(signalsOfType(rig.backend().receivedSignals(), "app.launched"),
               c.unsentSignalsKept ? 3u : 1u);
-    // The folders are left for the temporary folder's clean-up to remove.
-    std::error_code ignored;
-    fs::permissions(rig.cachesDir(), fs::perms::owner_all, ignored);
-}
-
-void readOnlyCaches(FaultRig& rig) {
-    fs::create_directories(rig.cachesDir());
-    fs::permissions(rig.cachesDir(), fs::perms::owner_read | fs::perms::owner_exec);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, BrokenCacheTest,
     ::testing::Values(
         BrokenCache{"FileForTheAppFolder", [](FaultRig& r) { writeFile(r.appCacheDir(), "x"); },
-                    false, false, false, false},
-        BrokenCache{"ReadOnlyCachesFolder", readOnlyCaches, true, false, false, false},
+                    false, false, false},
         BrokenCache{"FolderForTheScheduleFile",
-                    [](FaultRig& r) { writeFile(r.scheduleCacheFile() / "inside", "x"); }, false,
-                    true, false, true},
+                    [](FaultRig& r) { writeFile(r.scheduleCacheFile() / "inside", "x"); }, true,
+                    false, true},
         BrokenCache{"FileForTheCrestFolder", [](FaultRig& r) { writeFile(r.crestDir(), "x"); },
-                    false, false, true, true}),
+                    false, true, true}),
     [](const auto& p) { return std::string(p.param.name); });
-
-// Cache files cut short or replaced by folders after a good run.
-TEST(DamagedCacheFiles, AreReplacedFromTheNetwork) {
-    FaultRig rig;
-    auto& first = rig.launch();
-    waitUntilShown(first);
-    waitForCrests(first);
-    rig.quit();
-    const auto goodTable = readFile(rig.scheduleCacheFile());
-    ASSERT_TRUE(decodeMatchWeeks(goodTable));
-    ASSERT_GE(filesIn(rig.crestDir()), 20u);
-    auto crests = fs::directory_iterator(rig.crestDir());
-    const auto crest = crests->path();
-    const auto otherCrest = (++crests)->path();
-    const auto goodCrest = readFile(crest);
-
-    // The table and one crest cut short, another crest replaced by a folder.
-    writeFile(rig.scheduleCacheFile(), goodTable.substr(0, goodTable.size() / 2));
-    writeFile(crest, goodCrest.substr(0, goodCrest.size() / 2));
-    fs::remove(otherCrest);
-    fs::create_directories(otherCrest / "inside");
-    const auto scheduleRequests = rig.backend().requestCount(Endpoint::Schedule);
-    const auto crestRequests = rig.backend().requestCount(Endpoint::Crest);
-
-    auto& app = rig.launch();
-    waitUntilShown(app);
-    expectHealthy(app);
-    waitForCrests(app);
-    EXPECT_EQ(rig.backend().requestCount(Endpoint::Schedule), scheduleRequests + 1);
-    EXPECT_EQ(readFile(rig.scheduleCacheFile()), goodTable) << "fetched and written whole again";
-    EXPECT_EQ(readFile(crest), goodCrest) << "the cut crest is fetched again";
-    // The crest that cannot be written is downloaded by every prefetch that
-    // asks for it before it reaches memory (one per matchweek loaded).
-    EXPECT_GE(rig.backend().requestCount(Endpoint::Crest), crestRequests + 2);
-    EXPECT_LE(rig.backend().requestCount(Endpoint::Crest), crestRequests + 1 + 3);
-    EXPECT_NE(app.images().image("http://x/" + otherCrest.filename().string()), nullptr)
-        << "a crest that cannot be written is still shown";
-}
 
 // ---------------------------------------------------------------------------
 // Restarts lose nothing.
 
 class RestartTest : public ::testing::TestWithParam<demo::Fault> {};
 
+// Unreadable preferences and signal cache are started afresh.
 TEST_P(RestartTest, UnsentSignalsAndTheFavouriteSurvive) {
     FaultRig rig;
     rig.backend().setFault(Endpoint::Ingest, GetParam());
+    auto* store = dynamic_cast<QtPreferencesStore*>(rig.preferences().get());
+    static constexpr char kGarbage[] = "\0\xff[General\nfav_id=\x01\x02\n\xfe";
+    writeFile(store->fileOf(""), std::string(kGarbage, sizeof kGarbage - 1));
+    writeFile(rig.signalCacheFile(), "[{\"appID\": \"A\", \"type\": ");
     ESPNTeam favourite;
     {
         auto& app = rig.launch();
         waitUntilShown(app);
+        EXPECT_EQ(app.model().favouriteTeam(), std::nullopt);
         favourite = app.model().knownTeams().front();
         app.model().toggleFavourite(favourite);
         app.advance(30);  // every send fails
@@ -152,30 +105,5 @@ TEST_P(RestartTest, UnsentSignalsAndTheFavouriteSurvive) {
 INSTANTIATE_TEST_SUITE_P(Faults, RestartTest,
                          ::testing::Values(demo::Fault{.status = 503},
                                            demo::Fault{.dropConnection = true}));
-
-TEST(Restart, UnreadablePreferencesAndSignalCacheStartAfreshAndAFavouriteCanBeChosenAgain) {
-    FaultRig rig;
-    auto* store = dynamic_cast<QtPreferencesStore*>(rig.preferences().get());
-    ASSERT_NE(store, nullptr);
-    static constexpr char kGarbage[] = "\0\xff[General\nfav_id=\x01\x02\n\xfe";
-    writeFile(store->fileOf(""), std::string(kGarbage, sizeof kGarbage - 1));
-    writeFile(rig.signalCacheFile(), "[{\"appID\": \"A\", \"type\": ");
-    ESPNTeam favourite;
-    {
-        auto& app = rig.launch();
-        EXPECT_FALSE(fs::exists(rig.signalCacheFile()));
-        waitUntilShown(app);
-        expectHealthy(app);
-        EXPECT_EQ(app.model().favouriteTeam(), std::nullopt);
-        app.advance(10);
-        EXPECT_EQ(signalsOfType(rig.backend().receivedSignals(), "app.launched"), 1u);
-        favourite = app.model().knownTeams().back();
-        app.model().toggleFavourite(favourite);
-        rig.quit();
-    }
-    auto& app = rig.launch();
-    ASSERT_TRUE(app.model().favouriteTeam().has_value());
-    EXPECT_EQ(app.model().favouriteTeam()->id, favourite.id);
-}
 
 }  // namespace

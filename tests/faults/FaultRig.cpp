@@ -207,12 +207,11 @@ void RunningApp::advance(double seconds) {
 
 // ---------------------------------------------------------------------------
 
-FaultRig::FaultRig(std::optional<Instant> start, std::optional<Instant> placeSeasonAt)
-    : m_wall(std::make_shared<SettableClock>(start.value_or(SystemClock().now()))),
+FaultRig::FaultRig()
+    : m_wall(std::make_shared<SettableClock>(SystemClock().now())),
       m_trueTime(std::make_shared<SettableClock>(m_wall->now())),
       m_paths(std::make_shared<FixedPaths>(m_dir.path())),
-      m_preferences(std::make_shared<QtPreferencesStore>(m_dir.path() / "config", "Fixtora")),
-      m_placeSeasonAt(placeSeasonAt) {
+      m_preferences(std::make_shared<QtPreferencesStore>(m_dir.path() / "config", "Fixtora")) {
     startBackend();
 }
 
@@ -235,7 +234,6 @@ void FaultRig::startBackend() {
     if (m_backend) return;
     demo::DemoBackend::Options options;
     options.port = m_port;  // the first start picks a free port, later ones take it again
-    options.placeSeasonAt = m_placeSeasonAt;
     m_backend = std::make_unique<demo::DemoBackend>(options, m_trueTime);
     m_port = m_backend->start();
 }

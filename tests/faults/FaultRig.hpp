@@ -116,10 +116,9 @@ class FaultRig {
   public:
     /// 15 s become one second.
     static constexpr double kTimeoutDivisor = 15;
-    /// The clocks start at the real time, or at `start`; the backend places
-    /// its season around each request's time, or once at `placeSeasonAt`.
-    explicit FaultRig(std::optional<Instant> start = std::nullopt,
-                      std::optional<Instant> placeSeasonAt = std::nullopt);
+    /// The clocks start at the real time; the backend places its season
+    /// around each request's time.
+    FaultRig();
     ~FaultRig();
 
     /// The divisor of the time-outs for the next launches (a body of tens of
@@ -163,7 +162,6 @@ class FaultRig {
     std::shared_ptr<PreferencesStore> m_preferences;
     double m_timeoutDivisor = kTimeoutDivisor;
     int m_port = 0;
-    std::optional<Instant> m_placeSeasonAt;
     std::unique_ptr<demo::DemoBackend> m_backend;
     std::unique_ptr<RunningApp> m_app;
 };
