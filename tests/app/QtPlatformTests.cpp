@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "platform/ManualScheduler.hpp"
-#include "platform/qt/DesktopSystemInfo.hpp"
-#include "platform/qt/QtDisplayInfo.hpp"
 #include "platform/qt/QtImage.hpp"
 #include "platform/qt/QtImageDecoder.hpp"
 #include "platform/qt/QtMainScheduler.hpp"
@@ -9,8 +7,6 @@
 #include "support/TempDir.hpp"
 
 #include <QBuffer>
-#include <QCoreApplication>
-#include <QPalette>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -168,26 +164,6 @@ TEST(QtImageDecoder, DecodesPicturesShrinkingBigOnesAndRefusesTheRest) {
         auto decoded = QtImageDecoder(96).decode(encoded(picture, "PNG"));
         EXPECT_EQ(decoded ? QSize(decoded->width(), decoded->height()) : QSize(), size);
     }
-}
-
-// --- display --------------------------------------------------------------------
-
-TEST(QtDisplayInfo, AppearanceFollowsThePaletteAndTheScreenIsRead) {
-    // A palette made from one colour takes it for the window too.
-    EXPECT_EQ(QtDisplayInfo::appearanceOf(QPalette(QColor(0xf0, 0xf0, 0xf0))), Appearance::Light);
-    EXPECT_EQ(QtDisplayInfo::appearanceOf(QPalette(QColor(0x2b, 0x2b, 0x2b))), Appearance::Dark);
-
-    std::vector<QtDisplayInfo::Readings> seen;
-    QtDisplayInfo info([&](const QtDisplayInfo::Readings& r) { seen.push_back(r); });
-    ASSERT_TRUE(seen.size() == 1 && seen[0].mainScreen && seen[0].mainScreen->width > 0);
-    // The desktop's SystemInfo follows the same readings.
-    auto system = createDesktopSystemInfo();
-    EXPECT_EQ(system->mainScreen(), seen[0].mainScreen);
-    QGuiApplication::setLayoutDirection(Qt::RightToLeft);
-    const auto rtl = LayoutDirection::RightToLeft;
-    EXPECT_TRUE(seen.size() == 2 && seen[1].layoutDirection == rtl &&
-                system->layoutDirection() == rtl);
-    QGuiApplication::setLayoutDirection(Qt::LeftToRight);
 }
 
 }  // namespace

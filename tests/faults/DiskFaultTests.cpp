@@ -66,12 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------
 // Restarts lose nothing.
 
-class RestartTest : public ::testing::TestWithParam<demo::Fault> {};
-
 // Unreadable preferences and signal cache are started afresh.
-TEST_P(RestartTest, UnsentSignalsAndTheFavouriteSurvive) {
+TEST(Restart, UnsentSignalsAndTheFavouriteSurvive) {
     FaultRig rig;
-    rig.backend().setFault(Endpoint::Ingest, GetParam());
+    rig.backend().setFault(Endpoint::Ingest, {.status = 503});
     auto* store = dynamic_cast<QtPreferencesStore*>(rig.preferences().get());
     static constexpr char kGarbage[] = "\0\xff[General\nfav_id=\x01\x02\n\xfe";
     writeFile(store->fileOf(""), std::string(kGarbage, sizeof kGarbage - 1));
@@ -101,9 +99,5 @@ TEST_P(RestartTest, UnsentSignalsAndTheFavouriteSurvive) {
     EXPECT_EQ(signalsOfType(rig.backend().receivedSignals(), "app.launched"), 2u);
     EXPECT_FALSE(fs::exists(rig.signalCacheFile()));
 }
-
-INSTANTIATE_TEST_SUITE_P(Faults, RestartTest,
-                         ::testing::Values(demo::Fault{.status = 503},
-                                           demo::Fault{.dropConnection = true}));
 
 }  // namespace

@@ -135,30 +135,4 @@ INSTANTIATE_TEST_SUITE_P(
         FailingAnswer{"ScoreboardStalls", B, {.delaySeconds = kStall}, kTimeout, true}),
     [](const auto& p) { return std::string(p.param.name); });
 
-// The scoreboard answers 503 for an hour while live matches are shown: they
-// stay on screen, and it is asked again at the refresh pace, no faster.
-TEST(ScoreboardOutage, KeepsWhatIsShownRetriesAtTheRefreshPaceAndRecovers) {
-    FaultRig rig;
-    auto& app = rig.launch();
-    waitUntilShown(app);
-    expectHealthy(app);
-    const auto before = rig.backend().requestCount(Endpoint::Scoreboard);
-    rig.backend().setFault(Endpoint::Scoreboard, {.status = 503});
-    app.advance(3600);
-    // The other endpoints see no storm either: the table once per start,
-    // the update feed once a day.
-    EXPECT_EQ(rig.backend().requestCount(Endpoint::Schedule), 1u);
-    EXPECT_EQ(rig.backend().requestCount(Endpoint::UpdateFeed), 1u);
-    const auto requests = rig.backend().requestCount(Endpoint::Scoreboard) - before;
-    EXPECT_GE(requests, 3600u / FixturesViewModel::kSlowRefreshSeconds);
-    EXPECT_LE(requests, 3600u / FixturesViewModel::kFastRefreshSeconds + 2);
-    EXPECT_EQ(app.model().matchError(), "Server returned HTTP 503");
-    EXPECT_TRUE(app.showsMatchList());
-    EXPECT_TRUE(startsWith(app.title().toStdString(), kBallAndBlanks));
-    rig.backend().clearFaults();
-    app.advance(FixturesViewModel::kSlowRefreshSeconds);
-    waitUntilShown(app);
-    expectHealthy(app);
-}
-
 }  // namespace
