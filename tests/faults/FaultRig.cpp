@@ -250,12 +250,6 @@ std::filesystem::path FaultRig::signalCacheFile() const {
     return analytics::SignalManager::cacheFileIn(cachesDir());
 }
 
-void FaultRig::setModified(const std::filesystem::path& file, Instant instant) {
-    const auto at = std::chrono::sys_time<std::chrono::seconds>(
-        std::chrono::seconds(static_cast<std::int64_t>(instant)));
-    std::filesystem::last_write_time(file, std::chrono::file_clock::from_sys(at));
-}
-
 // ---------------------------------------------------------------------------
 
 void waitUntilShown(RunningApp& app) {

@@ -18,7 +18,6 @@ class QWidget;
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -150,9 +149,6 @@ class FaultRig {
     const std::shared_ptr<SettableClock>& trueTime() const { return m_trueTime; }
     const std::shared_ptr<Paths>& paths() const { return m_paths; }
     const std::shared_ptr<PreferencesStore>& preferences() const { return m_preferences; }
-
-    /// Sets the modification time of `file` to `instant` of the true time.
-    static void setModified(const std::filesystem::path& file, Instant instant);
 
   private:
     TempDir m_dir;
