@@ -179,10 +179,9 @@ void waitUntilShown(RunningApp& app);
 /// season always has matches live in the current matchweek).
 void expectHealthy(RunningApp& app);
 
-/// The way back once a fault is cleared. A matchweek comes back with the
-/// Refresh button. The season's table is loaded once per start: Refresh and
-/// the refresh timers leave a failed load as it is (checked here), and the
-/// next start of the application loads it.
+/// The way back once a fault is cleared: the Refresh button brings a
+/// matchweek back; the season's table is loaded once per start, so after a
+/// failed table it comes with the next start.
 RunningApp& recoverAfterFault(FaultRig& rig, bool scheduleFailed);
 
 /// Regular files in `folder` (0 when it is not a folder).
