@@ -118,10 +118,6 @@ TEST_F(DesktopBusTest, TheTitleToolFollowsTheAppAppearingChangingAndLeaving) {
     EXPECT_EQ(line, QString::fromUtf8("{\"class\":\"idle\",\"text\":\"\u26BD  "
                                       "title\",\"tooltip\":\"ARS 1\u20130 CHE  55'\"}"));
 
-    QProcess once;
-    once.start(QStringLiteral(FIXTORA_TITLE_TOOL), {QStringLiteral("--once")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return once.state() == QProcess::NotRunning; }, 5000));
-    EXPECT_EQ(once.readAllStandardOutput(), QString::fromUtf8("\u26BD  title\n").toUtf8());
 
     m_feeds.reset();
     EXPECT_EQ(nextLine(), QString());  // the app has gone
