@@ -118,7 +118,6 @@ TEST_F(DesktopBusTest, TheTitleToolFollowsTheAppAppearingChangingAndLeaving) {
     EXPECT_EQ(line, QString::fromUtf8("{\"class\":\"idle\",\"text\":\"\u26BD  "
                                       "title\",\"tooltip\":\"ARS 1\u20130 CHE  55'\"}"));
 
-
     m_feeds.reset();
     EXPECT_EQ(nextLine(), QString());  // the app has gone
     tool.kill();

@@ -20,7 +20,6 @@
 #include "state/FixturesViewModel.hpp"
 #include "support/SilentStatusItem.hpp"
 #include "views/CentreMessage.hpp"
-#include "views/FixturesView.hpp"
 #include "views/SymbolButton.hpp"
 
 #include <QStackedWidget>
@@ -29,19 +28,12 @@
 #include <fixtora/BuildConfig.hpp>
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace fixtora::test {
 
 namespace {
 
 const DateContext kDates{"en_GB", "UTC"};
-
-std::string pathOf(const std::string& url) {
-    const auto scheme = url.find("://");
-    const auto slash = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
-    return slash == std::string::npos ? "/" : url.substr(slash);
-}
 
 class QuietUpdatePresenter final : public UpdatePresenter {
   public:
@@ -62,7 +54,7 @@ TimeoutScalingHttpClient::~TimeoutScalingHttpClient() = default;
 void TimeoutScalingHttpClient::send(HttpRequest request, Completion completion) {
     {
         std::lock_guard lock(m_mutex);
-        m_requested.emplace_back(pathOf(request.url), request.timeoutSeconds);
+        m_requested.emplace_back(request.url, request.timeoutSeconds);
     }
     request.timeoutSeconds /= m_divisor;
     m_inFlight->fetch_add(1);
@@ -76,12 +68,11 @@ void TimeoutScalingHttpClient::send(HttpRequest request, Completion completion) 
                    });
 }
 
-std::vector<double> TimeoutScalingHttpClient::requestedTimeouts(
-    const std::string& pathPrefix) const {
+std::vector<double> TimeoutScalingHttpClient::requestedTimeouts(const std::string& path) const {
     std::lock_guard lock(m_mutex);
     std::vector<double> out;
-    for (const auto& [path, timeout] : m_requested)
-        if (path.rfind(pathPrefix, 0) == 0) out.push_back(timeout);
+    for (const auto& [url, timeout] : m_requested)
+        if (url.find(path) != std::string::npos) out.push_back(timeout);
     return out;
 }
 
@@ -162,10 +153,8 @@ QString RunningApp::title() const {
     return m_controller->statusItem().title();
 }
 
-FixturesView& RunningApp::popup() const {
-    auto* view = dynamic_cast<FixturesView*>(m_controller->popup().content());
-    if (!view) throw std::logic_error("the popup does not hold the fixtures view");
-    return *view;
+QWidget& RunningApp::popup() const {
+    return *m_controller->popup().content();
 }
 
 QWidget* RunningApp::popupPage() const {

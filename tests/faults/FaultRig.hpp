@@ -27,7 +27,6 @@ class FixturesContent;
 class MenuBarController;
 class UpdateController;
 class UpdatePresenter;
-class FixturesView;
 class FixturesViewModel;
 class ImageCache;
 class PreferencesStore;
@@ -49,8 +48,8 @@ class TimeoutScalingHttpClient final : public HttpClient {
 
     /// Requests sent whose completion has not run yet.
     int inFlight() const { return m_inFlight->load(); }
-    /// The time-outs that requests to paths starting with `pathPrefix` asked for.
-    std::vector<double> requestedTimeouts(const std::string& pathPrefix) const;
+    /// The time-outs that requests to URLs holding `path` asked for.
+    std::vector<double> requestedTimeouts(const std::string& path) const;
 
   private:
     double m_divisor;
@@ -58,7 +57,7 @@ class TimeoutScalingHttpClient final : public HttpClient {
     std::unique_ptr<CurlHttpClient> m_client;
     std::shared_ptr<std::atomic<int>> m_inFlight = std::make_shared<std::atomic<int>>(0);
     mutable std::mutex m_mutex;
-    std::vector<std::pair<std::string, double>> m_requested;  // path, time-out asked for
+    std::vector<std::pair<std::string, double>> m_requested;  // URL, time-out asked for
 };
 
 class FaultRig;
@@ -76,7 +75,7 @@ class RunningApp {
 
     // What the user sees.
     QString title() const;
-    FixturesView& popup() const;
+    QWidget& popup() const;
     /// The popup's centre message ("" when it shows the list or the picker).
     std::string popupMessage() const;
     bool showsMatchList() const;
