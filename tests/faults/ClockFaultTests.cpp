@@ -40,7 +40,7 @@ TEST(ClockJumps, KeepTheMatchweekTheTitleAndThePaceOfRequests) {
             // "⚽" alone, or "⚽  " and a score line or a countdown: never a
             // negative number of minutes or hours.
             const auto title = app.title().toStdString();
-            EXPECT_TRUE(title == kBall || startsWith(title, kBallAndBlanks)) << title;
+            EXPECT_TRUE(title == kBall || title.starts_with(kBallAndBlanks)) << title;
             EXPECT_EQ(title.find('-'), std::string::npos) << title;
         }
         EXPECT_EQ(app.model().currentGW(), matchweek);

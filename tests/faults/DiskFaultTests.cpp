@@ -29,8 +29,7 @@ TEST(BrokenCache, TheApplicationStartsAndShowsTheSeasonFromTheNetwork) {
         waitUntilShown(app);
         expectHealthy(app);
         waitForCrests(app);
-        EXPECT_EQ(filesIn(rig.crestDir()), 0u);
-        EXPECT_FALSE(fs::exists(rig.scheduleCacheFile()));
+        EXPECT_FALSE(fs::exists(rig.crestDir()) || fs::exists(rig.scheduleCacheFile()));
         rig.quit();
     }
     // Each run quit before its first send and could not save its launch
@@ -69,7 +68,7 @@ TEST(Restart, UnsentSignalsAndTheFavouriteSurvive) {
     ASSERT_TRUE(app.model().favouriteTeam().has_value());
     EXPECT_EQ(app.model().favouriteTeam()->id, favourite.id);
     waitUntilShown(app);
-    EXPECT_TRUE(startsWith(app.title().toStdString(), kBallAndBlanks + favourite.abbreviation));
+    EXPECT_TRUE(app.title().toStdString().starts_with(kBallAndBlanks + favourite.abbreviation));
     app.advance(10);
     // The first run's launch signal and this one's.
     EXPECT_EQ(signalsOfType(rig.backend().receivedSignals(), "app.launched"), 2u);

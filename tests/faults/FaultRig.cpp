@@ -258,21 +258,12 @@ void expectHealthy(RunningApp& app) {
     EXPECT_EQ(model.totalGWs(), 38);
     EXPECT_EQ(model.currentGW(), model.liveGW());
     EXPECT_TRUE(app.showsMatchList()) << app.popupMessage();
-    EXPECT_TRUE(startsWith(app.title().toStdString(), kBallAndBlanks)) << app.title().toStdString();
+    EXPECT_TRUE(app.title().toStdString().starts_with(kBallAndBlanks)) << app.title().toStdString();
 }
 
 RunningApp& recoverAfterFault(FaultRig& rig, bool scheduleFailed) {
     rig.app().popup().findChild<SymbolButton*>(QStringLiteral("refresh"))->click();
     return scheduleFailed ? rig.launch() : rig.app();
-}
-
-std::size_t filesIn(const std::filesystem::path& folder) {
-    std::error_code ec;
-    std::size_t n = 0;
-    if (std::filesystem::is_directory(folder, ec))
-        for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-            n += entry.is_regular_file() ? 1 : 0;
-    return n;
 }
 
 void waitForCrests(RunningApp& app) {

@@ -166,10 +166,6 @@ inline const std::string kWarning = "\u26A0\uFE0F  ";
 inline const std::string kBall = "\u26BD";
 inline const std::string kBallAndBlanks = "\u26BD  ";
 
-inline bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
 /// Waits for the displayed matchweek's matches to be on screen, with no
 /// request left in flight.
 void waitUntilShown(RunningApp& app);
@@ -183,8 +179,6 @@ void expectHealthy(RunningApp& app);
 /// failed table it comes with the next start.
 RunningApp& recoverAfterFault(FaultRig& rig, bool scheduleFailed);
 
-/// Regular files in `folder` (0 when it is not a folder).
-std::size_t filesIn(const std::filesystem::path& folder);
 /// Runs the application until the season's 20 crests are in memory.
 void waitForCrests(RunningApp& app);
 /// How many of the signals the backend received have this type.

@@ -57,7 +57,7 @@ TEST_P(FailingAnswerTest, IsShownWithItsTextAndTheAppRecovers) {
     auto& app = rig.launch();
     const auto& error = schedule ? app.model().scheduleError() : app.model().matchError();
     ASSERT_TRUE(app.settle([&] { return error.has_value(); }));
-    EXPECT_TRUE(c.prefix ? startsWith(*error, c.text) : *error == c.text) << *error;
+    EXPECT_TRUE(c.prefix ? error->starts_with(c.text) : *error == c.text) << *error;
     const auto shown = [&] { return std::pair(app.popupMessage(), app.title().toStdString()); };
     EXPECT_EQ(shown(), std::pair(kWarning + *error, kBall));
     // The real time-outs are asked for, whatever the rig makes of them.
