@@ -25,26 +25,25 @@ struct ScopedEnv {
 TEST(AutostartTest, WritesAndRemovesTheEntryWhereXdgSays) {
     QTemporaryDir dir;
     ScopedEnv home("HOME", dir.path().toUtf8());
+    const std::filesystem::path root(dir.path().toStdString());
     {
         // A relative XDG_CONFIG_HOME is ignored, as the base-directory rules say.
         ScopedEnv xdg("XDG_CONFIG_HOME", "relative/config");
         EXPECT_EQ(Autostart::defaultEntryPath(),
-                  std::filesystem::path(dir.path().toStdString()) /
-                      ".config/autostart/com.fixtora.Fixtora.desktop");
+                  root / ".config/autostart/com.fixtora.Fixtora.desktop");
     }
     ScopedEnv xdg("XDG_CONFIG_HOME", (dir.path() + "/cfg").toUtf8());
     Autostart autostart(Autostart::defaultEntryPath(),
                         QStringLiteral("/opt/my apps/fix$tora 100%"));
-    EXPECT_EQ(autostart.entryPath().parent_path(),
-              std::filesystem::path(dir.path().toStdString()) / "cfg/autostart");
-    EXPECT_FALSE(autostart.isEnabled());
-    ASSERT_TRUE(autostart.setEnabled(true) && autostart.isEnabled());
+    EXPECT_EQ(autostart.entryPath().parent_path(), root / "cfg/autostart");
+    ASSERT_TRUE(!autostart.isEnabled() && autostart.setEnabled(true) && autostart.isEnabled());
     const QString text = QString::fromStdString(test::readFile(autostart.entryPath()));
-    EXPECT_TRUE(text.startsWith(QStringLiteral("[Desktop Entry]\nType=Application\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("\nExec=\"/opt/my apps/fix\\\\$tora 100%%\"\n")))
+    EXPECT_TRUE(text.startsWith(QStringLiteral("[Desktop Entry]\nType=Application\n")) &&
+                text.contains(QStringLiteral("\nExec=\"/opt/my apps/fix\\\\$tora 100%%\"\n")))
         << qPrintable(text);
-    EXPECT_TRUE(autostart.setEnabled(false) && !autostart.isEnabled());
-    EXPECT_TRUE(autostart.setEnabled(false));  // already off
+    // Off, and off again when already off.
+    EXPECT_TRUE(autostart.setEnabled(false) && !autostart.isEnabled() &&
+                autostart.setEnabled(false));
 }
 
 TEST(UsageSharingTest, OnUnlessChosenOffOrTheEnvironmentAsksNotToBeTracked) {

@@ -37,7 +37,6 @@ TEST(UpdateFeed, ParsesOrSaysWhatIsWrong) {
     const char* const cases[][2] = {
         {R"({"version":"1.2.0","url":"https://x.example/dl","notes":"Faster."})", ""},
         {R"({"version":"1.2.0","url":"http://127.0.0.1/dl"})", ""},
-        {R"({"version":"1.2.0","url":"https://x.example","notes":null})", ""},
         {"<html>", "not JSON"},
         {"[1]", "not a JSON object"},
         {R"({"version":"1.2.0","url":"https://x.example","size":1e400})", "not JSON"},
@@ -66,10 +65,7 @@ class RecordingPresenter final : public UpdatePresenter {
 // Checks against a real server, in virtual time.
 class UpdateControllerTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        serve(200, "{}");
-        m_server.start();
-    }
+    void SetUp() override { m_server.start(); }
     static std::string feed(const char* version) {
         return std::string(R"({"url":"https://x.example/dl","version":")") + version + "\"}";
     }
@@ -94,7 +90,6 @@ TEST_F(UpdateControllerTest, UserCheckAlwaysAnswers) {
     // Status 0: nobody listens at the feed's address.
     const std::tuple<int, std::string, const char*> cases[] = {
         {200, feed("1.0.0"), "up to date 1.0.0"},
-        {200, feed("1.0.0-rc.2"), "up to date 1.0.0"},
         {200, feed("1.10.0"), "offer 1.10.0 over 1.0.0 at https://x.example/dl"},
         {404, "{}", "failed: The update server answered with HTTP status 404."},
         {200, R"({"version":"1.1.0"})",

@@ -20,7 +20,6 @@
 #include "state/FixturesViewModel.hpp"
 #include "support/SilentStatusItem.hpp"
 #include "views/CentreMessage.hpp"
-#include "views/FixturesView.hpp"
 #include "views/SymbolButton.hpp"
 
 #include <QStackedWidget>
@@ -29,19 +28,12 @@
 #include <fixtora/BuildConfig.hpp>
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace fixtora::test {
 
 namespace {
 
 const DateContext kDates{"en_GB", "UTC"};
-
-std::string pathOf(const std::string& url) {
-    const auto scheme = url.find("://");
-    const auto slash = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
-    return slash == std::string::npos ? "/" : url.substr(slash);
-}
 
 class QuietUpdatePresenter final : public UpdatePresenter {
   public:
@@ -62,7 +54,7 @@ TimeoutScalingHttpClient::~TimeoutScalingHttpClient() = default;
 void TimeoutScalingHttpClient::send(HttpRequest request, Completion completion) {
     {
         std::lock_guard lock(m_mutex);
-        m_requested.emplace_back(pathOf(request.url), request.timeoutSeconds);
+        m_requested.emplace_back(request.url, request.timeoutSeconds);
     }
     request.timeoutSeconds /= m_divisor;
     m_inFlight->fetch_add(1);
@@ -76,12 +68,11 @@ void TimeoutScalingHttpClient::send(HttpRequest request, Completion completion) 
                    });
 }
 
-std::vector<double> TimeoutScalingHttpClient::requestedTimeouts(
-    const std::string& pathPrefix) const {
+std::vector<double> TimeoutScalingHttpClient::requestedTimeouts(const std::string& path) const {
     std::lock_guard lock(m_mutex);
     std::vector<double> out;
-    for (const auto& [path, timeout] : m_requested)
-        if (path.rfind(pathPrefix, 0) == 0) out.push_back(timeout);
+    for (const auto& [url, timeout] : m_requested)
+        if (url.find(path) != std::string::npos) out.push_back(timeout);
     return out;
 }
 
@@ -162,10 +153,8 @@ QString RunningApp::title() const {
     return m_controller->statusItem().title();
 }
 
-FixturesView& RunningApp::popup() const {
-    auto* view = dynamic_cast<FixturesView*>(m_controller->popup().content());
-    if (!view) throw std::logic_error("the popup does not hold the fixtures view");
-    return *view;
+QWidget& RunningApp::popup() const {
+    return *m_controller->popup().content();
 }
 
 QWidget* RunningApp::popupPage() const {
@@ -207,12 +196,11 @@ void RunningApp::advance(double seconds) {
 
 // ---------------------------------------------------------------------------
 
-FaultRig::FaultRig(std::optional<Instant> start, std::optional<Instant> placeSeasonAt)
-    : m_wall(std::make_shared<SettableClock>(start.value_or(SystemClock().now()))),
+FaultRig::FaultRig()
+    : m_wall(std::make_shared<SettableClock>(SystemClock().now())),
       m_trueTime(std::make_shared<SettableClock>(m_wall->now())),
       m_paths(std::make_shared<FixedPaths>(m_dir.path())),
-      m_preferences(std::make_shared<QtPreferencesStore>(m_dir.path() / "config", "Fixtora")),
-      m_placeSeasonAt(placeSeasonAt) {
+      m_preferences(std::make_shared<QtPreferencesStore>(m_dir.path() / "config", "Fixtora")) {
     startBackend();
 }
 
@@ -235,7 +223,6 @@ void FaultRig::startBackend() {
     if (m_backend) return;
     demo::DemoBackend::Options options;
     options.port = m_port;  // the first start picks a free port, later ones take it again
-    options.placeSeasonAt = m_placeSeasonAt;
     m_backend = std::make_unique<demo::DemoBackend>(options, m_trueTime);
     m_port = m_backend->start();
 }
@@ -250,12 +237,6 @@ std::string FaultRig::url() const {
 
 std::filesystem::path FaultRig::signalCacheFile() const {
     return analytics::SignalManager::cacheFileIn(cachesDir());
-}
-
-void FaultRig::setModified(const std::filesystem::path& file, Instant instant) {
-    const auto at = std::chrono::sys_time<std::chrono::seconds>(
-        std::chrono::seconds(static_cast<std::int64_t>(instant)));
-    std::filesystem::last_write_time(file, std::chrono::file_clock::from_sys(at));
 }
 
 // ---------------------------------------------------------------------------
@@ -277,31 +258,12 @@ void expectHealthy(RunningApp& app) {
     EXPECT_EQ(model.totalGWs(), 38);
     EXPECT_EQ(model.currentGW(), model.liveGW());
     EXPECT_TRUE(app.showsMatchList()) << app.popupMessage();
-    EXPECT_TRUE(startsWith(app.title().toStdString(), kBallAndBlanks)) << app.title().toStdString();
+    EXPECT_TRUE(app.title().toStdString().starts_with(kBallAndBlanks)) << app.title().toStdString();
 }
 
 RunningApp& recoverAfterFault(FaultRig& rig, bool scheduleFailed) {
-    auto& app = rig.app();
-    app.popup().findChild<SymbolButton*>(QStringLiteral("refresh"))->click();
-    if (!scheduleFailed) return app;
-    const auto error = app.model().scheduleError();
-    const auto asked = rig.backend().requestCount(demo::Endpoint::Schedule);
-    app.advance(FixturesViewModel::kSlowRefreshSeconds);
-    EXPECT_TRUE(error.has_value());
-    EXPECT_EQ(app.model().scheduleError(), error) << "a failed table stays until the next start";
-    EXPECT_EQ(rig.backend().requestCount(demo::Endpoint::Schedule), asked)
-        << "nothing asks for the table again";
-    EXPECT_EQ(app.popupMessage(), kWarning + error.value_or(""));
-    return rig.launch();
-}
-
-std::size_t filesIn(const std::filesystem::path& folder) {
-    std::error_code ec;
-    std::size_t n = 0;
-    if (std::filesystem::is_directory(folder, ec))
-        for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-            n += entry.is_regular_file() ? 1 : 0;
-    return n;
+    rig.app().popup().findChild<SymbolButton*>(QStringLiteral("refresh"))->click();
+    return scheduleFailed ? rig.launch() : rig.app();
 }
 
 void waitForCrests(RunningApp& app) {

@@ -18,7 +18,6 @@ class QWidget;
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +27,6 @@ class FixturesContent;
 class MenuBarController;
 class UpdateController;
 class UpdatePresenter;
-class FixturesView;
 class FixturesViewModel;
 class ImageCache;
 class PreferencesStore;
@@ -50,8 +48,8 @@ class TimeoutScalingHttpClient final : public HttpClient {
 
     /// Requests sent whose completion has not run yet.
     int inFlight() const { return m_inFlight->load(); }
-    /// The time-outs that requests to paths starting with `pathPrefix` asked for.
-    std::vector<double> requestedTimeouts(const std::string& pathPrefix) const;
+    /// The time-outs that requests to URLs holding `path` asked for.
+    std::vector<double> requestedTimeouts(const std::string& path) const;
 
   private:
     double m_divisor;
@@ -59,7 +57,7 @@ class TimeoutScalingHttpClient final : public HttpClient {
     std::unique_ptr<CurlHttpClient> m_client;
     std::shared_ptr<std::atomic<int>> m_inFlight = std::make_shared<std::atomic<int>>(0);
     mutable std::mutex m_mutex;
-    std::vector<std::pair<std::string, double>> m_requested;  // path, time-out asked for
+    std::vector<std::pair<std::string, double>> m_requested;  // URL, time-out asked for
 };
 
 class FaultRig;
@@ -77,7 +75,7 @@ class RunningApp {
 
     // What the user sees.
     QString title() const;
-    FixturesView& popup() const;
+    QWidget& popup() const;
     /// The popup's centre message ("" when it shows the list or the picker).
     std::string popupMessage() const;
     bool showsMatchList() const;
@@ -116,10 +114,9 @@ class FaultRig {
   public:
     /// 15 s become one second.
     static constexpr double kTimeoutDivisor = 15;
-    /// The clocks start at the real time, or at `start`; the backend places
-    /// its season around each request's time, or once at `placeSeasonAt`.
-    explicit FaultRig(std::optional<Instant> start = std::nullopt,
-                      std::optional<Instant> placeSeasonAt = std::nullopt);
+    /// The clocks start at the real time; the backend places its season
+    /// around each request's time.
+    FaultRig();
     ~FaultRig();
 
     /// The divisor of the time-outs for the next launches (a body of tens of
@@ -152,9 +149,6 @@ class FaultRig {
     const std::shared_ptr<Paths>& paths() const { return m_paths; }
     const std::shared_ptr<PreferencesStore>& preferences() const { return m_preferences; }
 
-    /// Sets the modification time of `file` to `instant` of the true time.
-    static void setModified(const std::filesystem::path& file, Instant instant);
-
   private:
     TempDir m_dir;
     std::shared_ptr<SettableClock> m_wall;
@@ -163,7 +157,6 @@ class FaultRig {
     std::shared_ptr<PreferencesStore> m_preferences;
     double m_timeoutDivisor = kTimeoutDivisor;
     int m_port = 0;
-    std::optional<Instant> m_placeSeasonAt;
     std::unique_ptr<demo::DemoBackend> m_backend;
     std::unique_ptr<RunningApp> m_app;
 };
@@ -173,10 +166,6 @@ inline const std::string kWarning = "\u26A0\uFE0F  ";
 inline const std::string kBall = "\u26BD";
 inline const std::string kBallAndBlanks = "\u26BD  ";
 
-inline bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
 /// Waits for the displayed matchweek's matches to be on screen, with no
 /// request left in flight.
 void waitUntilShown(RunningApp& app);
@@ -185,14 +174,11 @@ void waitUntilShown(RunningApp& app);
 /// season always has matches live in the current matchweek).
 void expectHealthy(RunningApp& app);
 
-/// The way back once a fault is cleared. A matchweek comes back with the
-/// Refresh button. The season's table is loaded once per start: Refresh and
-/// the refresh timers leave a failed load as it is (checked here), and the
-/// next start of the application loads it.
+/// The way back once a fault is cleared: the Refresh button brings a
+/// matchweek back; the season's table is loaded once per start, so after a
+/// failed table it comes with the next start.
 RunningApp& recoverAfterFault(FaultRig& rig, bool scheduleFailed);
 
-/// Regular files in `folder` (0 when it is not a folder).
-std::size_t filesIn(const std::filesystem::path& folder);
 /// Runs the application until the season's 20 crests are in memory.
 void waitForCrests(RunningApp& app);
 /// How many of the signals the backend received have this type.
