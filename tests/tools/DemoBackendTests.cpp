@@ -106,7 +106,6 @@ TEST_F(DemoBackendTest, ScheduleIsADoubleRoundRobinInDateOrder) {
         for (const json& c : e["competitions"][0]["competitors"]) {
             const std::string club = c["team"]["abbreviation"];
             (c["homeAway"] == "home" ? h : a) = club;
-            EXPECT_EQ(c["team"]["logo"], m_backend->url() + "/crests/" + club + ".png");
         }
         ++home[h];
         ++away[a];
@@ -128,26 +127,6 @@ TEST_F(DemoBackendTest, ScheduleIsADoubleRoundRobinInDateOrder) {
         EXPECT_GE(roundSpan[w].first / 86400 - roundSpan[w - 1].second / 86400, 2) << "round " << w;
     const double months = (roundSpan[38].second - roundSpan[1].first) / 86400.0 / 30.4;
     EXPECT_TRUE(months > 8.0 && months < 10.0) << months;
-
-    m_backend->setWeekNumbers(false);
-    EXPECT_EQ(send("/api/epl/schedule").value().body.find("\"week\""), std::string::npos);
-}
-
-TEST_F(DemoBackendTest, SeedDecidesScoresButNotFixtures) {
-    auto firstRounds = [&](std::uint64_t seed) {  // August and September: ten finished rounds
-        const DemoSeason season({seed, m_clock->now(), true, "http://127.0.0.1:1"});
-        return json::parse(season.document(20260801, 20260930))["events"];
-    };
-    const json a = firstRounds(1), b = firstRounds(1), c = firstRounds(2);
-    ASSERT_GT(a.size(), 50u);
-    EXPECT_EQ(a, b);
-    int differentScores = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        EXPECT_EQ(a[i]["date"], c[i]["date"]);
-        EXPECT_EQ(a[i]["shortName"], c[i]["shortName"]);
-        differentScores += a[i]["competitions"][0]["details"] != c[i]["competitions"][0]["details"];
-    }
-    EXPECT_GT(differentScores, static_cast<int>(a.size()) / 2);
 }
 
 class TodaysScoreboardTest
@@ -175,6 +154,7 @@ TEST_P(TodaysScoreboardTest, ShowsEveryStateOfAMatch) {
         int goals[2] = {0, 0};
         const json& competitors = e["competitions"][0]["competitors"];
         for (const json& d : e["competitions"][0]["details"]) {
+            EXPECT_EQ(d["penaltyKick"], d["type"]["text"] == "Penalty - Scored") << d;
             if (!d["scoringPlay"].get<bool>()) continue;
             penalty = penalty || d["penaltyKick"].get<bool>();
             ownGoal = ownGoal || d["ownGoal"].get<bool>();
@@ -195,6 +175,15 @@ INSTANTIATE_TEST_SUITE_P(ZonesAndHours, TodaysScoreboardTest,
                                            std::pair{"Asia/Tokyo", "2026-12-05T15:20Z"},
                                            std::pair{"Europe/London", "2026-08-30T13:00Z"},
                                            std::pair{"UTC", "2027-06-20T12:00Z"}));  // off-season
+
+// With seed 4 the dice leave today's first finished match goalless; its
+// penalty then goes to the home side.
+TEST_F(DemoBackendTest, AGoallessFirstMatchGetsAHomePenalty) {
+    const ScopedTimeZone zone("UTC");
+    startBackend({.seed = 4});
+    const json c = getJson(dates(20261205, 20261205))["events"][0]["competitions"][0];
+    EXPECT_EQ(json({c["competitors"][0]["score"], c["competitors"][1]["score"]}), json({"1", "0"}));
+}
 
 TEST_F(DemoBackendTest, ScoreboardSelectsLocalDays) {
     // Twelve hours or more ahead of UTC, Saturday's early kick-offs fall on
@@ -225,7 +214,6 @@ TEST_F(DemoBackendTest, ScoreboardSelectsLocalDays) {
         auto r = send(std::string("/api/epl/scoreboard") + bad);
         ASSERT_TRUE(r.ok());
         EXPECT_EQ(r.value().status, 400) << bad;
-        EXPECT_FALSE(r.value().body.empty()) << bad;
     }
 }
 
@@ -327,10 +315,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"ScoreboardDrop", E::Scoreboard, kBoard, {.dropConnection = true}, 0},
         FaultCase{"ScoreboardDelay", E::Scoreboard, kBoard, {.delaySeconds = 2}, 0},
         FaultCase{"ScoreboardTruncated", E::Scoreboard, kBoard, {.truncateBody = true}, 0},
-        FaultCase{"CrestTruncated", E::Crest, kCrest, {.truncateBody = true}, 0},
         FaultCase{"CrestMalformed", E::Crest, kCrest, {.malformed = true}, 200},
         FaultCase{"IngestUnauthorised", E::Ingest, "/v2/", {.status = 401}, 401},
-        FaultCase{"IngestTooLarge", E::Ingest, "/v2/namespace/ns/", {.status = 413}, 413},
         FaultCase{"Feed500", E::UpdateFeed, kFeed, {.status = 500, .malformed = true}, 500}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
@@ -347,22 +333,22 @@ TEST_F(DemoBackendTest, MatchesFollowTheClockInASeasonPlacedOnce) {
     const Moment moments[] = {
         {at(11, 10), at(11, 9, 59), "STATUS_SCHEDULED", "Scheduled"},
         {at(11, 10), at(11, 10), "STATUS_FIRST_HALF", "1'"},
-        {at(11, 10), at(11, 30, 30), "STATUS_FIRST_HALF", "20'"},
         {at(11, 10), at(11, 57), "STATUS_HALFTIME", "HT"},
         {at(11, 10), at(12, 11, 59), "STATUS_HALFTIME", "HT"},
         {at(11, 10), at(12, 12), "STATUS_SECOND_HALF", "46'"},
         {at(11, 10), at(12, 59, 59), "STATUS_SECOND_HALF", "90'"},
         {at(11, 10), at(13, 0), "STATUS_FULL_TIME", "FT"},
-        {at(9, 0), at(1, 0), "STATUS_SCHEDULED", "Scheduled"},
         {at(13, 0), at(14, 0), "STATUS_POSTPONED", "Postponed"},
         {at(36, 0), at(23, 59), "STATUS_SCHEDULED", "Scheduled"},
     };
     m_clock->set(static_cast<double>(saturday));
     startBackend({.placeSeasonAt = static_cast<double>(at(12, 0))});
     const json morning = m_backend->scheduleDocument();
+    bool board = false;  // scoreboard and schedule in turn: each follows the clock
     for (const auto& m : moments) {
         m_clock->set(static_cast<double>(m.when));
-        const json events = getJson(dates(20261205, 20261206))["events"];
+        const json events =
+            getJson((board = !board) ? dates(20261205, 20261206) : kSchedule)["events"];
         const auto event = std::find_if(events.begin(), events.end(), [&](const json& e) {
             return parseUtc(e["date"]) == m.kickOff;
         });
@@ -376,21 +362,6 @@ TEST_F(DemoBackendTest, MatchesFollowTheClockInASeasonPlacedOnce) {
         return doc["events"];
     };
     EXPECT_EQ(datesOf(m_backend->scheduleDocument()), datesOf(morning));
-}
-
-// A client that stops reading a huge body is the fault suite's (the app's
-// size limit); here: what the body is.
-TEST_F(DemoBackendTest, HugeBodiesAreWhitespaceThenAnEmptyObject) {
-    startBackend();
-    m_backend->setFault(Endpoint::Schedule, {.hugeBodyMegabytes = 1});
-    auto whole = send("/api/epl/schedule");
-    ASSERT_TRUE(whole.ok()) << whole.error().description;
-    const std::string& body = whole.value().body;
-    EXPECT_EQ(std::tuple(whole.value().status, body.size()), std::tuple(200, 1024u * 1024 + 2));
-    EXPECT_TRUE(json::parse(body).empty()) << "whitespace, then an empty object";
-
-    m_backend->clearFaults();
-    EXPECT_EQ(statusOf("/api/epl/schedule"), 200);
 }
 
 TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
@@ -453,9 +424,6 @@ TEST_F(DemoBackendTest, ControlEndpointSwitchesFaultsAndWeekNumbersAtRunTime) {
           "/_control/fault?endpoint=crest&bogus=1", "/_control/weeks?on=maybe"})
         EXPECT_EQ(statusOf(bad, "POST"), 400) << bad;
     EXPECT_EQ(getJson("/_control/status")["requests"]["scoreboard"], 4);
-
-    EXPECT_NE(send("/site/epl/?feedback=1").value().body.find("Feedback"), std::string::npos);
-    EXPECT_NE(send("/site/epl/").value().body.find("id=\"donate\""), std::string::npos);
 }
 
 TEST_F(DemoBackendTest, RefusesAPortInUse) {
