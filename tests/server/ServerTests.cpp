@@ -2,6 +2,7 @@
 // The backend's espn source against a fake upstream on loopback: trimmed
 // answers, freshness in virtual time, single flight, stale answers while
 // upstream fails, whole seasons only, and HTTP as a shared cache expects it.
+#include "Days.hpp"
 #include "DemoBackend.hpp"
 #include "EspnSource.hpp"
 #include "FakeUpstream.hpp"
@@ -245,6 +246,18 @@ INSTANTIATE_TEST_SUITE_P(Faults, UpstreamFaults,
                                          UpstreamFault::Truncated, UpstreamFault::WrongType,
                                          UpstreamFault::Stall, UpstreamFault::Reset,
                                          UpstreamFault::Huge));
+
+// Days far apart read back as written; leap days and month ends as in the calendar.
+TEST(DayRanges, HoldOnlyCalendarDays) {
+    for (const std::string d : {"19700101", "20000229", "20280229", "21000301"})
+        EXPECT_EQ(std::get<server::DayRange>(server::parseDayRange(d + "-" + d)).text(),
+                  d + "-" + d);
+    for (const char* d : {"20270229-20270301", "21000229-21000301", "20260931-20261001"})
+        EXPECT_EQ(server::parseDayRange(d).index(), 1u) << d;
+    EXPECT_EQ(std::tuple(server::formatDay(server::dayOfIsoDate("2026-12-05T15:00Z")),
+                         server::dayOfIsoDate("2026x12-05"), server::dayOfIsoDate("2026-12x05")),
+              std::tuple("20261205", -1, -1));
+}
 
 TEST_F(EspnBackend, BadDatesAreRefusedWithoutAskingUpstream) {
     const std::string tooLong(10 * 1024, '1');
