@@ -311,10 +311,7 @@ INSTANTIATE_TEST_SUITE_P(
     Endpoints, FaultSwitchTest,
     ::testing::Values(
         FaultCase{"ScheduleStatus", E::Schedule, kSchedule, {.status = 503}, 503},
-        FaultCase{"ScheduleMalformed", E::Schedule, kSchedule, {.malformed = true}, 200},
         FaultCase{"ScoreboardDrop", E::Scoreboard, kBoard, {.dropConnection = true}, 0},
-        FaultCase{"ScoreboardDelay", E::Scoreboard, kBoard, {.delaySeconds = 2}, 0},
-        FaultCase{"ScoreboardTruncated", E::Scoreboard, kBoard, {.truncateBody = true}, 0},
         FaultCase{"CrestMalformed", E::Crest, kCrest, {.malformed = true}, 200},
         FaultCase{"IngestUnauthorised", E::Ingest, "/v2/", {.status = 401}, 401},
         FaultCase{"Feed500", E::UpdateFeed, kFeed, {.status = 500, .malformed = true}, 500}),
