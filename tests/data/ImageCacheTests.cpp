@@ -57,13 +57,8 @@ TEST_F(ImageCacheTest, DownloadsOnceAndKeepsTheBytes) {
 
     // A crest on disk is never downloaded.
     test::writeFile(m_cache->cacheDir() / "che.png", FakeImageDecoder::png("from disk"));
-    std::shared_ptr<const Image> got;
-    bool called = false;
-    m_cache->load(m_server.url("/crests/che.png"), [&](std::shared_ptr<const Image> image) {
-        called = true;
-        got = std::move(image);
-    });
-    ASSERT_TRUE(m_main->runUntil([&] { return called; }));
+    prefetchAndWait({m_server.url("/crests/che.png")});
+    const auto got = m_cache->image(m_server.url("/crests/che.png"));
     ASSERT_TRUE(got);
     EXPECT_EQ(static_cast<const FakeImageDecoder::FakeImage&>(*got).bytes(),
               FakeImageDecoder::png("from disk"));
