@@ -19,19 +19,9 @@ using test::FakeImageDecoder;
 class ImageCacheTest : public testing::Test {
   protected:
     void SetUp() override {
-        // /crests/<name>: a PNG; anything else 404.
-        for (const char* name : {"ars", "che", "new"}) {
-            const std::string path = std::string("/crests/") + name + ".png";
-            m_server.answer(path, {200, FakeImageDecoder::png(path), "image/png"});
-        }
+        m_server.answer("/crests/new.png", {200, FakeImageDecoder::png("new"), "image/png"});
         m_server.start();
         m_cache = std::make_shared<ImageCache>(m_http, m_paths, m_decoder, m_main, m_io);
-    }
-
-    void prefetchAndWait(const std::vector<std::string>& urls) {
-        bool done = false;
-        m_cache->prefetch(urls, [&] { done = true; });
-        ASSERT_TRUE(m_main->runUntil([&] { return done; }));
     }
 
     // Declared first so that it stops last, after the client has closed its
@@ -45,25 +35,6 @@ class ImageCacheTest : public testing::Test {
     std::shared_ptr<FakeImageDecoder> m_decoder = std::make_shared<FakeImageDecoder>();
     std::shared_ptr<ImageCache> m_cache;
 };
-
-TEST_F(ImageCacheTest, DownloadsOnceAndKeepsTheBytes) {
-    const auto url = m_server.url("/crests/ars.png");
-    // Asked for twice before it lands, and once more in another call.
-    prefetchAndWait({url, url, m_server.url("/crests/ars.png?size=2")});
-    EXPECT_EQ(m_server.hits("/crests/ars.png"), 1);
-    ASSERT_TRUE(m_cache->image(url));
-    EXPECT_EQ(test::readFile(m_cache->cacheDir() / "ars.png"),
-              FakeImageDecoder::png("/crests/ars.png"));
-
-    // A crest on disk is never downloaded.
-    test::writeFile(m_cache->cacheDir() / "che.png", FakeImageDecoder::png("from disk"));
-    prefetchAndWait({m_server.url("/crests/che.png")});
-    const auto got = m_cache->image(m_server.url("/crests/che.png"));
-    ASSERT_TRUE(got);
-    EXPECT_EQ(static_cast<const FakeImageDecoder::FakeImage&>(*got).bytes(),
-              FakeImageDecoder::png("from disk"));
-    EXPECT_EQ(m_server.hits("/crests/che.png"), 0);
-}
 
 // Keys come from the network: none may name a file outside the crest folder.
 TEST(ImageCacheKey, IsTheLastPathComponent) {
