@@ -57,9 +57,7 @@ TEST(APIClientDays, AreTheLocalGregorianDaysInAsciiDigits) {
                  {"Pacific/Kiritimati", "en_US", t - 14 * 3600, "20250816"},
                  // Locales whose own calendar, year or digits differ.
                  {"Asia/Bangkok", "th_TH@calendar=buddhist;numbers=thai", t, "20250816"},
-                 {"Asia/Tehran", "fa_IR@calendar=persian", t, "20250816"},
-                 {"Africa/Cairo", "ar_EG", t, "20250816"},
-                 {"Asia/Tokyo", "ja_JP@calendar=japanese", t, "20250816"}};
+                 {"Asia/Tehran", "fa_IR@calendar=persian", t, "20250816"}};
     for (const auto& c : cases) {
         const test::ScopedTimeZone defaults(c.zone, c.locale);
         EXPECT_EQ(APIClient::formatDay(c.instant), c.day) << c.locale;

@@ -45,9 +45,7 @@ TEST(ESPNStatusType, LiveAndClockLabelFollowTheStatusCodeAndShortDetail) {
         {"STATUS_IN_PROGRESS", "IN PROGRESS", true, "HT"},
         {"STATUS_SECOND_HALF", "45'+2'", true, "45'+2'"},
         {"STATUS_EXTRA_TIME", "", true, none},
-        {"STATUS_SHOOTOUT", none, true, none},
         {"STATUS_FULL_TIME", "Halftime", false, none},
-        {"STATUS_POSTPONED", "Postponed", false, none},
         {"STATUS_OVERTIME", "118'", false, none},
         {"status_halftime", "Halftime", false, none},
     };
