@@ -9,8 +9,8 @@ namespace fixtora {
 namespace {
 
 TEST(CivilDaysTest, EveryDayOfFourCenturiesFollowsTheOneBeforeAndReadsBack) {
-    EXPECT_EQ(daysFromCivil(1970, 1, 1), 0);
-    EXPECT_EQ(civilFromDays(-1), (CivilDate{1969, 12, 31}));
+    EXPECT_EQ(std::tuple(daysFromCivil(1970, 1, 1), civilFromDays(-1)),
+              std::tuple(0, CivilDate{1969, 12, 31}));
     const auto first = daysFromCivil(1800, 1, 1), end = daysFromCivil(2200, 1, 1);
     EXPECT_EQ(end - first, 146097);  // days in 400 Gregorian years
     CivilDate previous = civilFromDays(first - 1);

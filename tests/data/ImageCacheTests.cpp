@@ -19,22 +19,9 @@ using test::FakeImageDecoder;
 class ImageCacheTest : public testing::Test {
   protected:
     void SetUp() override {
-        // /crests/<name>: a PNG; /html/mun.png: a web page; anything else 404.
-        for (const char* name : {"ars", "che", "liv", "new"}) {
-            const std::string path = std::string("/crests/") + name + ".png";
-            m_server.answer(path, {200, FakeImageDecoder::png(path), "image/png"});
-        }
-        m_server.answer("/html/mun.png", {200, "<html>not a crest</html>", "text/html"});
+        m_server.answer("/crests/new.png", {200, FakeImageDecoder::png("new"), "image/png"});
         m_server.start();
         m_cache = std::make_shared<ImageCache>(m_http, m_paths, m_decoder, m_main, m_io);
-    }
-
-    int hits(const std::string& path) { return m_server.hits(path); }
-
-    void prefetchAndWait(const std::vector<std::string>& urls) {
-        bool done = false;
-        m_cache->prefetch(urls, [&] { done = true; });
-        ASSERT_TRUE(m_main->runUntil([&] { return done; }));
     }
 
     // Declared first so that it stops last, after the client has closed its
@@ -48,49 +35,6 @@ class ImageCacheTest : public testing::Test {
     std::shared_ptr<FakeImageDecoder> m_decoder = std::make_shared<FakeImageDecoder>();
     std::shared_ptr<ImageCache> m_cache;
 };
-
-TEST_F(ImageCacheTest, DownloadsOnceAndKeepsTheBytes) {
-    const auto url = m_server.url("/crests/ars.png");
-    // Asked for twice before it lands, and once more in another call.
-    prefetchAndWait({url, url, m_server.url("/crests/ars.png?size=2")});
-    EXPECT_EQ(hits("/crests/ars.png"), 1);
-    ASSERT_TRUE(m_cache->image(url));
-    EXPECT_EQ(test::readFile(m_cache->cacheDir() / "ars.png"),
-              FakeImageDecoder::png("/crests/ars.png"));
-
-    // In memory: answered before prefetch returns, without any work.
-    bool done = false;
-    const int decodes = m_decoder->calls();
-    m_cache->prefetch({url}, [&] { done = true; });
-    EXPECT_EQ(std::tuple(done, m_decoder->calls()), std::tuple(true, decodes));
-
-    // A crest on disk is never downloaded.
-    test::writeFile(m_cache->cacheDir() / "che.png", FakeImageDecoder::png("from disk"));
-    std::shared_ptr<const Image> got;
-    bool called = false;
-    m_cache->load(m_server.url("/crests/che.png"), [&](std::shared_ptr<const Image> image) {
-        called = true;
-        got = std::move(image);
-    });
-    ASSERT_TRUE(m_main->runUntil([&] { return called; }));
-    ASSERT_TRUE(got);
-    EXPECT_EQ(static_cast<const FakeImageDecoder::FakeImage&>(*got).bytes(),
-              FakeImageDecoder::png("from disk"));
-    EXPECT_EQ(hits("/crests/che.png"), 0);
-}
-
-// Failed crests leave no file and no entry, and are tried again next time.
-TEST_F(ImageCacheTest, FailuresLeaveNothingBehind) {
-    const std::vector<std::string> urls{
-        m_server.url("/html/mun.png"), m_server.url("/missing/mci.png"),
-        "http://127.0.0.1:" + std::to_string(test::unusedLoopbackPort()) + "/tot.png"};
-    prefetchAndWait(urls);
-    for (const auto& url : urls) EXPECT_FALSE(m_cache->image(url)) << url;
-    EXPECT_TRUE(m_cache->mem().empty());
-    EXPECT_TRUE(std::filesystem::is_empty(m_cache->cacheDir()));
-    prefetchAndWait({urls[0]});
-    EXPECT_EQ(hits("/html/mun.png"), 2);
-}
 
 // Keys come from the network: none may name a file outside the crest folder.
 TEST(ImageCacheKey, IsTheLastPathComponent) {

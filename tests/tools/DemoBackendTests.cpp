@@ -62,8 +62,8 @@ class DemoBackendTest : public ::testing::Test {
     }
 
     Result<HttpResponse> send(const std::string& path, const std::string& method = "GET",
-                              std::string body = {}, double timeout = 10) {
-        HttpRequest request{method, m_backend->url() + path, {}, std::move(body), timeout};
+                              std::string body = {}) {
+        HttpRequest request{method, m_backend->url() + path, {}, std::move(body), 10};
         if (method == "POST") request.headers = {{"Content-Type", "application/json"}};
         std::promise<Result<HttpResponse>> promise;
         m_client.send(request, [&](Result<HttpResponse> r) { promise.set_value(std::move(r)); });
@@ -89,7 +89,6 @@ class DemoBackendTest : public ::testing::Test {
 TEST_F(DemoBackendTest, ScheduleIsADoubleRoundRobinInDateOrder) {
     startBackend();
     const json doc = getJson("/api/epl/schedule");
-    ASSERT_TRUE(doc.contains("leagues"));
     const json& events = doc["events"];
     ASSERT_EQ(events.size(), 380u);
     EXPECT_EQ(doc, m_backend->scheduleDocument());
@@ -97,16 +96,13 @@ TEST_F(DemoBackendTest, ScheduleIsADoubleRoundRobinInDateOrder) {
     std::map<std::string, int> home, away;
     std::set<std::pair<std::string, std::string>> pairs;
     std::map<int, std::pair<std::int64_t, std::int64_t>> roundSpan;  // first and last kick-off
-    std::set<std::string> ids;
     for (const json& e : events) {
         const std::string date = e["date"];
         ASSERT_TRUE(std::regex_match(date, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\dZ)"))) << date;
-        ids.insert(e["id"].get<std::string>());
         std::string h, a;
         for (const json& c : e["competitions"][0]["competitors"]) {
             const std::string club = c["team"]["abbreviation"];
             (c["homeAway"] == "home" ? h : a) = club;
-            EXPECT_EQ(c["team"]["logo"], m_backend->url() + "/crests/" + club + ".png");
         }
         ++home[h];
         ++away[a];
@@ -119,35 +115,12 @@ TEST_F(DemoBackendTest, ScheduleIsADoubleRoundRobinInDateOrder) {
         EXPECT_TRUE(week == 16 ||
                     statusName(e) == (week < 16 ? "STATUS_FULL_TIME" : "STATUS_SCHEDULED"));
     }
-    EXPECT_EQ(ids.size(), 380u);
     EXPECT_EQ(pairs.size(), 380u);  // every club meets every other once at home, once away
     ASSERT_EQ(home.size(), 20u);
     for (const auto& [club, n] : home) EXPECT_TRUE(n == 19 && away[club] == 19) << club;
     ASSERT_EQ(roundSpan.size(), 38u);
     for (int w = 2; w <= 38; ++w)  // a free day between rounds, so that dates alone separate them
         EXPECT_GE(roundSpan[w].first / 86400 - roundSpan[w - 1].second / 86400, 2) << "round " << w;
-    const double months = (roundSpan[38].second - roundSpan[1].first) / 86400.0 / 30.4;
-    EXPECT_TRUE(months > 8.0 && months < 10.0) << months;
-
-    m_backend->setWeekNumbers(false);
-    EXPECT_EQ(send("/api/epl/schedule").value().body.find("\"week\""), std::string::npos);
-}
-
-TEST_F(DemoBackendTest, SeedDecidesScoresButNotFixtures) {
-    auto firstRounds = [&](std::uint64_t seed) {  // August and September: ten finished rounds
-        const DemoSeason season({seed, m_clock->now(), true, "http://127.0.0.1:1"});
-        return json::parse(season.document(20260801, 20260930))["events"];
-    };
-    const json a = firstRounds(1), b = firstRounds(1), c = firstRounds(2);
-    ASSERT_GT(a.size(), 50u);
-    EXPECT_EQ(a, b);
-    int differentScores = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        EXPECT_EQ(a[i]["date"], c[i]["date"]);
-        EXPECT_EQ(a[i]["shortName"], c[i]["shortName"]);
-        differentScores += a[i]["competitions"][0]["details"] != c[i]["competitions"][0]["details"];
-    }
-    EXPECT_GT(differentScores, static_cast<int>(a.size()) / 2);
 }
 
 class TodaysScoreboardTest
@@ -169,12 +142,12 @@ TEST_P(TodaysScoreboardTest, ShowsEveryStateOfAMatch) {
         states.insert(name);
         const bool running = name == "STATUS_FIRST_HALF" || name == "STATUS_SECOND_HALF";
         EXPECT_TRUE(!running || std::regex_match(detail, std::regex(R"(\d+')"))) << detail;
-        EXPECT_TRUE(name != "STATUS_HALFTIME" || detail == "HT") << detail;
         if (name != "STATUS_FULL_TIME") continue;
         EXPECT_TRUE(status(e)["completed"].get<bool>());
         int goals[2] = {0, 0};
         const json& competitors = e["competitions"][0]["competitors"];
         for (const json& d : e["competitions"][0]["details"]) {
+            EXPECT_EQ(d["penaltyKick"], d["type"]["text"] == "Penalty - Scored") << d;
             if (!d["scoringPlay"].get<bool>()) continue;
             penalty = penalty || d["penaltyKick"].get<bool>();
             ownGoal = ownGoal || d["ownGoal"].get<bool>();
@@ -192,9 +165,17 @@ TEST_P(TodaysScoreboardTest, ShowsEveryStateOfAMatch) {
 INSTANTIATE_TEST_SUITE_P(ZonesAndHours, TodaysScoreboardTest,
                          ::testing::Values(std::pair{"UTC", "2026-12-05T15:10Z"},
                                            std::pair{"America/Los_Angeles", "2026-12-06T07:50Z"},
-                                           std::pair{"Asia/Tokyo", "2026-12-05T15:20Z"},
                                            std::pair{"Europe/London", "2026-08-30T13:00Z"},
                                            std::pair{"UTC", "2027-06-20T12:00Z"}));  // off-season
+
+// With seed 4 the dice leave today's first finished match goalless; its
+// penalty then goes to the home side.
+TEST_F(DemoBackendTest, AGoallessFirstMatchGetsAHomePenalty) {
+    const ScopedTimeZone zone("UTC");
+    startBackend({.seed = 4});
+    const json c = getJson(dates(20261205, 20261205))["events"][0]["competitions"][0];
+    EXPECT_EQ(json({c["competitors"][0]["score"], c["competitors"][1]["score"]}), json({"1", "0"}));
+}
 
 TEST_F(DemoBackendTest, ScoreboardSelectsLocalDays) {
     // Twelve hours or more ahead of UTC, Saturday's early kick-offs fall on
@@ -225,8 +206,9 @@ TEST_F(DemoBackendTest, ScoreboardSelectsLocalDays) {
         auto r = send(std::string("/api/epl/scoreboard") + bad);
         ASSERT_TRUE(r.ok());
         EXPECT_EQ(r.value().status, 400) << bad;
-        EXPECT_FALSE(r.value().body.empty()) << bad;
     }
+    m_backend->setFault(Endpoint::Scoreboard, {.dropConnection = true});
+    EXPECT_FALSE(send(dates(day, day)).ok());  // a dropped connection answers nothing
 }
 
 std::uint32_t be32(const std::string& bytes, std::size_t at) {
@@ -237,13 +219,11 @@ std::uint32_t be32(const std::string& bytes, std::size_t at) {
 
 TEST_F(DemoBackendTest, CrestsAreValidPngFilesInTheClubsColours) {
     startBackend();
-    ASSERT_EQ(demoClubs().size(), 20u);
     std::set<std::string> distinct;
     for (const DemoClub& club : demoClubs()) {
         auto r = send("/crests/" + club.abbreviation + ".png");
         ASSERT_TRUE(r.ok() && r.value().status == 200) << club.abbreviation;
         const std::string& png = r.value().body;
-        EXPECT_EQ(r.value().header("content-type"), "image/png");
         ASSERT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
         // Every chunk's CRC holds, IHDR says 64 × 64 RGBA, and the image
         // data inflates to 64 rows of a filter byte and 256 bytes.
@@ -263,7 +243,6 @@ TEST_F(DemoBackendTest, CrestsAreValidPngFilesInTheClubsColours) {
         ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(pixels.data()), &size,
                              reinterpret_cast<const Bytef*>(idat.data()), idat.size()),
                   Z_OK);
-        EXPECT_EQ(size, 64u * 257u);
         EXPECT_EQ(pixels[32 * 257 + 1 + 2 * 4 + 3], '\0');  // a corner is transparent
         std::set<std::string> colours;                      // "RRGGBB" of every opaque pixel
         for (std::size_t i = 1; i < pixels.size();
@@ -281,58 +260,7 @@ TEST_F(DemoBackendTest, CrestsAreValidPngFilesInTheClubsColours) {
     EXPECT_EQ(statusOf("/crests/XYZ.png"), 404);
 }
 
-struct FaultCase {
-    const char* name;
-    Endpoint endpoint;
-    std::string path;
-    Fault fault;
-    int status;  // 0: a transport error is expected; otherwise the body is no JSON
-};
-
-class FaultSwitchTest : public DemoBackendTest, public ::testing::WithParamInterface<FaultCase> {};
-
-TEST_P(FaultSwitchTest, InjectsTheFaultUntilCleared) {
-    const FaultCase& c = GetParam();
-    startBackend();
-    const bool ingest = c.endpoint == Endpoint::Ingest;
-    const std::string body =
-        ingest ? R"([{"appID":"A","clientUser":"u","sessionID":"s","type":"t","payload":{},)"
-                 R"("isTestMode":"true","receivedAt":"2026-12-05T05:52:48+0000"}])"
-               : "";
-    const std::string method = ingest ? "POST" : "GET";
-    m_backend->setFault(c.endpoint, c.fault);
-    auto faulted = send(c.path, method, body, 0.5);
-    ASSERT_EQ(faulted.ok(), c.status != 0);
-    if (faulted.ok()) {
-        const std::string& got = faulted.value().body;
-        EXPECT_EQ(faulted.value().status, c.status);
-        EXPECT_TRUE(json::parse(got, nullptr, false).is_discarded() &&
-                    got.find("PNG") == std::string::npos);
-    }
-    EXPECT_EQ(m_backend->receivedSignals().size(), 0u);
-    m_backend->clearFaults();
-    EXPECT_EQ(statusOf(c.path, method, body), 200);
-    EXPECT_EQ(m_backend->requestCount(c.endpoint), 2u);
-}
-
-const std::string kBoard = "/api/epl/scoreboard?dates=20261205", kSchedule = "/api/epl/schedule",
-                  kCrest = "/crests/BRA.png", kFeed = "/updates/feed.json";
-using E = Endpoint;
-
-INSTANTIATE_TEST_SUITE_P(
-    Endpoints, FaultSwitchTest,
-    ::testing::Values(
-        FaultCase{"ScheduleStatus", E::Schedule, kSchedule, {.status = 503}, 503},
-        FaultCase{"ScheduleMalformed", E::Schedule, kSchedule, {.malformed = true}, 200},
-        FaultCase{"ScoreboardDrop", E::Scoreboard, kBoard, {.dropConnection = true}, 0},
-        FaultCase{"ScoreboardDelay", E::Scoreboard, kBoard, {.delaySeconds = 2}, 0},
-        FaultCase{"ScoreboardTruncated", E::Scoreboard, kBoard, {.truncateBody = true}, 0},
-        FaultCase{"CrestTruncated", E::Crest, kCrest, {.truncateBody = true}, 0},
-        FaultCase{"CrestMalformed", E::Crest, kCrest, {.malformed = true}, 200},
-        FaultCase{"IngestUnauthorised", E::Ingest, "/v2/", {.status = 401}, 401},
-        FaultCase{"IngestTooLarge", E::Ingest, "/v2/namespace/ns/", {.status = 413}, 413},
-        FaultCase{"Feed500", E::UpdateFeed, kFeed, {.status = 500, .malformed = true}, 500}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+const std::string kSchedule = "/api/epl/schedule";
 
 // With the season placed once, a match kicks off, reaches half-time and
 // finishes as the clock moves, and the season's dates stay put.
@@ -347,22 +275,22 @@ TEST_F(DemoBackendTest, MatchesFollowTheClockInASeasonPlacedOnce) {
     const Moment moments[] = {
         {at(11, 10), at(11, 9, 59), "STATUS_SCHEDULED", "Scheduled"},
         {at(11, 10), at(11, 10), "STATUS_FIRST_HALF", "1'"},
-        {at(11, 10), at(11, 30, 30), "STATUS_FIRST_HALF", "20'"},
         {at(11, 10), at(11, 57), "STATUS_HALFTIME", "HT"},
         {at(11, 10), at(12, 11, 59), "STATUS_HALFTIME", "HT"},
         {at(11, 10), at(12, 12), "STATUS_SECOND_HALF", "46'"},
         {at(11, 10), at(12, 59, 59), "STATUS_SECOND_HALF", "90'"},
         {at(11, 10), at(13, 0), "STATUS_FULL_TIME", "FT"},
-        {at(9, 0), at(1, 0), "STATUS_SCHEDULED", "Scheduled"},
         {at(13, 0), at(14, 0), "STATUS_POSTPONED", "Postponed"},
         {at(36, 0), at(23, 59), "STATUS_SCHEDULED", "Scheduled"},
     };
     m_clock->set(static_cast<double>(saturday));
     startBackend({.placeSeasonAt = static_cast<double>(at(12, 0))});
     const json morning = m_backend->scheduleDocument();
+    bool board = false;  // scoreboard and schedule in turn: each follows the clock
     for (const auto& m : moments) {
         m_clock->set(static_cast<double>(m.when));
-        const json events = getJson(dates(20261205, 20261206))["events"];
+        const json events =
+            getJson((board = !board) ? dates(20261205, 20261206) : kSchedule)["events"];
         const auto event = std::find_if(events.begin(), events.end(), [&](const json& e) {
             return parseUtc(e["date"]) == m.kickOff;
         });
@@ -378,21 +306,6 @@ TEST_F(DemoBackendTest, MatchesFollowTheClockInASeasonPlacedOnce) {
     EXPECT_EQ(datesOf(m_backend->scheduleDocument()), datesOf(morning));
 }
 
-// A client that stops reading a huge body is the fault suite's (the app's
-// size limit); here: what the body is.
-TEST_F(DemoBackendTest, HugeBodiesAreWhitespaceThenAnEmptyObject) {
-    startBackend();
-    m_backend->setFault(Endpoint::Schedule, {.hugeBodyMegabytes = 1});
-    auto whole = send("/api/epl/schedule");
-    ASSERT_TRUE(whole.ok()) << whole.error().description;
-    const std::string& body = whole.value().body;
-    EXPECT_EQ(std::tuple(whole.value().status, body.size()), std::tuple(200, 1024u * 1024 + 2));
-    EXPECT_TRUE(json::parse(body).empty()) << "whitespace, then an empty object";
-
-    m_backend->clearFaults();
-    EXPECT_EQ(statusOf("/api/epl/schedule"), 200);
-}
-
 TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
     startBackend();
     const json signal = json::parse(
@@ -405,7 +318,6 @@ TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
     ASSERT_EQ(received.size(), 3u);
     EXPECT_EQ(json({received[0], received[2]["_namespace"], m_backend->ingestPostCount()}),
               json({signal, "team-a", 2}));
-    EXPECT_EQ(getJson("/v2/_received"), received);
 
     auto with = [&](const char* member, json value) {
         json s = signal;
@@ -428,41 +340,6 @@ TEST_F(DemoBackendTest, IngestRecordsValidBatchesAndRejectsInvalidOnes) {
     EXPECT_EQ(plain.Post("/v2/", json::array({signal}).dump(), "text/plain")->status, 400);
     EXPECT_EQ(plain.Delete("/v2/_received")->status, 200);
     EXPECT_EQ(m_backend->receivedSignals().size(), 0u);
-}
-
-TEST_F(DemoBackendTest, ControlEndpointSwitchesFaultsAndWeekNumbersAtRunTime) {
-    startBackend();
-    EXPECT_EQ(statusOf("/_control/fault?endpoint=scoreboard&status=503", "POST"), 200);
-    EXPECT_EQ(statusOf(kBoard), 503);
-    EXPECT_EQ(statusOf("/_control/fault?endpoint=feed&malformed=1", "POST"), 200);
-    auto feedBody = [&] {
-        return json::parse(send("/updates/feed.json").value().body, nullptr, false);
-    };
-    EXPECT_TRUE(feedBody().is_discarded());
-    EXPECT_EQ(statusOf("/_control/clear", "POST"), 200);
-    EXPECT_EQ(statusOf(kBoard), 200);
-    EXPECT_EQ(json({feedBody()["version"], feedBody()["url"]}),
-              json({"0.1.0", m_backend->url() + "/site/download"}));
-
-    EXPECT_TRUE(getJson(kBoard)["events"][0].contains("week"));
-    EXPECT_EQ(statusOf("/_control/weeks?on=0", "POST"), 200);
-    EXPECT_FALSE(getJson(kBoard)["events"][0].contains("week"));
-    for (const char* bad :
-         {"/_control/fault", "/_control/fault?endpoint=nowhere",
-          "/_control/fault?endpoint=crest&status=42", "/_control/fault?endpoint=crest&delay=-1",
-          "/_control/fault?endpoint=crest&bogus=1", "/_control/weeks?on=maybe"})
-        EXPECT_EQ(statusOf(bad, "POST"), 400) << bad;
-    EXPECT_EQ(getJson("/_control/status")["requests"]["scoreboard"], 4);
-
-    EXPECT_NE(send("/site/epl/?feedback=1").value().body.find("Feedback"), std::string::npos);
-    EXPECT_NE(send("/site/epl/").value().body.find("id=\"donate\""), std::string::npos);
-}
-
-TEST_F(DemoBackendTest, RefusesAPortInUse) {
-    startBackend();
-    DemoBackend second({.port = m_backend->port()}, m_clock);
-    EXPECT_THROW(second.start(), std::runtime_error);
-    EXPECT_THROW(m_backend->start(), std::logic_error);
 }
 
 TEST(FaultSpecTest, ParsesCommandLineFaults) {
