@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "ViewsTestSupport.hpp"
 
+#include "data/ImageCache.hpp"
 #include "data/InternetDateTime.hpp"
 #include "data/MatchWeekSchedule.hpp"
 #include "platform/Paths.hpp"
+#include "platform/WorkerScheduler.hpp"
 
 #include <cmath>
 #include <ctime>
@@ -92,8 +94,13 @@ PopupWorld::PopupWorld(Options options) {
         preferences->setString(FixturesViewModel::kFavouriteNameKey,
                                options.favourite->shortDisplayName);
     }
-    model = FixturesViewModel::create(schedule, fetcher, nullptr, preferences, clock, scheduler,
-                                      kDates);
+    if (options.crestDecoder) {
+        m_io = std::make_shared<WorkerScheduler>("crests");
+        images = std::make_shared<ImageCache>(http, paths, options.crestDecoder, scheduler, m_io);
+        std::filesystem::create_directories(images->cacheDir());
+    }
+    model =
+        FixturesViewModel::create(schedule, fetcher, images, preferences, clock, scheduler, kDates);
 }
 
 void PopupWorld::settle() {

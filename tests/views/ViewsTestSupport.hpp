@@ -22,6 +22,8 @@
 #include <vector>
 
 namespace fixtora {
+class ImageCache;
+class ImageDecoder;
 class MatchWeekSchedule;
 }  // namespace fixtora
 
@@ -75,6 +77,9 @@ class PopupWorld {
         int liveWeek = 12;
         bool scheduleFails = false;
         std::optional<ESPNTeam> favourite;
+        /// When set, a crest cache (offline: crests come from its folder) is
+        /// created with this decoder and handed to the view model.
+        std::shared_ptr<const ImageDecoder> crestDecoder;
     };
 
     static const DateContext kDates;  // en_GB, UTC
@@ -94,9 +99,11 @@ class PopupWorld {
     std::shared_ptr<InMemoryPreferences> preferences;
     std::shared_ptr<HeldFetcher> fetcher;
     std::shared_ptr<MatchWeekSchedule> schedule;
+    std::shared_ptr<ImageCache> images;
     std::shared_ptr<FixturesViewModel> model;
 
   private:
+    std::shared_ptr<Scheduler> m_io;
     Instant m_seasonStart = 0;
 };
 

@@ -60,7 +60,9 @@ void loadCrests(PopupWorld& world) {
 /// A matchweek as it looks on a Saturday afternoon: results, two live
 /// matches (one at half-time), kick-offs to come and a postponement.
 std::vector<ESPNEvent> liveWeek(const PopupWorld& world, int gw) {
-    auto t = [&](int day, double hour) { return world.kickOff(gw, day, hour); };
+    auto t = [&](int day, double hour) {
+        return world.week(gw).startDate + (day * 24 + hour) * 3600;
+    };
     auto team = demoTeam;
     return {
         match({.id = "1",
@@ -225,7 +227,7 @@ int main(int argc, char** argv) {
     {  // A matchweek without matches.
         PopupWorld world({.crestDecoder = decoder});
         world.settle();
-        world.answer(12, {});
+        world.answer(12, std::vector<ESPNEvent>{});
         FixturesView view(world.model, world.images, PopupWorld::kDates);
         ok &= save(view, folder, QStringLiteral("no-matches"));
     }
